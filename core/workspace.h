@@ -1,0 +1,22 @@
+// Workspace: one numbered workspace's layout, tiling order and per-window weights.
+// Position 0 of `windows` is the main window of main + stack and monocle's fallback front.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "core/layout_kind.h"
+#include "core/window_id.h"
+
+namespace morvanta {
+
+struct Workspace {
+    int number = 0;
+    LayoutKind layout = LayoutKind::mainStack;
+    std::vector<WindowID> windows;
+    std::map<WindowID, double> weights; // a window without an entry weighs 1.0
+
+    bool operator==(const Workspace&) const = default;
+};
+
+} // namespace morvanta

@@ -1,0 +1,64 @@
+// A private X server for tests: Xvfb started with -displayfd (so it picks a free display and
+// never touches the user's), optionally with Openbox and extra RandR monitors.
+// Everything it starts is killed when the object goes.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace morvanta::testing {
+
+struct XvfbOptions {
+    int width = 1920;
+    int height = 1080;
+    bool openbox = false;
+    // Split the screen into these RandR monitors ("name", x, y, width, height) once started.
+    struct Monitor {
+        std::string name;
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    std::vector<Monitor> monitors;
+};
+
+class XvfbServer {
+public:
+    explicit XvfbServer(XvfbOptions options = {});
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    bool ok() const { return !display_.empty(); }
+    const std::string& display() const { return display_; } // ":N"
+    const std::string& error() const { return error_; }
+
+    // Starts a program on this display; it is killed with the server.
+    pid_t spawn(const std::vector<std::string>& argv);
+    // Runs a program on this display to completion; answers its exit status (-1 on failure).
+    int run(const std::vector<std::string>& argv);
+    // Kills one spawned program now (SIGTERM, then SIGKILL after a grace period).
+    void kill(pid_t pid);
+
+    // True when the screen has the expected monitors, an Openbox when asked, etc.
+    bool openboxRunning() const;
+
+private:
+    bool startServer(const XvfbOptions& options);
+    bool startOpenbox();
+    bool addMonitors(const std::vector<XvfbOptions::Monitor>& monitors);
+
+    std::string display_;
+    std::string error_;
+    pid_t server_ = -1;
+    pid_t keeper_ = -1; // a client kept connected so Xvfb does not reset and drop monitors
+    std::vector<pid_t> children_;
+};
+
+// Polls `condition` until it holds or the deadline passes; answers the last result.
+bool waitFor(const std::function<bool()>& condition,
+             std::chrono::milliseconds deadline = std::chrono::seconds(5),
+             std::chrono::milliseconds interval = std::chrono::milliseconds(5));
+
+} // namespace morvanta::testing
