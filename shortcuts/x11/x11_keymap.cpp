@@ -2,6 +2,7 @@
 
 #include "shortcuts/x11/key_table.h"
 
+#include <algorithm>
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -91,46 +92,32 @@ bool X11Keymap::load(xcb_connection_t* connection) {
     return true;
 }
 
-bool X11Keymap::typesAtLevel(std::uint32_t keycode, std::uint32_t keysym, bool anyLevel) const {
-    xkb_layout_index_t layout = xkb_state_key_get_layout(state_, keycode);
-    if (layout == XKB_LAYOUT_INVALID) {
-        return false;
-    }
-    xkb_level_index_t levels =
-        anyLevel ? xkb_keymap_num_levels_for_key(keymap_, keycode, layout) : 1;
-    for (xkb_level_index_t level = 0; level < levels; ++level) {
-        const xkb_keysym_t* syms = nullptr;
-        int count = xkb_keymap_key_get_syms_by_level(keymap_, keycode, layout, level, &syms);
-        for (int i = 0; i < count; ++i) {
-            if (syms[i] == keysym) {
-                return true;
-            }
+bool X11Keymap::typesUnshifted(std::uint32_t keysym) const {
+    for (xkb_keycode_t keycode = firstKeycode(); keycode <= lastKeycode(); ++keycode) {
+        if (unshiftedKeysym(keycode) == keysym) {
+            return true;
         }
     }
     return false;
 }
 
+std::uint32_t X11Keymap::firstKeycode() const {
+    return xkb_keymap_min_keycode(keymap_);
+}
+
+std::uint32_t X11Keymap::lastKeycode() const {
+    return std::min<std::uint32_t>(xkb_keymap_max_keycode(keymap_), 255);
+}
+
 std::vector<std::uint32_t> X11Keymap::keycodesFor(int carbonKeyCode) const {
-    const KeyTableEntry* entry = keyTableEntry(carbonKeyCode);
-    if (!entry || !keymap_) {
-        return {};
-    }
-    xkb_keycode_t first = xkb_keymap_min_keycode(keymap_);
-    xkb_keycode_t last = xkb_keymap_max_keycode(keymap_);
     std::vector<std::uint32_t> keycodes;
-    for (bool anyLevel : {false, true}) {
-        for (xkb_keycode_t keycode = first; keycode <= last && keycode <= 255; ++keycode) {
-            if (typesAtLevel(keycode, entry->keysym, anyLevel)) {
-                keycodes.push_back(keycode);
-            }
-        }
-        if (!keycodes.empty()) {
-            return keycodes;
-        }
+    if (!keymap_ || !keyTableEntry(carbonKeyCode)) {
+        return keycodes;
     }
-    if (entry->usKeycode >= first && entry->usKeycode <= last &&
-        xkb_keymap_num_layouts_for_key(keymap_, entry->usKeycode) > 0) {
-        keycodes.push_back(entry->usKeycode);
+    for (std::uint32_t keycode = firstKeycode(); keycode <= lastKeycode(); ++keycode) {
+        if (carbonKeyCodeFor(keycode) == carbonKeyCode) {
+            keycodes.push_back(keycode);
+        }
     }
     return keycodes;
 }
@@ -149,10 +136,15 @@ std::optional<int> X11Keymap::carbonKeyCodeFor(std::uint32_t keycode) const {
     if (!keymap_) {
         return std::nullopt;
     }
-    // Keypad keys type navigation keysyms unshifted; they are known by their position.
     const KeyTableEntry* entry = keyTableEntryForKeysym(unshiftedKeysym(keycode));
-    if (!entry) {
-        entry = keyTableEntryForPosition(keycode);
+    if (entry) {
+        return entry->carbonKeyCode;
+    }
+    // A key typing nothing of the table stands for its ANSI position, unless the layout types
+    // that position's keysym on another key (which then has the key code).
+    entry = keyTableEntryForPosition(keycode);
+    if (entry && typesUnshifted(entry->keysym)) {
+        entry = nullptr;
     }
     if (!entry) {
         return std::nullopt;

@@ -28,17 +28,21 @@ public:
     bool isLoaded() const { return keymap_ != nullptr; }
     std::int32_t deviceId() const { return deviceId_; }
 
-    // The keycodes that type the key's keysym in the current layout: unshifted first, else at
-    // any shift level, else the key at the same position when the layout lacks the keysym.
+    // The keycodes that stand for the stored key code in the current layout (see below); empty
+    // when the layout cannot type it.
     std::vector<std::uint32_t> keycodesFor(int carbonKeyCode) const;
-    // The stored key code of an X key, by what it types unshifted, else by its position.
+    // The stored key code of an X key: by the keysym it types unshifted, else by its position
+    // on an ANSI keyboard when no other key types that position's keysym. Every keycode stands
+    // for at most one key code, so two bindings never share a key.
     std::optional<int> carbonKeyCodeFor(std::uint32_t keycode) const;
     // "F", "1", "/", "Tab", "Left", "F5", "Keypad 1"; empty for key codes the table lacks.
     std::string keyName(int carbonKeyCode) const;
 
 private:
     std::uint32_t unshiftedKeysym(std::uint32_t keycode) const;
-    bool typesAtLevel(std::uint32_t keycode, std::uint32_t keysym, bool anyLevel) const;
+    bool typesUnshifted(std::uint32_t keysym) const;
+    std::uint32_t firstKeycode() const;
+    std::uint32_t lastKeycode() const;
 
     xkb_context* context_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
