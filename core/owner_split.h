@@ -27,7 +27,7 @@ private:
     std::map<int, DisplayID> defaultSplit() const;
 
     const std::vector<DisplayID>& displays_;
-    const std::vector<int>& numbers_;
+    std::vector<int> numbers_;
     const std::map<int, DisplayID>& assignment_;
 };
 
