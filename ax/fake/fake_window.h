@@ -24,13 +24,13 @@ enum class MoveFault {
 
 struct FakeWindowOptions {
     FakeWindowType type = FakeWindowType::normal;
-    std::optional<AXWindow> transientFor;
+    std::optional<AXWindow> transientFor{};
     // The class application rules match; the application's class when absent.
-    std::optional<std::string> windowClass;
+    std::optional<std::string> windowClass{};
     // The application will not be made smaller than this.
     Size minimumSize{};
     // Resize steps, as a terminal has; the window manager snaps sizes to base + n × step.
-    std::optional<Size> sizeIncrement;
+    std::optional<Size> sizeIncrement{};
     Size baseSize{};
     bool minimised = false;
     bool fullScreen = false;

@@ -13,6 +13,23 @@ double FakeWindowManager::snapDown(double length, double base, double step) {
     return base + std::floor((length - base) / step) * step;
 }
 
+Rect FakeWindowManager::nearestScreen(const Rect& rect, const std::vector<Screen>& screens) {
+    // The screen holding most of the window; for a window on none, the one nearest its centre.
+    const Rect best = ScreenGeometry::screen(screens, rect)->frame;
+    if (ScreenGeometry::intersectionArea(rect, best) > 0)
+        return best;
+    const auto distance = [&](const Rect& f) {
+        const double dx = rect.midX() - std::clamp(rect.midX(), f.minX(), f.maxX());
+        const double dy = rect.midY() - std::clamp(rect.midY(), f.minY(), f.maxY());
+        return dx * dx + dy * dy;
+    };
+    const auto nearest =
+        std::min_element(screens.begin(), screens.end(), [&](const Screen& a, const Screen& b) {
+            return distance(a.frame) < distance(b.frame);
+        });
+    return nearest->frame;
+}
+
 Size FakeWindowManager::placeSize(const FakeWindow& window, Size requested) const {
     Size size = requested;
     const auto& options = window.options;
@@ -34,8 +51,7 @@ Point FakeWindowManager::placePosition(Size size, Point requested,
                                        const std::vector<Screen>& screens) const {
     if (mode_ == WindowManagerMode::exact || screens.empty())
         return requested;
-    const Rect wanted{requested.x, requested.y, size.width, size.height};
-    const Rect f = ScreenGeometry::screen(screens, wanted)->frame;
+    const Rect f = nearestScreen(Rect{requested.x, requested.y, size.width, size.height}, screens);
     // At least a tenth of the window (and at least one pixel) stays on that screen.
     const double keepW = std::max(1.0, std::round(size.width / 10));
     const double keepH = std::max(1.0, std::round(size.height / 10));

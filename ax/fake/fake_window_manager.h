@@ -29,6 +29,7 @@ public:
     Point placePosition(Size size, Point requested, const std::vector<Screen>& screens) const;
 
 private:
+    static Rect nearestScreen(const Rect& rect, const std::vector<Screen>& screens);
     static double snapDown(double length, double base, double step);
 
     WindowManagerMode mode_;
