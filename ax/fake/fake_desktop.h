@@ -83,7 +83,7 @@ public:
     void unminimise(const AXWindow& window);
     void setFullScreen(const AXWindow& window, bool fullScreen);
     void setTitle(const AXWindow& window, const std::string& title);
-    // A click on the window: raises and focuses it.
+    // A click on the window: un-minimises it when needed, raises and focuses it.
     void focus(const AXWindow& window);
     // A click on the bare desktop: nothing has focus.
     void clearFocus();

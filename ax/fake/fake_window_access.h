@@ -1,7 +1,9 @@
 // FakeWindowAccess: WindowAccess over the fake desktop for one view (one process). Every call
 // counts against a window's injected vanishing, is answered from the desktop's state with the
 // injected read faults applied, and every request that changes something is recorded in the
-// desktop's operation log. None of them produces `windowsChanged`.
+// desktop's operation log. None of them produces `windowsChanged`. A focus request always
+// succeeds on an existing window (un-minimising it silently, as window managers do on
+// activation) and answers {0, 0, 0}; on a vanished window every step answers -1.
 #pragma once
 
 #include "ax/window_access.h"
