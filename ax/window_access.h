@@ -1,0 +1,60 @@
+// WindowAccess: what a window system answers about single windows. AXWindow forwards every
+// operation here, so the X11 backend and the in-memory fake each implement this once.
+// The batch operations exist so a backend can send every request first and read the replies
+// afterwards; their defaults simply loop. The parking primitives are used by WindowParker only.
+// A backend owns its WindowAccess through a std::shared_ptr: handles keep a weak reference, so a
+// handle that outlives its backend answers absent results instead of touching freed memory.
+#pragma once
+
+#include "ax/ax_window.h"
+#include "core/geometry.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace morvanta {
+
+class WindowAccess {
+public:
+    virtual ~WindowAccess() = default;
+
+    virtual std::string title(const AXWindow& window) = 0;
+    virtual std::string appName(const AXWindow& window) = 0;
+    virtual std::optional<std::string> bundleIdentifier(const AXWindow& window) = 0;
+    // Defaults to appName, " — “", title, "”".
+    virtual std::string description(const AXWindow& window);
+
+    virtual bool isStandard(const AXWindow& window) = 0;
+    virtual std::optional<bool> isMinimized(const AXWindow& window) = 0;
+    virtual std::optional<bool> isFullScreen(const AXWindow& window) = 0;
+
+    virtual std::optional<Rect> frame(const AXWindow& window) = 0;
+    virtual bool setFrame(const AXWindow& window, const Rect& frame) = 0;
+    virtual bool setPosition(const AXWindow& window, const Point& origin) = 0;
+    virtual std::optional<Size> sizeIncrement(const AXWindow& window) = 0;
+    virtual void raise(const AXWindow& window) = 0;
+    virtual FocusResult focus(const AXWindow& window) = 0;
+
+    // Batches: one answer per window, in the order given.
+    virtual std::vector<std::optional<Rect>> frames(const std::vector<AXWindow>& windows);
+    virtual std::vector<bool> setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets);
+    virtual std::vector<std::optional<Size>> sizeIncrements(const std::vector<AXWindow>& windows);
+
+    // Parking primitives. A mark is Morvanta's own note on the window holding the frame it had
+    // before it was parked; it outlives this process, so a later run can put the window back.
+    virtual bool setParkMark(const AXWindow& window, const Rect& savedFrame) = 0;
+    virtual void clearParkMark(const AXWindow& window) = 0;
+    virtual std::optional<Rect> parkMark(const AXWindow& window) = 0;
+    // Every window that carries a mark now, with the frame in it.
+    virtual std::vector<std::pair<AXWindow, Rect>> markedWindows() = 0;
+    // Minimises / un-minimises through the window manager; true when the window is in the asked
+    // state once the window manager has handled the request.
+    virtual bool iconify(const AXWindow& window) = 0;
+    virtual bool deiconify(const AXWindow& window) = 0;
+    // The raw minimised state, parking marks ignored.
+    virtual bool isIconified(const AXWindow& window) = 0;
+};
+
+} // namespace morvanta
