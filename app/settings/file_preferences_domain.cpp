@@ -98,7 +98,7 @@ void FilePreferencesDomain::load() {
     AtomicFile::removeStaleTemporaries(*file_);
     struct stat info {};
     if (::lstat(file_->c_str(), &info) != 0) {
-        if (errno != ENOENT) {
+        if (errno != ENOENT && errno != ENOTDIR) {
             readOnly_ = true;
             warn("⚠️ Settings file " + file_->string() + " could not be read (" +
                  std::strerror(errno) + "); settings are kept only until Morvanta quits.");
@@ -109,7 +109,10 @@ void FilePreferencesDomain::load() {
         return moveAside("it is not a regular file");
     if (static_cast<std::uintmax_t>(info.st_size) > maxDocumentBytes)
         return moveAside("it is larger than " + std::to_string(maxDocumentBytes) + " bytes");
-    auto text = readPrefix(*file_, maxDocumentBytes);
+    // The size may change under us; reading one byte past it notices a file that grew.
+    auto text = readPrefix(*file_, static_cast<std::uintmax_t>(info.st_size));
+    if (text && text->size() > static_cast<std::uintmax_t>(info.st_size))
+        text = readPrefix(*file_, maxDocumentBytes);
     if (!text) {
         readOnly_ = true;
         warn("⚠️ Settings file " + file_->string() + " could not be read (" +
