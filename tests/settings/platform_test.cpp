@@ -39,13 +39,6 @@ TEST(RecordJson, LayoutOptionsNeedAllThreeNumbersAndAreNotClamped) {
     EXPECT_FALSE(layoutOptionsFromJson(json::array({1, 2, 3})));
 }
 
-TEST(RecordJson, LayoutKindIsItsRawString) {
-    EXPECT_EQ(toJson(LayoutKind::mainStack), json("mainStack"));
-    EXPECT_EQ(layoutKindFromJson("grid"), LayoutKind::grid);
-    EXPECT_FALSE(layoutKindFromJson("Grid"));
-    EXPECT_FALSE(layoutKindFromJson(3));
-}
-
 TEST(AppRuleJson, MemberNamesWorkspaceOmittedAndStrictKinds) {
     AppRule rule{"xterm", "XTerm", std::nullopt, true, false};
     EXPECT_EQ(rule.toJson().dump(),
@@ -90,14 +83,12 @@ TEST(LaunchAtLogin, WritesAndRemovesTheAutostartEntry) {
     EXPECT_TRUE(item.setEnabled(false, &error)) << "removing an absent entry is no failure";
 
     std::ofstream(*item.entryPath()) << "[Desktop Entry]\nExec=x\nHidden=true\n";
-    EXPECT_FALSE(item.enabled()) << "a hidden entry does not start anything";
-}
-
-TEST(LaunchAtLogin, ExecLinesEscapeReservedCharacters) {
+    // Quoting: reserved characters escaped, "%" doubled, then backslashes doubled.
     EXPECT_NE(
         LaunchAtLogin::entryText("/a/$b\"c\\d 100%")->find(R"(Exec="/a/\\$b\\"c\\\\d 100%%")"),
         std::string::npos);
     EXPECT_FALSE(LaunchAtLogin::entryText("/a/new\nline"));
+    EXPECT_FALSE(item.enabled()) << "a hidden entry does not start anything";
 }
 
 TEST(LaunchAtLogin, AFailedChangeIsReportedAndTheRealStateReadAgain) {

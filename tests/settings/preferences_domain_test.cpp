@@ -208,16 +208,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadDocument{"fiftyMegabytes", hugeDocument()}),
     [](const auto& info) { return info.param.name; });
 
-TEST(FilePreferencesDomain, AFolderWhereTheDocumentShouldBeIsMovedAsideToo) {
-    testing::XdgSandbox sandbox;
-    fs::path file = sandbox.config() / "morvanta" / "org.morvanta.Morvanta.json";
-    fs::create_directories(file);
-    FilePreferencesDomain domain("org.morvanta.Morvanta", nullptr);
-    domain.set("k", 1);
-    EXPECT_TRUE(fs::is_regular_file(file));
-    EXPECT_EQ(filesIn(file.parent_path(), "org.morvanta.Morvanta.json.corrupt-").size(), 1u);
-}
-
 TEST(FilePreferencesDomain, FailedSavesWarnOnceAndKeepValuesInMemory) {
     testing::XdgSandbox sandbox;
     writeAll(sandbox.config() / "morvanta", "a file where the folder belongs");
@@ -246,15 +236,6 @@ TEST(FilePreferencesDomain, TemporariesOfDeadWritersAreClearedButLiveOnesStay) {
     FilePreferencesDomain domain("org.morvanta.Morvanta", nullptr);
     EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(fs::exists(live));
-}
-
-TEST(FilePreferencesDomain, WithoutAnyConfigurationFolderItLivesInMemoryAndSaysSo) {
-    DiagnosticsLog log(std::nullopt);
-    FilePreferencesDomain domain("org.morvanta.Morvanta", std::nullopt, &log);
-    domain.set("k", "v");
-    EXPECT_EQ(domain.string("k"), "v");
-    EXPECT_FALSE(domain.persisting());
-    EXPECT_EQ(log.lines().size(), 1u);
 }
 
 } // namespace
