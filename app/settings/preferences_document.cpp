@@ -63,7 +63,9 @@ struct Decoder {
     std::string error;
 
     std::optional<PreferenceValue> marker(const json& object) {
-        const auto& [name, payload] = *object.items().begin();
+        auto only = object.begin();
+        const std::string& name = only.key();
+        const json& payload = only.value();
         if (!payload.is_string())
             return std::nullopt;
         const auto& text = payload.get_ref<const std::string&>();
