@@ -1,0 +1,101 @@
+#include "app/diagnostics/diagnostics_log.h"
+
+#include "app/diagnostics/xdg_folders.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace morvanta {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string localTimeOfDay() {
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    char text[16];
+    std::size_t length = std::strftime(text, sizeof text, "%H:%M:%S", &parts);
+    return std::string(text, length);
+}
+
+void writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        done += static_cast<std::size_t>(written);
+    }
+}
+
+} // namespace
+
+DiagnosticsLog::DiagnosticsLog() : DiagnosticsLog(stateFolder()) {}
+
+DiagnosticsLog::DiagnosticsLog(std::optional<fs::path> folder) {
+    if (!folder)
+        return;
+    std::error_code ignored;
+    fs::create_directories(*folder, ignored);
+    file_ = *folder / "Morvanta.log";
+    if (fs::is_regular_file(*file_, ignored) &&
+        fs::file_size(*file_, ignored) > maxFileBytesAtStart && !ignored)
+        fs::remove(*file_, ignored);
+}
+
+std::optional<fs::path> DiagnosticsLog::stateFolder() {
+    if (auto state = XdgFolders::stateHome())
+        return *state / "morvanta";
+    return std::nullopt;
+}
+
+void DiagnosticsLog::append(std::string_view message) {
+    std::string line = "[" + localTimeOfDay() + "] ";
+    line += message;
+    lines_.push_back(line);
+    if (lines_.size() > maxLines)
+        lines_.erase(lines_.begin(), lines_.begin() + static_cast<long>(lines_.size() - maxLines));
+    writeToFile(line);
+    notify();
+}
+
+void DiagnosticsLog::clear() {
+    lines_.clear();
+    notify();
+}
+
+int DiagnosticsLog::addObserver(Observer observer) {
+    observers_.emplace_back(nextToken_, std::move(observer));
+    return nextToken_++;
+}
+
+void DiagnosticsLog::removeObserver(int token) {
+    std::erase_if(observers_, [token](const auto& entry) { return entry.first == token; });
+}
+
+void DiagnosticsLog::writeToFile(const std::string& line) const {
+    if (!file_)
+        return;
+    // O_APPEND keeps each line whole at the end even if another process appends too.
+    int fd = ::open(file_->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    writeAll(fd, line + "\n");
+    ::close(fd);
+}
+
+void DiagnosticsLog::notify() {
+    // A copy: an observer may add or remove observers while being told.
+    auto observers = observers_;
+    for (auto& [token, observer] : observers)
+        if (observer)
+            observer();
+}
+
+} // namespace morvanta
