@@ -59,7 +59,12 @@ HangWatchdog::~HangWatchdog() {
     }
     wake_.notify_all();
     thread_.join();
-    sigaction(sampleSignal(), &previousSampleAction, nullptr);
+    // A sample request still pending (the main thread had the signal blocked) must not meet
+    // the default action of a real-time signal, which ends the process.
+    struct sigaction restored = previousSampleAction;
+    if (!(restored.sa_flags & SA_SIGINFO) && restored.sa_handler == SIG_DFL)
+        restored.sa_handler = SIG_IGN;
+    sigaction(sampleSignal(), &restored, nullptr);
 }
 
 void HangWatchdog::turnStarted() {
