@@ -25,9 +25,15 @@ const LayoutKindTexts& textsOf(LayoutKind kind) {
 
 } // namespace
 
-std::string_view rawValue(LayoutKind kind) { return textsOf(kind).raw; }
-std::string_view displayName(LayoutKind kind) { return textsOf(kind).name; }
-std::string_view layoutDescription(LayoutKind kind) { return textsOf(kind).description; }
+std::string_view rawValue(LayoutKind kind) {
+    return textsOf(kind).raw;
+}
+std::string_view displayName(LayoutKind kind) {
+    return textsOf(kind).name;
+}
+std::string_view layoutDescription(LayoutKind kind) {
+    return textsOf(kind).description;
+}
 
 std::optional<LayoutKind> layoutKindFromRaw(std::string_view raw) {
     for (const auto& texts : layoutTexts)

@@ -11,9 +11,9 @@ namespace morvanta {
 
 enum class LayoutKind { columns, rows, mainStack, grid, monocle };
 
-inline constexpr std::array<LayoutKind, 5> allLayoutKinds = {
-    LayoutKind::columns, LayoutKind::rows, LayoutKind::mainStack, LayoutKind::grid,
-    LayoutKind::monocle};
+inline constexpr std::array<LayoutKind, 5> allLayoutKinds = {LayoutKind::columns, LayoutKind::rows,
+                                                             LayoutKind::mainStack,
+                                                             LayoutKind::grid, LayoutKind::monocle};
 
 // "columns", "rows", "mainStack", "grid", "monocle": the stored form.
 std::string_view rawValue(LayoutKind kind);

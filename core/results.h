@@ -2,13 +2,13 @@
 // what a manual resize asks for, and the layout plan of one apply.
 #pragma once
 
-#include <map>
-#include <optional>
-#include <set>
-
 #include "core/display_id.h"
 #include "core/geometry.h"
 #include "core/window_id.h"
+
+#include <map>
+#include <optional>
+#include <set>
 
 namespace morvanta {
 

@@ -2,11 +2,11 @@
 // Position 0 of `windows` is the main window of main + stack and monocle's fallback front.
 #pragma once
 
-#include <map>
-#include <vector>
-
 #include "core/layout_kind.h"
 #include "core/window_id.h"
+
+#include <map>
+#include <vector>
 
 namespace morvanta {
 

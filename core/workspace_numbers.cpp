@@ -1,5 +1,7 @@
 #include "core/workspace_numbers.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
 
 namespace morvanta {
@@ -94,6 +96,25 @@ std::optional<int> letterWorkspaceNumber(std::string_view character) {
     if (!initial)
         return std::nullopt;
     return static_cast<int>(*initial) + 36;
+}
+
+std::optional<int> workspaceNumberFromKey(std::string_view key) {
+    std::string_view digits = key;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
+        digits.remove_prefix(1);
+    if (digits.empty() ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    // from_chars takes a minus sign but not a plus.
+    const char* first = key.front() == '+' ? key.data() + 1 : key.data();
+    const char* last = key.data() + key.size();
+    int value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc{} || end != last)
+        return std::nullopt;
+    if (!isDigitWorkspace(value) && !isLetterWorkspace(value))
+        return std::nullopt;
+    return value;
 }
 
 } // namespace morvanta

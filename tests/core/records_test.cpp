@@ -1,7 +1,7 @@
 // The model's value types: labels, letter numbers, layout kinds' stored forms and names.
-#include <gtest/gtest.h>
-
 #include "core/core.h"
+
+#include <gtest/gtest.h>
 
 namespace morvanta {
 namespace {
