@@ -1,0 +1,199 @@
+#include "ax/fake/fake_window_access.h"
+
+#include "ax/fake/fake_desktop.h"
+
+namespace morvanta {
+
+using Kind = FakeOperation::Kind;
+
+AXWindow FakeWindowAccess::handle(std::uint32_t id, std::int32_t pid) {
+    return AXWindow(weak_from_this(), id, pid);
+}
+
+bool FakeWindowAccess::isStandard(const FakeWindow& window) {
+    return window.typeReadable && window.options.type == FakeWindowType::normal &&
+           !window.options.transientFor;
+}
+
+std::optional<bool> FakeWindowAccess::isMinimized(const FakeWindow& window) {
+    if (!window.minimisedReadable)
+        return std::nullopt;
+    // A window minimised by Morvanta's parking is hidden, not minimised by the user.
+    return window.iconified && !window.parkMark;
+}
+
+std::string FakeWindowAccess::title(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    return w ? w->title : std::string();
+}
+
+std::string FakeWindowAccess::appName(const AXWindow& window) {
+    desktop_.touch(window.id());
+    const auto* app = desktop_.runningApp(window.pid());
+    if (!app || app->name.empty())
+        return "pid " + std::to_string(window.pid());
+    return app->name;
+}
+
+std::optional<std::string> FakeWindowAccess::bundleIdentifier(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    if (!w)
+        return std::nullopt;
+    if (w->options.windowClass)
+        return w->options.windowClass;
+    const auto* app = desktop_.runningApp(w->pid);
+    if (!app || app->windowClass.empty())
+        return std::nullopt;
+    return app->windowClass;
+}
+
+bool FakeWindowAccess::isStandard(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    return w && isStandard(*w);
+}
+
+std::optional<bool> FakeWindowAccess::isMinimized(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    return w ? isMinimized(*w) : std::nullopt;
+}
+
+std::optional<bool> FakeWindowAccess::isFullScreen(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    return w ? std::optional<bool>(w->fullScreen) : std::nullopt;
+}
+
+std::optional<Rect> FakeWindowAccess::frame(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    if (!w || !w->frameReadable)
+        return std::nullopt;
+    return w->frame;
+}
+
+bool FakeWindowAccess::writeSize(std::uint32_t id, Size size) {
+    auto* w = desktop_.find(id);
+    if (!w || w->moveFault == MoveFault::refused)
+        return false;
+    if (w->moveFault == MoveFault::none)
+        desktop_.applySize(*w, size);
+    return true;
+}
+
+bool FakeWindowAccess::writePosition(std::uint32_t id, Point origin) {
+    auto* w = desktop_.find(id);
+    if (!w || w->moveFault == MoveFault::refused)
+        return false;
+    if (w->moveFault == MoveFault::none)
+        desktop_.applyPosition(*w, origin);
+    return true;
+}
+
+bool FakeWindowAccess::setFrame(const AXWindow& window, const Rect& frame) {
+    const auto* w = desktop_.touch(window.id());
+    if (!w) {
+        desktop_.record(Kind::setFrame, window.id(), frame, false);
+        return false;
+    }
+    const Rect before = w->frame;
+    writeSize(window.id(), frame.size());
+    const bool moved = writePosition(window.id(), frame.origin());
+    const bool sized = writeSize(window.id(), frame.size());
+    desktop_.record(Kind::setFrame, window.id(), frame, moved && sized);
+    desktop_.frameChanged(window.id(), before);
+    return moved && sized;
+}
+
+bool FakeWindowAccess::setPosition(const AXWindow& window, const Point& origin) {
+    const Rect requested{origin.x, origin.y, 0, 0};
+    const auto* w = desktop_.touch(window.id());
+    if (!w) {
+        desktop_.record(Kind::setPosition, window.id(), requested, false);
+        return false;
+    }
+    const Rect before = w->frame;
+    const bool moved = writePosition(window.id(), origin);
+    desktop_.record(Kind::setPosition, window.id(), requested, moved);
+    desktop_.frameChanged(window.id(), before);
+    return moved;
+}
+
+std::optional<Size> FakeWindowAccess::sizeIncrement(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    return w ? w->options.sizeIncrement : std::nullopt;
+}
+
+void FakeWindowAccess::raise(const AXWindow& window) {
+    const bool exists = desktop_.touch(window.id()) != nullptr;
+    desktop_.record(Kind::raise, window.id(), std::nullopt, exists);
+    if (exists)
+        desktop_.raiseWindow(window.id());
+}
+
+FocusResult FakeWindowAccess::focus(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    desktop_.record(Kind::focus, window.id(), std::nullopt, w != nullptr);
+    if (!w)
+        return FocusResult{-1, -1, -1};
+    // Activating a minimised window brings it back, as window managers do.
+    if (w->iconified)
+        desktop_.deiconifyWindow(window.id(), false);
+    desktop_.raiseWindow(window.id());
+    desktop_.setFocus(window.id(), true);
+    return FocusResult{0, 0, 0};
+}
+
+bool FakeWindowAccess::setParkMark(const AXWindow& window, const Rect& savedFrame) {
+    auto* w = desktop_.touch(window.id());
+    desktop_.record(Kind::setParkMark, window.id(), savedFrame, w != nullptr);
+    if (!w)
+        return false;
+    w->parkMark = savedFrame;
+    return true;
+}
+
+void FakeWindowAccess::clearParkMark(const AXWindow& window) {
+    auto* w = desktop_.touch(window.id());
+    desktop_.record(Kind::clearParkMark, window.id(), std::nullopt, w != nullptr);
+    if (w)
+        w->parkMark.reset();
+}
+
+std::optional<Rect> FakeWindowAccess::parkMark(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    return w ? w->parkMark : std::nullopt;
+}
+
+std::vector<std::pair<AXWindow, Rect>> FakeWindowAccess::markedWindows() {
+    std::vector<std::pair<AXWindow, Rect>> marked;
+    for (const auto& [id, w] : desktop_.windows_) {
+        if (w.parkMark)
+            marked.emplace_back(handle(id, w.pid), *w.parkMark);
+    }
+    return marked;
+}
+
+bool FakeWindowAccess::iconify(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    desktop_.record(Kind::iconify, window.id(), std::nullopt, w != nullptr);
+    if (!w)
+        return false;
+    if (!w->iconified)
+        desktop_.iconifyWindow(window.id(), false);
+    return true;
+}
+
+bool FakeWindowAccess::deiconify(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    desktop_.record(Kind::deiconify, window.id(), std::nullopt, w != nullptr);
+    if (!w)
+        return false;
+    if (w->iconified)
+        desktop_.deiconifyWindow(window.id(), false);
+    return true;
+}
+
+bool FakeWindowAccess::isIconified(const AXWindow& window) {
+    const auto* w = desktop_.touch(window.id());
+    return w && w->iconified;
+}
+
+} // namespace morvanta

@@ -1,0 +1,60 @@
+// FakeWindowAccess: WindowAccess over the fake desktop for one view (one process). Every call
+// counts against a window's injected vanishing, is answered from the desktop's state with the
+// injected read faults applied, and every request that changes something is recorded in the
+// desktop's operation log. None of them produces `windowsChanged`.
+#pragma once
+
+#include "ax/window_access.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace morvanta {
+
+class FakeDesktop;
+struct FakeWindow;
+
+class FakeWindowAccess final : public WindowAccess,
+                               public std::enable_shared_from_this<FakeWindowAccess> {
+public:
+    explicit FakeWindowAccess(FakeDesktop& desktop) : desktop_(desktop) {}
+
+    // A handle on window `id` of process `pid` that answers through this access.
+    AXWindow handle(std::uint32_t id, std::int32_t pid);
+
+    // The rules enumeration shares with the single reads, on the window's state.
+    static bool isStandard(const FakeWindow& window);
+    static std::optional<bool> isMinimized(const FakeWindow& window);
+
+    std::string title(const AXWindow& window) override;
+    std::string appName(const AXWindow& window) override;
+    std::optional<std::string> bundleIdentifier(const AXWindow& window) override;
+
+    bool isStandard(const AXWindow& window) override;
+    std::optional<bool> isMinimized(const AXWindow& window) override;
+    std::optional<bool> isFullScreen(const AXWindow& window) override;
+
+    std::optional<Rect> frame(const AXWindow& window) override;
+    bool setFrame(const AXWindow& window, const Rect& frame) override;
+    bool setPosition(const AXWindow& window, const Point& origin) override;
+    std::optional<Size> sizeIncrement(const AXWindow& window) override;
+    void raise(const AXWindow& window) override;
+    FocusResult focus(const AXWindow& window) override;
+
+    bool setParkMark(const AXWindow& window, const Rect& savedFrame) override;
+    void clearParkMark(const AXWindow& window) override;
+    std::optional<Rect> parkMark(const AXWindow& window) override;
+    std::vector<std::pair<AXWindow, Rect>> markedWindows() override;
+    bool iconify(const AXWindow& window) override;
+    bool deiconify(const AXWindow& window) override;
+    bool isIconified(const AXWindow& window) override;
+
+private:
+    // One write of a size or a position; false when the window is gone or refuses it.
+    bool writeSize(std::uint32_t id, Size size);
+    bool writePosition(std::uint32_t id, Point origin);
+
+    FakeDesktop& desktop_;
+};
+
+} // namespace morvanta

@@ -1,0 +1,133 @@
+// WindowParker on the fake desktop, with and without a window manager that keeps windows on
+// screen, and across a crash of the parking process.
+#include "ax/screen_geometry.h"
+#include "ax/window_parker.h"
+#include "desktop_fixture.h"
+
+namespace morvanta::testing {
+namespace {
+
+class WindowParkerTest : public DesktopTest {
+protected:
+    WindowParker parker{desktop.system().screenSource(), desktop.system().windowAccess()};
+    using Kind = FakeOperation::Kind;
+};
+
+TEST_F(WindowParkerTest, ParkingTwiceKeepsTheFirstSavedFrame) {
+    const AXWindow w = desktop.openWindow(editor, "a", {100, 100, 800, 600});
+    const auto after = parker.park(w);
+    // The full frame's corner, not the visible frame's (the panel takes the bottom 40 points).
+    EXPECT_EQ(after, (Rect{1919, 1079, 800, 600}));
+    EXPECT_TRUE(ScreenGeometry::isParkedPosition(desktop.screens(), *after));
+    EXPECT_FALSE(parker.park(w));
+    EXPECT_EQ(desktop.count(w, Kind::setPosition), 1);
+
+    parker.restore(w);
+    EXPECT_EQ(desktop.frameOf(w), (Rect{100, 100, 800, 600}));
+    EXPECT_FALSE(parker.isParked(w));
+    EXPECT_FALSE(desktop.parkMarkOf(w));
+}
+
+TEST_F(WindowParkerTest, ExplicitScreenWinsOverTheWindowsOwn) {
+    const AXWindow w = desktop.openWindow(editor, "a", {100, 100, 800, 600});
+    EXPECT_EQ(parker.park(w, desktop.screens()[1]), (Rect{3199, 1023, 800, 600}));
+    EXPECT_EQ(desktop.parkMarkOf(w), (Rect{100, 100, 800, 600}));
+}
+
+TEST_F(WindowParkerTest, UnreadableWindowIsNotParked) {
+    const AXWindow w = desktop.openWindow(editor, "a", {100, 100, 800, 600});
+    desktop.setFrameReadable(w, false);
+    EXPECT_FALSE(parker.park(w));
+    EXPECT_EQ(parker.count(), 0);
+    EXPECT_FALSE(desktop.parkMarkOf(w));
+}
+
+TEST_F(WindowParkerTest, RestoreAllBringsEveryWindowBackOnce) {
+    const Rect frames[] = {{0, 0, 800, 600}, {900, 0, 700, 500}, {2000, 100, 600, 400}};
+    std::vector<AXWindow> windows;
+    for (const auto& f : frames) {
+        windows.push_back(desktop.openWindow(editor, "w", f));
+        parker.park(windows.back());
+    }
+    EXPECT_EQ(parker.count(), 3);
+    parker.restoreAll();
+    EXPECT_EQ(parker.count(), 0);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        EXPECT_FALSE(parker.isParked(windows[i]));
+        EXPECT_EQ(desktop.frameOf(windows[i]), frames[i]);
+        EXPECT_FALSE(desktop.parkMarkOf(windows[i]));
+    }
+    desktop.clearOperations();
+    parker.restoreAll();
+    EXPECT_TRUE(desktop.operations().empty());
+}
+
+TEST_F(WindowParkerTest, ForgetOfAnUnparkedWindowDoesNothing) {
+    const AXWindow w = desktop.openWindow(editor, "a", {0, 0, 800, 600});
+    parker.forget(w);
+    EXPECT_TRUE(desktop.operations().empty());
+
+    parker.park(w);
+    parker.forget(w); // no move back; the mark goes
+    EXPECT_FALSE(parker.isParked(w));
+    EXPECT_EQ(desktop.frameOf(w), (Rect{1919, 1079, 800, 600}));
+    EXPECT_FALSE(desktop.parkMarkOf(w));
+}
+
+TEST_F(WindowParkerTest, ClampingWindowManagerSwitchesParkingToMinimising) {
+    desktop.setWindowManager(WindowManagerMode::clamping);
+    const AXWindow first = desktop.openWindow(editor, "first", {100, 100, 800, 600});
+    const AXWindow second = desktop.openWindow(editor, "second", {200, 200, 700, 500});
+
+    // Pulled back so a tenth stays visible: not parked, so it is minimised instead.
+    const auto after = parker.park(first);
+    EXPECT_EQ(after, (Rect{1840, 1020, 800, 600}));
+    EXPECT_FALSE(ScreenGeometry::isParkedPosition(desktop.screens(), *after));
+    EXPECT_TRUE(parker.minimisesWindows());
+    EXPECT_TRUE(desktop.isIconified(first));
+    EXPECT_TRUE(parker.isInParkedPosition(first, *after));
+
+    // Later windows are minimised without trying the corner.
+    parker.park(second);
+    EXPECT_EQ(desktop.count(second, Kind::setPosition), 0);
+    EXPECT_TRUE(desktop.isIconified(second));
+    EXPECT_EQ(all(), (std::vector<AXWindow>{second, first})); // hidden, not minimised
+
+    parker.restoreAll();
+    EXPECT_FALSE(desktop.isIconified(first));
+    EXPECT_EQ(desktop.frameOf(first), (Rect{100, 100, 800, 600}));
+    EXPECT_EQ(desktop.frameOf(second), (Rect{200, 200, 700, 500}));
+    // A window minimised by the user is not in parked position.
+    desktop.minimise(first);
+    EXPECT_FALSE(parker.isInParkedPosition(first, *desktop.frameOf(first)));
+}
+
+TEST_F(WindowParkerTest, NewProcessRestoresWindowsACrashLeftParked) {
+    desktop.setWindowManager(WindowManagerMode::clamping);
+    const AXWindow a = desktop.openWindow(editor, "a", {100, 100, 800, 600});
+    const AXWindow b = desktop.openWindow(term, "b", {1000, 50, 500, 300});
+    const AXWindow untouched = desktop.openWindow(term, "c", {10, 10, 300, 200});
+    {
+        auto crashed = std::make_unique<WindowParker>(desktop.system().screenSource(),
+                                                      desktop.system().windowAccess());
+        crashed->park(a);
+        crashed->park(b);
+        // The process dies here: nothing is restored.
+    }
+    auto next = desktop.newProcess();
+    WindowParker fresh(next->screenSource(), next->windowAccess());
+    EXPECT_TRUE(fresh.isInParkedPosition(a, *desktop.frameOf(a)));
+
+    const auto restored = fresh.restoreMarked();
+    EXPECT_EQ(restored.size(), 2u);
+    EXPECT_EQ(desktop.frameOf(a), (Rect{100, 100, 800, 600}));
+    EXPECT_EQ(desktop.frameOf(b), (Rect{1000, 50, 500, 300}));
+    EXPECT_FALSE(desktop.isIconified(a));
+    EXPECT_FALSE(desktop.isIconified(b));
+    EXPECT_FALSE(desktop.parkMarkOf(a));
+    EXPECT_EQ(desktop.setFrameCount(untouched), 0);
+    EXPECT_TRUE(fresh.restoreMarked().empty());
+}
+
+} // namespace
+} // namespace morvanta::testing
