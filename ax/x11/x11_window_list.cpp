@@ -3,6 +3,8 @@
 #include "ax/x11/window_order.h"
 #include "ax/x11/x11_window_facts.h"
 
+#include <algorithm>
+
 namespace morvanta {
 
 std::vector<AXWindow> X11WindowList::all() {
@@ -39,7 +41,11 @@ std::vector<AXWindow> X11WindowList::all() {
         if (!self.empty() && self[0] == checkWindow[0])
             return windows;
     }
-    return enumerate(children, children, false);
+    // Without a window manager nobody records the mapping order; window ids grow with each
+    // client's connection and with each window it creates, so their order stands in for it.
+    auto byAge = children;
+    std::sort(byAge.begin(), byAge.end());
+    return enumerate(byAge, children, false);
 }
 
 std::vector<AXWindow> X11WindowList::enumerate(const std::vector<xcb_window_t>& mappingOrder,
