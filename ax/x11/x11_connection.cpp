@@ -31,8 +31,6 @@ std::shared_ptr<X11Connection> X11Connection::open(const std::string& display) {
 X11Connection::~X11Connection() {
     queue_.clear();
     if (c_) {
-        if (helper_ != 0)
-            xcb_destroy_window(c_, helper_);
         xcb_disconnect(c_);
     }
     if (wake_ >= 0)
@@ -65,11 +63,6 @@ bool X11Connection::setUp() {
         }
     }
 
-    helper_ = xcb_generate_id(c_);
-    const std::uint32_t helperValues[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
-    xcb_create_window(c_, XCB_COPY_FROM_PARENT, helper_, root(), -10, -10, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, helperValues);
     const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
@@ -230,8 +223,15 @@ void X11Connection::syncWithWindowManager() {
         return;
     }
     // The window manager handles its requests in order: once it answers this one by setting
-    // the helper's frame extents, every earlier request has been handled too.
-    sendClientMessage(helper_, X11Atom::_NET_REQUEST_FRAME_EXTENTS, {0, 0, 0, 0, 0});
+    // the frame extents of a window made for the purpose, every earlier request has been
+    // handled too. A fresh window each time, so a late answer to an earlier sync is never
+    // taken for this one's.
+    const xcb_window_t probe = xcb_generate_id(c_);
+    const std::uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, probe, root(), -10, -10, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    sendClientMessage(probe, X11Atom::_NET_REQUEST_FRAME_EXTENTS, {0, 0, 0, 0, 0});
     flush();
     ++roundTrips_;
     const std::size_t start = queue_.size();
@@ -241,9 +241,7 @@ void X11Connection::syncWithWindowManager() {
             const auto& event = *queue_[i];
             if ((event.response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
                 continue;
-            const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if (p.window == helper_ && p.atom == atom(X11Atom::_NET_FRAME_EXTENTS)) {
-                queue_.erase(queue_.begin() + static_cast<std::ptrdiff_t>(i));
+            if (reinterpret_cast<const xcb_property_notify_event_t&>(event).window == probe) {
                 found = true;
                 break;
             }
@@ -251,6 +249,13 @@ void X11Connection::syncWithWindowManager() {
         if (!found && !readSome(d))
             break;
     }
+    xcb_destroy_window(c_, probe);
+    flush();
+    // The probe's news is nobody else's business.
+    std::erase_if(queue_, [&](const auto& event) {
+        return (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+               reinterpret_cast<const xcb_property_notify_event_t&>(*event).window == probe;
+    });
     drainQueued();
     signalIfPending();
 }
@@ -282,10 +287,16 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
         if (p.window == root() && (p.atom == atom(X11Atom::_NET_SUPPORTING_WM_CHECK) ||
                                    p.atom == atom(X11Atom::_NET_SUPPORTED)))
             wmKnown_ = false;
+    } else if (type == XCB_MAP_NOTIFY) {
+        const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        if (m.event == root())
+            mappingRanks_.try_emplace(m.window, nextMappingRank_++);
     } else if (type == XCB_DESTROY_NOTIFY) {
         const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
         if (wm_ && d.window == *wm_)
             wmKnown_ = false;
+        if (d.event == root())
+            mappingRanks_.erase(d.window);
     }
 }
 
@@ -303,6 +314,13 @@ bool X11Connection::ownsWindow(xcb_window_t window) const {
 void X11Connection::discardQueued(const std::function<bool(const xcb_generic_event_t&)>& unwanted) {
     drainQueued();
     std::erase_if(queue_, [&](const auto& event) { return unwanted(*event); });
+}
+
+std::optional<std::uint64_t> X11Connection::mappingRank(xcb_window_t window) const {
+    const auto it = mappingRanks_.find(window);
+    if (it == mappingRanks_.end())
+        return std::nullopt;
+    return it->second;
 }
 
 int X11Connection::addHandler(Handler handler) {

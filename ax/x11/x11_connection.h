@@ -1,6 +1,6 @@
 // X11Connection: the one connection to the X server that the window-system layer (and later the
-// focus border) shares. It owns the xcb connection, the interned atoms, an unmapped helper
-// window of Morvanta's own, and the queue of events that arrived while replies were awaited.
+// focus border) shares. It owns the xcb connection, the interned atoms and the queue of events that
+// arrived while replies were awaited.
 //
 // Replies are awaited with a deadline, so a stalled server costs at most half a second per
 // batch. Errors caused by windows that vanished are ordinary absent replies. Events are handed
@@ -51,8 +51,6 @@ public:
     xcb_atom_t atom(X11Atom a) const { return atoms_[static_cast<std::size_t>(a)]; }
     bool hasRandr() const { return randrEventBase_ >= 0; }
     int randrEventBase() const { return randrEventBase_; }
-    // Morvanta's own unmapped window: a target for properties and window-manager round trips.
-    xcb_window_t helperWindow() const { return helper_; }
     bool broken() const { return xcb_connection_has_error(c_) != 0; }
 
     Deadline deadline() const { return Clock::now() + replyTimeout; }
@@ -88,6 +86,11 @@ public:
     // Drops queued events that `unwanted` matches (news of Morvanta's own changes).
     void discardQueued(const std::function<bool(const xcb_generic_event_t&)>& unwanted);
 
+    // Without a window manager nobody records in which order top-level windows appeared; the
+    // connection notes the first mapping of each root child it hears of. None for windows mapped
+    // before this connection opened.
+    std::optional<std::uint64_t> mappingRank(xcb_window_t window) const;
+
     // Round trips made so far: waits for a reply to a request sent after the previous wait began.
     long roundTrips() const { return roundTrips_; }
 
@@ -112,7 +115,6 @@ private:
     const xcb_screen_t* screen_ = nullptr;
     std::array<xcb_atom_t, static_cast<std::size_t>(X11Atom::count)> atoms_{};
     int randrEventBase_ = -1;
-    xcb_window_t helper_ = 0;
     int epoll_ = -1;
     int wake_ = -1;
 
@@ -122,6 +124,9 @@ private:
 
     long roundTrips_ = 0;
     unsigned roundTripMark_ = 0;
+
+    std::map<xcb_window_t, std::uint64_t> mappingRanks_;
+    std::uint64_t nextMappingRank_ = 1;
 
     bool wmKnown_ = false;
     std::optional<xcb_window_t> wm_;

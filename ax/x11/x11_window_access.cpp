@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <thread>
 
 namespace morvanta {
 
@@ -372,24 +373,75 @@ void X11WindowAccess::forgetOwnStateChange(xcb_window_t window) {
     });
 }
 
+namespace {
+
+constexpr auto settleTimeout = std::chrono::milliseconds(700);
+// Longer than one step of a window manager's animation, so an animating frame always moves
+// between two samples.
+constexpr auto settleSample = std::chrono::milliseconds(30);
+
+bool viewable(X11Connection& x, xcb_window_t window) {
+    auto attributes = x.reply<xcb_get_window_attributes_reply_t>(
+        xcb_get_window_attributes(x.raw(), window).sequence, x.deadline());
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+} // namespace
+
+void X11WindowAccess::waitUntilSettled(const std::vector<AXWindow>& windows) {
+    const auto end = X11Connection::Clock::now() + settleTimeout;
+    std::vector<std::optional<Rect>> previous;
+    while (X11Connection::Clock::now() < end) {
+        const auto current = frames(windows);
+        bool shown = true;
+        for (const auto& w : windows)
+            shown = shown && viewable(*x_, windowOf(w));
+        if (shown && current == previous)
+            return;
+        previous = current;
+        std::this_thread::sleep_for(settleSample);
+    }
+}
+
+void X11WindowAccess::waitUntilHidden(const AXWindow& window) {
+    const auto end = X11Connection::Clock::now() + settleTimeout;
+    while (X11Connection::Clock::now() < end && viewable(*x_, windowOf(window)))
+        std::this_thread::sleep_for(settleSample / 3);
+}
+
 bool X11WindowAccess::iconify(const AXWindow& window) {
     if (!x_->windowManager())
         return false; // minimising is the window manager's to do
     x_->sendClientMessage(windowOf(window), X11Atom::WM_CHANGE_STATE, {iconicState, 0, 0, 0, 0});
     x_->syncWithWindowManager();
+    if (isIconified(window))
+        waitUntilHidden(window);
     forgetOwnStateChange(windowOf(window));
     return isIconified(window);
 }
 
 bool X11WindowAccess::deiconify(const AXWindow& window) {
-    // Mapping an iconic window asks the window manager to show it again.
-    xcb_map_window(x_->raw(), windowOf(window));
-    if (x_->windowManager())
-        x_->syncWithWindowManager();
-    else
-        x_->flush();
-    forgetOwnStateChange(windowOf(window));
+    deiconifyAll({window});
     return !isIconified(window);
+}
+
+void X11WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows) {
+    // Mapping an iconic window asks the window manager to show it again.
+    for (const auto& w : windows)
+        xcb_map_window(x_->raw(), windowOf(w));
+    if (!x_->windowManager()) {
+        x_->flush();
+        return;
+    }
+    x_->syncWithWindowManager();
+    std::vector<AXWindow> present;
+    const auto found = frames(windows);
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (found[i])
+            present.push_back(windows[i]);
+    waitUntilSettled(present);
+    for (const auto& w : windows)
+        forgetOwnStateChange(windowOf(w));
 }
 
 } // namespace morvanta

@@ -49,6 +49,7 @@ public:
     std::vector<std::pair<AXWindow, Rect>> markedWindows() override;
     bool iconify(const AXWindow& window) override;
     bool deiconify(const AXWindow& window) override;
+    void deiconifyAll(const std::vector<AXWindow>& windows) override;
     bool isIconified(const AXWindow& window) override;
 
     // The client windows that may be top-level application windows: the window manager's client
@@ -63,6 +64,11 @@ private:
     Texts texts(xcb_window_t window);
     std::string appNameFor(const AXWindow& window, const std::optional<std::string>& className);
     void sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w, int h);
+    // Waits (bounded) until every window is shown and its frame has stopped moving: window
+    // managers may animate restoring, and a frame set meanwhile is overridden.
+    void waitUntilSettled(const std::vector<AXWindow>& windows);
+    // Waits (bounded) until the window is no longer shown.
+    void waitUntilHidden(const AXWindow& window);
     // Drops the news of Morvanta's own minimise / restore of a window.
     void forgetOwnStateChange(xcb_window_t window);
 

@@ -3,6 +3,8 @@
 #include "ax/x11/window_order.h"
 #include "ax/x11/x11_window_facts.h"
 
+#include <algorithm>
+
 namespace morvanta {
 
 std::vector<AXWindow> X11WindowList::all() {
@@ -39,7 +41,13 @@ std::vector<AXWindow> X11WindowList::all() {
         if (!self.empty() && self[0] == checkWindow[0])
             return windows;
     }
-    return enumerate(children, children, false);
+    // Without a window manager the connection's own notes give the mapping order; windows
+    // mapped before it opened come first, bottom to top.
+    auto byAge = children;
+    std::stable_sort(byAge.begin(), byAge.end(), [&](xcb_window_t a, xcb_window_t b) {
+        return x.mappingRank(a).value_or(0) < x.mappingRank(b).value_or(0);
+    });
+    return enumerate(byAge, children, false);
 }
 
 std::vector<AXWindow> X11WindowList::enumerate(const std::vector<xcb_window_t>& mappingOrder,
