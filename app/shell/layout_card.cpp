@@ -66,6 +66,9 @@ LayoutCard::LayoutCard(LayoutKind layout, bool selected, std::function<void()> a
     QFont nameFont = name_->font();
     nameFont.setBold(true);
     name_->setFont(nameFont);
+    // The preview sets the card's width; the texts fit themselves into it.
+    name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    description_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     description_->setWordWrap(false);
     description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     description_->setForegroundRole(QPalette::PlaceholderText);
@@ -75,7 +78,7 @@ LayoutCard::LayoutCard(LayoutKind layout, bool selected, std::function<void()> a
     stack->setContentsMargins(margin, margin, margin, margin);
     stack->setSpacing(spacing);
     stack->addWidget(preview_);
-    stack->addWidget(name_, 0, Qt::AlignLeft);
+    stack->addWidget(name_);
     stack->addWidget(description_);
     // Clicks anywhere on the card belong to the card.
     for (QWidget* child : {static_cast<QWidget*>(preview_), static_cast<QWidget*>(name_),
