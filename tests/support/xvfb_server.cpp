@@ -136,8 +136,8 @@ bool XvfbServer::openboxRunning() const {
         return false;
     }
     const char name[] = "_NET_SUPPORTING_WM_CHECK";
-    auto atomReply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 1, sizeof(name) - 1, name), nullptr);
+    auto atomReply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof(name) - 1, name), nullptr);
     bool running = false;
     if (atomReply && atomReply->atom != XCB_ATOM_NONE) {
         xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
@@ -156,11 +156,10 @@ bool XvfbServer::addMonitors(const std::vector<XvfbOptions::Monitor>& monitors) 
     bool first = true;
     for (const auto& m : monitors) {
         // Geometry in xrandr's form: w/mmw x h/mmh + x + y (about 96 dpi).
-        const std::string geometry = std::to_string(m.width) + "/" +
-                                     std::to_string(m.width * 254 / 960) + "x" +
-                                     std::to_string(m.height) + "/" +
-                                     std::to_string(m.height * 254 / 960) + "+" +
-                                     std::to_string(m.x) + "+" + std::to_string(m.y);
+        const std::string geometry =
+            std::to_string(m.width) + "/" + std::to_string(m.width * 254 / 960) + "x" +
+            std::to_string(m.height) + "/" + std::to_string(m.height * 254 / 960) + "+" +
+            std::to_string(m.x) + "+" + std::to_string(m.y);
         // The first monitor takes over Xvfb's one output ("screen"): the automatic whole-screen
         // monitor of that output then goes away instead of overlapping the new ones (it cannot
         // be deleted).
