@@ -21,10 +21,12 @@ QString safeName(const QString& raw) {
     return name.left(200);
 }
 
-// "name.tar.gz" → "name-2.tar.gz" and so on, until no file has the name.
+// "name-1.2.tar.gz" → "name-1.2-2.tar.gz" and so on, until no file has the name.
 QString unusedPath(const QDir& folder, const QString& name) {
     QString path = folder.filePath(name);
-    int dot = name.indexOf(u'.', 1);
+    int dot = name.lastIndexOf(u'.');
+    if (dot > 0 && name.left(dot).endsWith(QStringLiteral(".tar")))
+        dot -= 4;
     QString stem = dot > 0 ? name.left(dot) : name;
     QString extension = dot > 0 ? name.mid(dot) : QString();
     for (int n = 2; QFileInfo::exists(path) && n < 1000; ++n)
