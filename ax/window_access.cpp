@@ -31,4 +31,9 @@ WindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
     return result;
 }
 
+void WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows) {
+    for (const auto& w : windows)
+        deiconify(w);
+}
+
 } // namespace morvanta

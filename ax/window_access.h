@@ -53,6 +53,9 @@ public:
     // state once the window manager has handled the request.
     virtual bool iconify(const AXWindow& window) = 0;
     virtual bool deiconify(const AXWindow& window) = 0;
+    // Un-minimises many windows at once; a window manager that animates restoring then costs one
+    // wait, not one per window. Defaults to one deiconify per window.
+    virtual void deiconifyAll(const std::vector<AXWindow>& windows);
     // The raw minimised state, parking marks ignored.
     virtual bool isIconified(const AXWindow& window) = 0;
 };

@@ -30,17 +30,20 @@ std::optional<Rect> WindowParker::park(const AXWindow& window,
     const auto after = access_.frame(window);
     if (after && !ScreenGeometry::isParkedPosition(screens, *after)) {
         // The window manager keeps windows on screen: minimise this one and every later one.
+        // It goes back to its own place first, so it reappears there when it is shown again.
         minimises_ = true;
         parked_[window].minimised = true;
+        access_.setPosition(window, before->origin());
         access_.iconify(window);
     }
     return after;
 }
 
 void WindowParker::putBack(const AXWindow& window, const Entry& entry) {
-    access_.setFrame(window, entry.saved);
+    // Shown first: window managers may not move a minimised window.
     if (entry.minimised)
         access_.deiconify(window);
+    access_.setFrame(window, entry.saved);
     access_.clearParkMark(window);
 }
 
@@ -67,21 +70,37 @@ void WindowParker::forget(const AXWindow& window) {
 void WindowParker::restoreAll() {
     auto entries = std::move(parked_);
     parked_.clear();
+    // In three sweeps, so waits for the window manager are paid once, not once per window.
+    std::vector<AXWindow> minimised;
+    std::vector<std::pair<AXWindow, Rect>> frames;
+    for (const auto& [window, entry] : entries) {
+        if (entry.minimised)
+            minimised.push_back(window);
+        frames.emplace_back(window, entry.saved);
+    }
+    if (!minimised.empty())
+        access_.deiconifyAll(minimised);
+    access_.setFrames(frames);
     for (const auto& [window, entry] : entries)
-        putBack(window, entry);
+        access_.clearParkMark(window);
 }
 
 std::vector<AXWindow> WindowParker::restoreMarked() {
-    std::vector<AXWindow> restored;
+    std::vector<AXWindow> restored, minimised;
+    std::vector<std::pair<AXWindow, Rect>> frames;
     for (const auto& [window, saved] : access_.markedWindows()) {
         if (isParked(window))
             continue;
-        access_.setFrame(window, saved);
         if (access_.isIconified(window))
-            access_.deiconify(window);
-        access_.clearParkMark(window);
+            minimised.push_back(window);
+        frames.emplace_back(window, saved);
         restored.push_back(window);
     }
+    if (!minimised.empty())
+        access_.deiconifyAll(minimised);
+    access_.setFrames(frames);
+    for (const auto& window : restored)
+        access_.clearParkMark(window);
     return restored;
 }
 

@@ -153,17 +153,20 @@ bool XvfbServer::openboxRunning() const {
 }
 
 bool XvfbServer::addMonitors(const std::vector<XvfbOptions::Monitor>& monitors) {
+    bool first = true;
     for (const auto& m : monitors) {
         // Geometry in xrandr's form: w/mmw x h/mmh + x + y (about 96 dpi).
         const std::string geometry =
             std::to_string(m.width) + "/" + std::to_string(m.width * 254 / 960) + "x" +
             std::to_string(m.height) + "/" + std::to_string(m.height * 254 / 960) + "+" +
             std::to_string(m.x) + "+" + std::to_string(m.y);
-        if (run({"xrandr", "--setmonitor", m.name, geometry, "none"}) != 0)
+        // The first monitor takes over Xvfb's one output ("screen"): the automatic whole-screen
+        // monitor of that output then goes away instead of overlapping the new ones (it cannot
+        // be deleted).
+        if (run({"xrandr", "--setmonitor", m.name, geometry, first ? "screen" : "none"}) != 0)
             return false;
+        first = false;
     }
-    // The default whole-screen monitor would overlap the new ones.
-    run({"xrandr", "--delmonitor", "screen"});
     return true;
 }
 

@@ -1,0 +1,349 @@
+#include "ax/x11/x11_connection.h"
+
+#include <algorithm>
+#include <cstring>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <xcb/randr.h>
+#include <xcb/xcbext.h>
+
+namespace morvanta {
+
+std::shared_ptr<X11Connection> X11Connection::open(const std::string& display) {
+    std::shared_ptr<X11Connection> connection(new X11Connection());
+    int screenNumber = 0;
+    connection->c_ = xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber);
+    if (xcb_connection_has_error(connection->c_))
+        return nullptr;
+    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection->c_));
+    for (int i = 0; i < screenNumber && it.rem > 0; ++i)
+        xcb_screen_next(&it);
+    if (it.rem == 0)
+        return nullptr;
+    connection->screen_ = it.data;
+    if (!connection->setUp())
+        return nullptr;
+    return connection;
+}
+
+X11Connection::~X11Connection() {
+    queue_.clear();
+    if (c_) {
+        xcb_disconnect(c_);
+    }
+    if (wake_ >= 0)
+        close(wake_);
+    if (epoll_ >= 0)
+        close(epoll_);
+}
+
+bool X11Connection::setUp() {
+    const Deadline d = deadline();
+    std::array<xcb_intern_atom_cookie_t, static_cast<std::size_t>(X11Atom::count)> cookies{};
+    for (std::size_t i = 0; i < cookies.size(); ++i)
+        cookies[i] = xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(x11AtomNames[i].size()),
+                                     x11AtomNames[i].data());
+    xcb_prefetch_extension_data(c_, &xcb_randr_id);
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        auto r = reply<xcb_intern_atom_reply_t>(cookies[i].sequence, d);
+        if (!r)
+            return false;
+        atoms_[i] = r->atom;
+    }
+    const auto* randr = xcb_get_extension_data(c_, &xcb_randr_id);
+    if (randr && randr->present) {
+        auto version = reply<xcb_randr_query_version_reply_t>(
+            xcb_randr_query_version(c_, 1, 5).sequence, deadline());
+        // Monitors need RandR 1.5.
+        if (version && (version->major_version > 1 || version->minor_version >= 5)) {
+            randrEventBase_ = randr->first_event;
+            xcb_randr_select_input(c_, root(), XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE);
+        }
+    }
+
+    const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
+                                   XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
+
+    epoll_ = epoll_create1(EPOLL_CLOEXEC);
+    wake_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (epoll_ < 0 || wake_ < 0)
+        return false;
+    epoll_event xev{};
+    xev.events = EPOLLIN;
+    xev.data.fd = xcb_get_file_descriptor(c_);
+    epoll_event wev{};
+    wev.events = EPOLLIN;
+    wev.data.fd = wake_;
+    if (epoll_ctl(epoll_, EPOLL_CTL_ADD, xev.data.fd, &xev) != 0 ||
+        epoll_ctl(epoll_, EPOLL_CTL_ADD, wake_, &wev) != 0)
+        return false;
+    flush();
+    return !broken();
+}
+
+void X11Connection::noteRoundTrip(unsigned sequence) {
+    if (static_cast<int>(sequence - roundTripMark_) > 0) {
+        ++roundTrips_;
+        // Everything sent up to here travels with this wait.
+        roundTripMark_ = xcb_no_operation(c_).sequence;
+    }
+}
+
+bool X11Connection::readSome(Deadline deadline) {
+    if (auto* event = xcb_poll_for_event(c_)) {
+        enqueue(event);
+        return true;
+    }
+    if (broken())
+        return false;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0)
+        return false;
+    pollfd p{xcb_get_file_descriptor(c_), POLLIN, 0};
+    poll(&p, 1, static_cast<int>(std::max<long long>(1, left)));
+    return true;
+}
+
+void* X11Connection::waitReply(unsigned sequence, Deadline deadline) {
+    if (broken())
+        return nullptr;
+    noteRoundTrip(sequence);
+    flush();
+    void* result = nullptr;
+    while (true) {
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_poll_for_reply(c_, sequence, &result, &error)) {
+            std::free(error);
+            break;
+        }
+        if (!readSome(deadline)) {
+            xcb_discard_reply(c_, sequence);
+            result = nullptr;
+            break;
+        }
+    }
+    drainQueued();
+    signalIfPending();
+    return result;
+}
+
+std::vector<bool> X11Connection::check(const std::vector<xcb_void_cookie_t>& cookies,
+                                       Deadline deadline) {
+    std::vector<bool> ok(cookies.size(), false);
+    if (cookies.empty())
+        return ok;
+    // Once a later request is answered, every earlier one has been handled.
+    auto sync = reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(c_).sequence, deadline);
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        if (!sync) {
+            xcb_discard_reply(c_, cookies[i].sequence);
+            continue;
+        }
+        void* result = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        const int done = xcb_poll_for_reply(c_, cookies[i].sequence, &result, &error);
+        ok[i] = done && !error;
+        std::free(result);
+        std::free(error);
+    }
+    return ok;
+}
+
+xcb_get_property_cookie_t X11Connection::getProperty(xcb_window_t window, X11Atom property,
+                                                     xcb_atom_t type, std::uint32_t longLength) {
+    return xcb_get_property(c_, 0, window, atom(property), type, 0, longLength);
+}
+
+void X11Connection::sendClientMessage(xcb_window_t window, X11Atom type,
+                                      const std::array<std::uint32_t, 5>& data, xcb_window_t to) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom(type);
+    std::copy(data.begin(), data.end(), event.data.data32);
+    char buffer[32] = {};
+    std::memcpy(buffer, &event, sizeof(event));
+    xcb_send_event(c_, 0, to ? to : root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   buffer);
+}
+
+std::optional<xcb_window_t> X11Connection::windowManager() {
+    if (wmKnown_)
+        return wm_;
+    const Deadline d = deadline();
+    auto check = getProperty(root(), X11Atom::_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
+    auto supported = getProperty(root(), X11Atom::_NET_SUPPORTED, XCB_ATOM_ATOM, 4096);
+    auto checkReply = reply<xcb_get_property_reply_t>(check.sequence, d);
+    auto supportedReply = reply<xcb_get_property_reply_t>(supported.sequence, d);
+    if (broken())
+        return std::nullopt;
+    wmKnown_ = true;
+    wm_.reset();
+    wmSupported_.clear();
+    if (!checkReply || checkReply->format != 32 ||
+        xcb_get_property_value_length(checkReply.get()) != 4)
+        return wm_;
+    const auto window = *static_cast<xcb_window_t*>(xcb_get_property_value(checkReply.get()));
+    // The check window must name itself: a stale property from a window manager that quit
+    // points at a window that no longer exists.
+    auto again = reply<xcb_get_property_reply_t>(
+        getProperty(window, X11Atom::_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1).sequence,
+        deadline());
+    if (!again || again->format != 32 || xcb_get_property_value_length(again.get()) != 4 ||
+        *static_cast<xcb_window_t*>(xcb_get_property_value(again.get())) != window)
+        return wm_;
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
+    wm_ = window;
+    if (supportedReply && supportedReply->format == 32) {
+        const auto* atoms = static_cast<xcb_atom_t*>(xcb_get_property_value(supportedReply.get()));
+        wmSupported_.assign(atoms, atoms + xcb_get_property_value_length(supportedReply.get()) / 4);
+    }
+    return wm_;
+}
+
+bool X11Connection::windowManagerSupports(X11Atom a) {
+    if (!windowManager())
+        return false;
+    return std::find(wmSupported_.begin(), wmSupported_.end(), atom(a)) != wmSupported_.end();
+}
+
+void X11Connection::syncWithWindowManager() {
+    if (!windowManager() || broken())
+        return;
+    const Deadline d = deadline();
+    if (!windowManagerSupports(X11Atom::_NET_REQUEST_FRAME_EXTENTS)) {
+        reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(c_).sequence, d);
+        return;
+    }
+    // The window manager handles its requests in order: once it answers this one by setting
+    // the frame extents of a window made for the purpose, every earlier request has been
+    // handled too. A fresh window each time, so a late answer to an earlier sync is never
+    // taken for this one's.
+    const xcb_window_t probe = xcb_generate_id(c_);
+    const std::uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, probe, root(), -10, -10, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    sendClientMessage(probe, X11Atom::_NET_REQUEST_FRAME_EXTENTS, {0, 0, 0, 0, 0});
+    flush();
+    ++roundTrips_;
+    const std::size_t start = queue_.size();
+    bool found = false;
+    while (!found) {
+        for (std::size_t i = start; i < queue_.size(); ++i) {
+            const auto& event = *queue_[i];
+            if ((event.response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+                continue;
+            if (reinterpret_cast<const xcb_property_notify_event_t&>(event).window == probe) {
+                found = true;
+                break;
+            }
+        }
+        if (!found && !readSome(d))
+            break;
+    }
+    xcb_destroy_window(c_, probe);
+    flush();
+    // The probe's news is nobody else's business.
+    std::erase_if(queue_, [&](const auto& event) {
+        return (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+               reinterpret_cast<const xcb_property_notify_event_t&>(*event).window == probe;
+    });
+    drainQueued();
+    signalIfPending();
+}
+
+void X11Connection::enqueue(xcb_generic_event_t* event) {
+    XReply<xcb_generic_event_t> owned(event);
+    if (event->response_type == 0)
+        return; // an error of a request nobody checks: a window that vanished mid-way
+    observe(*event);
+    queue_.push_back(std::move(owned));
+}
+
+void X11Connection::drainQueued() {
+    while (auto* event = xcb_poll_for_queued_event(c_))
+        enqueue(event);
+}
+
+void X11Connection::signalIfPending() {
+    if (!queue_.empty()) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = write(wake_, &one, sizeof(one));
+    }
+}
+
+void X11Connection::observe(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (type == XCB_PROPERTY_NOTIFY) {
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (p.window == root() && (p.atom == atom(X11Atom::_NET_SUPPORTING_WM_CHECK) ||
+                                   p.atom == atom(X11Atom::_NET_SUPPORTED)))
+            wmKnown_ = false;
+    } else if (type == XCB_DESTROY_NOTIFY) {
+        const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        if (wm_ && d.window == *wm_)
+            wmKnown_ = false;
+    }
+}
+
+void X11Connection::selectClientEvents(xcb_window_t window) {
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                               XCB_EVENT_MASK_FOCUS_CHANGE;
+    xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
+}
+
+bool X11Connection::ownsWindow(xcb_window_t window) const {
+    const auto* setup = xcb_get_setup(c_);
+    return (window & ~setup->resource_id_mask) == setup->resource_id_base;
+}
+
+void X11Connection::discardQueued(const std::function<bool(const xcb_generic_event_t&)>& unwanted) {
+    drainQueued();
+    std::erase_if(queue_, [&](const auto& event) { return unwanted(*event); });
+}
+
+int X11Connection::addHandler(Handler handler) {
+    const int id = nextHandler_++;
+    handlers_[id] = std::move(handler);
+    return id;
+}
+
+void X11Connection::removeHandler(int id) {
+    handlers_.erase(id);
+}
+
+void X11Connection::dispatchPending() {
+    while (auto* event = xcb_poll_for_event(c_))
+        enqueue(event);
+    std::uint64_t count = 0;
+    [[maybe_unused]] const auto n = read(wake_, &count, sizeof(count));
+    if (broken())
+        epoll_ctl(epoll_, EPOLL_CTL_DEL, xcb_get_file_descriptor(c_), nullptr);
+    // Only what has arrived so far: events that handlers cause wait for the next call.
+    for (std::size_t left = queue_.size(); left > 0 && !queue_.empty(); --left) {
+        auto event = std::move(queue_.front());
+        queue_.pop_front();
+        std::vector<int> ids;
+        for (const auto& [id, handler] : handlers_)
+            ids.push_back(id);
+        for (const int id : ids) {
+            const auto it = handlers_.find(id);
+            if (it == handlers_.end())
+                continue;
+            const Handler handler = it->second; // the handler may remove itself
+            handler(*event);
+        }
+    }
+    drainQueued();
+    signalIfPending();
+}
+
+} // namespace morvanta

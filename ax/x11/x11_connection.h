@@ -1,0 +1,128 @@
+// X11Connection: the one connection to the X server that the window-system layer (and later the
+// focus border) shares. It owns the xcb connection, the interned atoms and the queue of events that
+// arrived while replies were awaited.
+//
+// Replies are awaited with a deadline, so a stalled server costs at most half a second per
+// batch. Errors caused by windows that vanished are ordinary absent replies. Events are handed
+// to registered handlers only from dispatchPending; descriptor() becomes readable whenever events
+// wait, including events xcb read while a reply was being awaited.
+#pragma once
+
+#include "ax/x11/x11_atoms.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+#include <xcb/xcb.h>
+
+namespace morvanta {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <class T> using XReply = std::unique_ptr<T, FreeDeleter>;
+
+class X11Connection {
+public:
+    using Clock = std::chrono::steady_clock;
+    using Deadline = Clock::time_point;
+    using Handler = std::function<void(const xcb_generic_event_t&)>;
+
+    // The longest wait for any one batch of replies.
+    static constexpr std::chrono::milliseconds replyTimeout{500};
+
+    // Connects to `display` (empty: $DISPLAY); null when no display can be opened.
+    static std::shared_ptr<X11Connection> open(const std::string& display);
+    ~X11Connection();
+    X11Connection(const X11Connection&) = delete;
+    X11Connection& operator=(const X11Connection&) = delete;
+
+    xcb_connection_t* raw() const { return c_; }
+    xcb_window_t root() const { return screen_->root; }
+    const xcb_screen_t& screen() const { return *screen_; }
+    xcb_atom_t atom(X11Atom a) const { return atoms_[static_cast<std::size_t>(a)]; }
+    bool hasRandr() const { return randrEventBase_ >= 0; }
+    int randrEventBase() const { return randrEventBase_; }
+    bool broken() const { return xcb_connection_has_error(c_) != 0; }
+
+    Deadline deadline() const { return Clock::now() + replyTimeout; }
+
+    // The reply to one request (checked form), or null on an X error, a broken connection or
+    // a passed deadline.
+    template <class Reply> XReply<Reply> reply(unsigned sequence, Deadline deadline) {
+        return XReply<Reply>(static_cast<Reply*>(waitReply(sequence, deadline)));
+    }
+    // Whether each checked request without reply went through without an error.
+    std::vector<bool> check(const std::vector<xcb_void_cookie_t>& cookies, Deadline deadline);
+    void flush() { xcb_flush(c_); }
+
+    xcb_get_property_cookie_t getProperty(xcb_window_t window, X11Atom property, xcb_atom_t type,
+                                          std::uint32_t longLength);
+    void sendClientMessage(xcb_window_t window, X11Atom type,
+                           const std::array<std::uint32_t, 5>& data, xcb_window_t to = 0);
+
+    // The live EWMH window manager's check window, or none when no such window manager runs.
+    // Cached; forgotten when the root's check property changes or the check window goes.
+    std::optional<xcb_window_t> windowManager();
+    // Whether the running window manager lists `atom` in _NET_SUPPORTED.
+    bool windowManagerSupports(X11Atom atom);
+    // Returns once the window manager has handled every request sent before (bounded wait). With
+    // no window manager the X server handles requests in order and nothing needs waiting.
+    void syncWithWindowManager();
+
+    // The one event mask Morvanta keeps on other clients' windows (the observer, the focus
+    // tracker and the parker all rely on it): property, structure and focus changes.
+    void selectClientEvents(xcb_window_t window);
+    // Whether Morvanta's own connection created the window.
+    bool ownsWindow(xcb_window_t window) const;
+    // Drops queued events that `unwanted` matches (news of Morvanta's own changes).
+    void discardQueued(const std::function<bool(const xcb_generic_event_t&)>& unwanted);
+
+    // Round trips made so far: waits for a reply to a request sent after the previous wait began.
+    long roundTrips() const { return roundTrips_; }
+
+    int descriptor() const { return epoll_; }
+    int addHandler(Handler handler);
+    void removeHandler(int id);
+    void dispatchPending();
+
+private:
+    X11Connection() = default;
+    bool setUp();
+    void* waitReply(unsigned sequence, Deadline deadline);
+    void noteRoundTrip(unsigned sequence);
+    // Reads whatever the server sent; false when nothing came before the deadline.
+    bool readSome(Deadline deadline);
+    void enqueue(xcb_generic_event_t* event);
+    void drainQueued();
+    void signalIfPending();
+    void observe(const xcb_generic_event_t& event);
+
+    xcb_connection_t* c_ = nullptr;
+    const xcb_screen_t* screen_ = nullptr;
+    std::array<xcb_atom_t, static_cast<std::size_t>(X11Atom::count)> atoms_{};
+    int randrEventBase_ = -1;
+    int epoll_ = -1;
+    int wake_ = -1;
+
+    std::deque<XReply<xcb_generic_event_t>> queue_;
+    std::map<int, Handler> handlers_;
+    int nextHandler_ = 1;
+
+    long roundTrips_ = 0;
+    unsigned roundTripMark_ = 0;
+
+    bool wmKnown_ = false;
+    std::optional<xcb_window_t> wm_;
+    std::vector<xcb_atom_t> wmSupported_;
+};
+
+} // namespace morvanta

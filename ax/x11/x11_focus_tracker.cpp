@@ -1,0 +1,97 @@
+#include "ax/x11/x11_focus_tracker.h"
+
+namespace morvanta {
+
+void X11FocusTracker::start() {
+    if (isStarted())
+        return;
+    auto& x = access_->connection();
+    handler_ = x.addHandler([this](const xcb_generic_event_t& event) { handle(event); });
+    if (!x.windowManager()) {
+        // Without a window manager focus news arrives at the top-level windows themselves.
+        for (const auto w : access_->topLevelCandidates())
+            if (!x.ownsWindow(w))
+                x.selectClientEvents(w);
+    }
+    retarget();
+}
+
+void X11FocusTracker::stop() {
+    if (!isStarted())
+        return;
+    access_->connection().removeHandler(handler_);
+    handler_ = 0;
+    target_.reset();
+    targetFrame_ = XCB_NONE;
+}
+
+void X11FocusTracker::retarget() {
+    auto& x = access_->connection();
+    const auto focused = list_.focused();
+    if (!focused || focused->pid() == ownPid_) {
+        target_.reset();
+        targetFrame_ = XCB_NONE;
+        report(std::nullopt);
+        return;
+    }
+    target_ = focused;
+    targetFrame_ = X11WindowList::topLevelOf(x, focused->id()).value_or(XCB_NONE);
+    x.selectClientEvents(focused->id());
+    x.flush();
+    report(target_);
+}
+
+void X11FocusTracker::handle(const xcb_generic_event_t& event) {
+    auto& x = access_->connection();
+    const std::uint8_t type = event.response_type & 0x7f;
+    switch (type) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (p.window == x.root() && p.atom == x.atom(X11Atom::_NET_ACTIVE_WINDOW))
+            retarget();
+        break;
+    }
+    case XCB_FOCUS_IN:
+    case XCB_FOCUS_OUT:
+        if (!x.windowManager())
+            retarget();
+        break;
+    case XCB_MAP_NOTIFY: {
+        const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        if (!x.windowManager() && m.event == x.root() && !m.override_redirect &&
+            !x.ownsWindow(m.window)) {
+            x.selectClientEvents(m.window);
+            x.flush();
+        }
+        break;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        if (!target_)
+            break;
+        // Each change counted once: the client's own news, and its frame's (when it has one)
+        // through the root.
+        const bool client = c.window == target_->id() && c.event == c.window;
+        const bool frame = targetFrame_ != target_->id() && c.window == targetFrame_;
+        if (client || frame)
+            report(target_);
+        break;
+    }
+    case XCB_UNMAP_NOTIFY: {
+        const auto& u = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
+        if (target_ && u.window == target_->id() && u.event == u.window)
+            retarget();
+        break;
+    }
+    case XCB_DESTROY_NOTIFY: {
+        const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        if (target_ && d.window == target_->id() && d.event == d.window)
+            retarget();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace morvanta

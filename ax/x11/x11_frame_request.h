@@ -1,0 +1,35 @@
+// X11FrameRequest: a window's outer frame (decorations included, from _NET_FRAME_EXTENTS) in
+// root coordinates, read with three pipelined requests; many can be sent before any is collected.
+#pragma once
+
+#include "ax/x11/x11_connection.h"
+#include "core/geometry.h"
+
+#include <optional>
+#include <xcb/xcb.h>
+
+namespace morvanta {
+
+// What lies between the client window's inside and its outer frame.
+struct X11Decorations {
+    int left = 0, right = 0, top = 0, bottom = 0, border = 0;
+};
+
+struct X11FrameReading {
+    Rect frame;
+    X11Decorations decorations;
+};
+
+class X11FrameRequest {
+public:
+    X11FrameRequest(X11Connection& connection, xcb_window_t window);
+    std::optional<X11FrameReading> collect(X11Connection::Deadline deadline);
+
+private:
+    X11Connection& x_;
+    xcb_get_geometry_cookie_t geometry_;
+    xcb_translate_coordinates_cookie_t position_;
+    xcb_get_property_cookie_t extents_;
+};
+
+} // namespace morvanta

@@ -1,0 +1,174 @@
+#include "ax/x11/x11_screen_source.h"
+
+#include "ax/x11/display_identity.h"
+#include "ax/x11/strut_geometry.h"
+#include "ax/x11/x11_window_facts.h"
+
+#include <algorithm>
+#include <xcb/randr.h>
+
+namespace morvanta {
+
+namespace {
+
+struct Monitor {
+    Rect frame;
+    bool primary = false;
+    xcb_get_atom_name_cookie_t name{};
+    std::vector<xcb_randr_get_output_property_cookie_t> edids;
+};
+
+std::vector<double> asDoubles(const std::vector<std::uint32_t>& values) {
+    return {values.begin(), values.end()};
+}
+
+} // namespace
+
+X11ScreenSource::X11ScreenSource(std::shared_ptr<X11WindowAccess> access)
+    : access_(std::move(access)) {
+    handler_ = access_->connection().addHandler(
+        [this](const xcb_generic_event_t& event) { handle(event); });
+}
+
+X11ScreenSource::~X11ScreenSource() {
+    access_->connection().removeHandler(handler_);
+}
+
+void X11ScreenSource::handle(const xcb_generic_event_t& event) {
+    auto& x = access_->connection();
+    const std::uint8_t type = event.response_type & 0x7f;
+    bool changed = false;
+    if (x.hasRandr() && type == x.randrEventBase() + XCB_RANDR_SCREEN_CHANGE_NOTIFY) {
+        changed = true;
+    } else if (type == XCB_CONFIGURE_NOTIFY) {
+        // Adding or removing a RandR monitor only reconfigures the root.
+        changed = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == x.root();
+    } else if (type == XCB_PROPERTY_NOTIFY) {
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        // Window managers rewrite the work area when docks reserve or release space.
+        changed = p.window == x.root() && p.atom == x.atom(X11Atom::_NET_WORKAREA);
+    }
+    if (changed && onScreensChanged)
+        onScreensChanged();
+}
+
+std::vector<Screen> X11ScreenSource::screens() {
+    auto& x = access_->connection();
+    auto* c = x.raw();
+    const auto d = x.deadline();
+    const Size root{static_cast<double>(x.screen().width_in_pixels),
+                    static_cast<double>(x.screen().height_in_pixels)};
+
+    // First round trip: the monitors, the root's geometry and the windows that may hold struts.
+    std::optional<xcb_randr_get_monitors_cookie_t> monitorsCookie;
+    if (x.hasRandr())
+        monitorsCookie = xcb_randr_get_monitors(c, x.root(), 1);
+    auto rootGeometry = xcb_get_geometry(c, x.root());
+    auto clients = x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 65536);
+    auto tree = xcb_query_tree(c, x.root());
+
+    XReply<xcb_randr_get_monitors_reply_t> monitorsReply;
+    if (monitorsCookie)
+        monitorsReply = x.reply<xcb_randr_get_monitors_reply_t>(monitorsCookie->sequence, d);
+    auto geometry = x.reply<xcb_get_geometry_reply_t>(rootGeometry.sequence, d);
+    auto clientsReply = x.reply<xcb_get_property_reply_t>(clients.sequence, d);
+    auto treeReply = x.reply<xcb_query_tree_reply_t>(tree.sequence, d);
+    const Size rootSize =
+        geometry ? Size{static_cast<double>(geometry->width), static_cast<double>(geometry->height)}
+                 : root;
+
+    std::vector<xcb_window_t> candidates = propertyValues32(clientsReply.get());
+    if (treeReply) {
+        const auto* children = xcb_query_tree_children(treeReply.get());
+        candidates.insert(candidates.end(), children,
+                          children + xcb_query_tree_children_length(treeReply.get()));
+    }
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+
+    // Second round trip: monitor names, EDIDs and struts.
+    std::vector<Monitor> monitors;
+    if (monitorsReply) {
+        auto it = xcb_randr_get_monitors_monitors_iterator(monitorsReply.get());
+        for (; it.rem > 0; xcb_randr_monitor_info_next(&it)) {
+            const auto* m = it.data;
+            Monitor monitor;
+            monitor.frame = {static_cast<double>(m->x), static_cast<double>(m->y),
+                             static_cast<double>(m->width), static_cast<double>(m->height)};
+            monitor.primary = m->primary != 0;
+            monitor.name = xcb_get_atom_name(c, m->name);
+            const auto* outputs = xcb_randr_monitor_info_outputs(m);
+            for (int i = 0; i < xcb_randr_monitor_info_outputs_length(m); ++i)
+                monitor.edids.push_back(xcb_randr_get_output_property(
+                    c, outputs[i], x.atom(X11Atom::EDID), XCB_ATOM_ANY, 0, 256, 0, 0));
+            monitors.push_back(std::move(monitor));
+        }
+    }
+    struct StrutCookies {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_property_cookie_t partial, full;
+    };
+    std::vector<StrutCookies> strutCookies;
+    for (const auto w : candidates)
+        strutCookies.push_back(
+            {xcb_get_window_attributes(c, w),
+             x.getProperty(w, X11Atom::_NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 12),
+             x.getProperty(w, X11Atom::_NET_WM_STRUT, XCB_ATOM_CARDINAL, 4)});
+
+    const auto d2 = x.deadline();
+    std::vector<Screen> result;
+    for (auto& m : monitors) {
+        auto name = x.reply<xcb_get_atom_name_reply_t>(m.name.sequence, d2);
+        std::string monitorName =
+            name ? std::string(xcb_get_atom_name_name(name.get()),
+                               static_cast<std::size_t>(xcb_get_atom_name_name_length(name.get())))
+                 : std::string();
+        std::vector<std::uint8_t> edid;
+        for (const auto& cookie : m.edids) {
+            auto property = x.reply<xcb_randr_get_output_property_reply_t>(cookie.sequence, d2);
+            if (edid.empty() && property && property->format == 8) {
+                const auto* data = xcb_randr_get_output_property_data(property.get());
+                edid.assign(data, data + xcb_randr_get_output_property_data_length(property.get()));
+            }
+        }
+        Screen screen;
+        screen.frame = m.frame;
+        screen.name = monitorName;
+        screen.identity = displayIdentity(edid, monitorName);
+        result.push_back(screen);
+    }
+    std::vector<Strut> struts;
+    for (auto& s : strutCookies) {
+        auto attributes = x.reply<xcb_get_window_attributes_reply_t>(s.attributes.sequence, d2);
+        auto partial = x.reply<xcb_get_property_reply_t>(s.partial.sequence, d2);
+        auto full = x.reply<xcb_get_property_reply_t>(s.full.sequence, d2);
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+            continue;
+        if (const auto p = propertyValues32(partial.get()); p.size() >= 12)
+            struts.push_back(Strut::fromPartial(asDoubles(p)));
+        else if (const auto f = propertyValues32(full.get()); f.size() >= 4)
+            struts.push_back(Strut::fromFull(asDoubles(f), rootSize));
+    }
+    if (result.empty()) {
+        Screen whole;
+        whole.frame = {0, 0, rootSize.width, rootSize.height};
+        whole.name = "screen";
+        whole.identity = whole.name;
+        result.push_back(whole);
+    } else {
+        // The primary monitor leads, the others keep RandR's order.
+        std::vector<Screen> ordered;
+        for (std::size_t i = 0; i < result.size(); ++i)
+            if (monitors[i].primary)
+                ordered.push_back(result[i]);
+        for (std::size_t i = 0; i < result.size(); ++i)
+            if (!monitors[i].primary)
+                ordered.push_back(result[i]);
+        result = std::move(ordered);
+    }
+    for (auto& screen : result)
+        screen.visibleFrame = visibleFrame(screen.frame, rootSize, struts);
+    return result;
+}
+
+} // namespace morvanta

@@ -1,0 +1,447 @@
+#include "ax/x11/x11_window_access.h"
+
+#include "ax/x11/x11_frame_request.h"
+#include "ax/x11/x11_window_facts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <thread>
+
+namespace morvanta {
+
+namespace {
+
+// _NET_MOVERESIZE_WINDOW: north-west gravity, which fields are set, and "from a pager or
+// tool" as the source, so window managers do not second-guess it as an application's wish.
+constexpr std::uint32_t northWestGravity = 1;
+constexpr std::uint32_t setPositionFlags = (1u << 8) | (1u << 9);
+constexpr std::uint32_t setSizeFlags = (1u << 10) | (1u << 11);
+constexpr std::uint32_t fromTool = 2u << 12;
+constexpr std::uint32_t iconicState = 3;
+constexpr int badWindow = 3;
+// WM_NORMAL_HINTS: the flag for resize increments and where they sit.
+constexpr std::uint32_t resizeIncrementFlag = 1u << 6;
+constexpr std::size_t widthIncrementIndex = 9;
+constexpr std::size_t heightIncrementIndex = 10;
+
+xcb_window_t windowOf(const AXWindow& window) {
+    return window.id();
+}
+
+std::optional<std::string> classNameOf(const xcb_get_property_reply_t* reply) {
+    const auto text = propertyText(reply);
+    if (!text)
+        return std::nullopt;
+    // "instance\0class\0": the class names the application.
+    const auto firstEnd = text->find('\0');
+    if (firstEnd == std::string::npos)
+        return std::nullopt;
+    std::string name = text->substr(firstEnd + 1);
+    if (const auto end = name.find('\0'); end != std::string::npos)
+        name.resize(end);
+    if (name.empty())
+        return std::nullopt;
+    return name;
+}
+
+std::optional<Size> incrementOf(const xcb_get_property_reply_t* reply) {
+    const auto hints = propertyValues32(reply);
+    if (hints.size() <= heightIncrementIndex || !(hints[0] & resizeIncrementFlag))
+        return std::nullopt;
+    const auto w = static_cast<std::int32_t>(hints[widthIncrementIndex]);
+    const auto h = static_cast<std::int32_t>(hints[heightIncrementIndex]);
+    if (w <= 1 && h <= 1)
+        return std::nullopt;
+    return Size{static_cast<double>(std::max(1, w)), static_cast<double>(std::max(1, h))};
+}
+
+int rounded(double v) {
+    return static_cast<int>(std::lround(v));
+}
+
+} // namespace
+
+X11WindowAccess::Texts X11WindowAccess::texts(xcb_window_t window) {
+    const auto d = x_->deadline();
+    auto netName =
+        x_->getProperty(window, X11Atom::_NET_WM_NAME, x_->atom(X11Atom::UTF8_STRING), 4096);
+    auto name = x_->getProperty(window, X11Atom::WM_NAME, XCB_ATOM_ANY, 4096);
+    auto klass = x_->getProperty(window, X11Atom::WM_CLASS, XCB_ATOM_STRING, 1024);
+    auto netNameReply = x_->reply<xcb_get_property_reply_t>(netName.sequence, d);
+    auto nameReply = x_->reply<xcb_get_property_reply_t>(name.sequence, d);
+    auto classReply = x_->reply<xcb_get_property_reply_t>(klass.sequence, d);
+    Texts result;
+    if (auto t = propertyText(netNameReply.get()))
+        result.title = *t;
+    else if (auto t2 = propertyText(nameReply.get()))
+        result.title = *t2;
+    result.className = classNameOf(classReply.get());
+    return result;
+}
+
+std::string X11WindowAccess::appNameFor(const AXWindow& window,
+                                        const std::optional<std::string>& className) {
+    if (className)
+        return *className;
+    if (window.pid() > 0) {
+        std::ifstream comm("/proc/" + std::to_string(window.pid()) + "/comm");
+        std::string name;
+        if (comm && std::getline(comm, name) && !name.empty())
+            return name;
+    }
+    return "pid " + std::to_string(window.pid());
+}
+
+std::string X11WindowAccess::title(const AXWindow& window) {
+    return texts(windowOf(window)).title;
+}
+
+std::string X11WindowAccess::appName(const AXWindow& window) {
+    return appNameFor(window, texts(windowOf(window)).className);
+}
+
+std::optional<std::string> X11WindowAccess::bundleIdentifier(const AXWindow& window) {
+    return texts(windowOf(window)).className;
+}
+
+std::string X11WindowAccess::description(const AXWindow& window) {
+    const auto t = texts(windowOf(window));
+    return appNameFor(window, t.className) + " — “" + t.title + "”";
+}
+
+bool X11WindowAccess::isStandard(const AXWindow& window) {
+    X11WindowFactsRequest request(*x_, windowOf(window));
+    return request.collect(x_->deadline()).kind == X11WindowFacts::Kind::standard;
+}
+
+std::optional<bool> X11WindowAccess::isMinimized(const AXWindow& window) {
+    X11WindowFactsRequest request(*x_, windowOf(window));
+    const auto facts = request.collect(x_->deadline());
+    if (!facts.exists)
+        return std::nullopt;
+    // A window that Morvanta's parking minimised is hidden, not minimised by the user.
+    return facts.iconic && !facts.mark;
+}
+
+std::optional<bool> X11WindowAccess::isFullScreen(const AXWindow& window) {
+    X11WindowFactsRequest request(*x_, windowOf(window));
+    const auto facts = request.collect(x_->deadline());
+    if (!facts.exists)
+        return std::nullopt;
+    return facts.fullScreen;
+}
+
+bool X11WindowAccess::isIconified(const AXWindow& window) {
+    X11WindowFactsRequest request(*x_, windowOf(window));
+    const auto facts = request.collect(x_->deadline());
+    return facts.exists && facts.iconic;
+}
+
+std::optional<Rect> X11WindowAccess::frame(const AXWindow& window) {
+    return frames({window}).front();
+}
+
+std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWindow>& windows) {
+    const auto d = x_->deadline();
+    std::vector<X11FrameRequest> requests;
+    requests.reserve(windows.size());
+    for (const auto& w : windows)
+        requests.emplace_back(*x_, windowOf(w));
+    std::vector<std::optional<Rect>> result;
+    result.reserve(windows.size());
+    for (auto& r : requests) {
+        const auto reading = r.collect(d);
+        result.push_back(reading ? std::optional<Rect>(reading->frame) : std::nullopt);
+    }
+    return result;
+}
+
+void X11WindowAccess::sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w,
+                                     int h) {
+    x_->sendClientMessage(window, X11Atom::_NET_MOVERESIZE_WINDOW,
+                          {northWestGravity | flags | fromTool, static_cast<std::uint32_t>(x),
+                           static_cast<std::uint32_t>(y), static_cast<std::uint32_t>(w),
+                           static_cast<std::uint32_t>(h)});
+}
+
+bool X11WindowAccess::setFrame(const AXWindow& window, const Rect& frame) {
+    return setFrames({{window, frame}}).front();
+}
+
+std::vector<bool>
+X11WindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+    const auto d = x_->deadline();
+    std::vector<X11FrameRequest> requests;
+    requests.reserve(targets.size());
+    for (const auto& [w, r] : targets)
+        requests.emplace_back(*x_, windowOf(w));
+    std::vector<std::optional<X11FrameReading>> readings;
+    for (auto& r : requests)
+        readings.push_back(r.collect(d));
+
+    const bool managed = x_->windowManager().has_value();
+    std::vector<bool> result(targets.size(), false);
+    std::vector<xcb_void_cookie_t> cookies;
+    std::vector<std::size_t> owners;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        if (!readings[i])
+            continue; // vanished
+        const auto& deco = readings[i]->decorations;
+        const Rect& r = targets[i].second;
+        const xcb_window_t id = windowOf(targets[i].first);
+        const int x = rounded(r.x), y = rounded(r.y);
+        // The window manager and the server size the client; decorations come on top.
+        const int w = std::max(1, rounded(r.width) - deco.left - deco.right - 2 * deco.border);
+        const int h = std::max(1, rounded(r.height) - deco.top - deco.bottom - 2 * deco.border);
+        if (managed) {
+            sendMoveResize(id, setSizeFlags, 0, 0, w, h);
+            sendMoveResize(id, setPositionFlags, x, y, 0, 0);
+            sendMoveResize(id, setSizeFlags, 0, 0, w, h);
+            result[i] = true;
+            continue;
+        }
+        const std::uint32_t size[] = {static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)};
+        const std::uint32_t position[] = {static_cast<std::uint32_t>(x),
+                                          static_cast<std::uint32_t>(y)};
+        const auto sizeMask = XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
+        xcb_configure_window(x_->raw(), id, sizeMask, size); // first step: result ignored
+        cookies.push_back(xcb_configure_window_checked(
+            x_->raw(), id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position));
+        cookies.push_back(xcb_configure_window_checked(x_->raw(), id, sizeMask, size));
+        owners.push_back(i);
+    }
+    if (managed) {
+        x_->syncWithWindowManager();
+    } else {
+        const auto ok = x_->check(cookies, x_->deadline());
+        for (std::size_t k = 0; k < owners.size(); ++k)
+            result[owners[k]] = ok[2 * k] && ok[2 * k + 1];
+    }
+    return result;
+}
+
+bool X11WindowAccess::setPosition(const AXWindow& window, const Point& origin) {
+    const xcb_window_t id = windowOf(window);
+    if (x_->windowManager()) {
+        auto exists = x_->reply<xcb_get_geometry_reply_t>(xcb_get_geometry(x_->raw(), id).sequence,
+                                                          x_->deadline());
+        if (!exists)
+            return false;
+        sendMoveResize(id, setPositionFlags, rounded(origin.x), rounded(origin.y), 0, 0);
+        x_->syncWithWindowManager();
+        return true;
+    }
+    const std::uint32_t position[] = {static_cast<std::uint32_t>(rounded(origin.x)),
+                                      static_cast<std::uint32_t>(rounded(origin.y))};
+    const auto cookie = xcb_configure_window_checked(
+        x_->raw(), id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
+    return x_->check({cookie}, x_->deadline()).front();
+}
+
+std::optional<Size> X11WindowAccess::sizeIncrement(const AXWindow& window) {
+    return sizeIncrements({window}).front();
+}
+
+std::vector<std::optional<Size>>
+X11WindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
+    const auto d = x_->deadline();
+    std::vector<xcb_get_property_cookie_t> cookies;
+    for (const auto& w : windows)
+        cookies.push_back(
+            x_->getProperty(windowOf(w), X11Atom::WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 18));
+    std::vector<std::optional<Size>> result;
+    for (const auto& c : cookies) {
+        auto r = x_->reply<xcb_get_property_reply_t>(c.sequence, d);
+        result.push_back(incrementOf(r.get()));
+    }
+    return result;
+}
+
+void X11WindowAccess::raise(const AXWindow& window) {
+    const xcb_window_t id = windowOf(window);
+    if (x_->windowManager()) {
+        // Source 2 (a tool), no sibling, stack mode Above.
+        x_->sendClientMessage(id, X11Atom::_NET_RESTACK_WINDOW, {2, 0, XCB_STACK_MODE_ABOVE, 0, 0});
+        x_->syncWithWindowManager();
+        return;
+    }
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    x_->flush();
+}
+
+FocusResult X11WindowAccess::focus(const AXWindow& window) {
+    const xcb_window_t id = windowOf(window);
+    const auto d = x_->deadline();
+    auto exists = x_->reply<xcb_get_window_attributes_reply_t>(
+        xcb_get_window_attributes(x_->raw(), id).sequence, d);
+    if (!exists)
+        return {badWindow, badWindow, badWindow};
+    if (x_->windowManager()) {
+        // Bringing the window to the front is the window manager's job: ask it to activate the
+        // window (as a tool, at the current time) and to raise it.
+        x_->sendClientMessage(id, X11Atom::_NET_ACTIVE_WINDOW, {2, XCB_CURRENT_TIME, 0, 0, 0});
+        x_->sendClientMessage(id, X11Atom::_NET_RESTACK_WINDOW, {2, 0, XCB_STACK_MODE_ABOVE, 0, 0});
+        x_->syncWithWindowManager();
+        return {0, 0, 0};
+    }
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    const auto focusCookie =
+        xcb_set_input_focus_checked(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+    const auto raiseCookie =
+        xcb_configure_window_checked(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    const auto ok = x_->check({focusCookie, raiseCookie}, x_->deadline());
+    // An unviewable window cannot take the focus (BadMatch).
+    return {ok[0] ? 0 : 8, 0, ok[1] ? 0 : badWindow};
+}
+
+bool X11WindowAccess::setParkMark(const AXWindow& window, const Rect& savedFrame) {
+    const std::uint32_t values[] = {static_cast<std::uint32_t>(rounded(savedFrame.x)),
+                                    static_cast<std::uint32_t>(rounded(savedFrame.y)),
+                                    static_cast<std::uint32_t>(rounded(savedFrame.width)),
+                                    static_cast<std::uint32_t>(rounded(savedFrame.height))};
+    const auto cookie = xcb_change_property_checked(
+        x_->raw(), XCB_PROP_MODE_REPLACE, windowOf(window), x_->atom(X11Atom::_MORVANTA_PARKED),
+        XCB_ATOM_CARDINAL, 32, 4, values);
+    return x_->check({cookie}, x_->deadline()).front();
+}
+
+void X11WindowAccess::clearParkMark(const AXWindow& window) {
+    xcb_delete_property(x_->raw(), windowOf(window), x_->atom(X11Atom::_MORVANTA_PARKED));
+    x_->flush();
+}
+
+std::optional<Rect> X11WindowAccess::parkMark(const AXWindow& window) {
+    auto r = x_->reply<xcb_get_property_reply_t>(
+        x_->getProperty(windowOf(window), X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4).sequence,
+        x_->deadline());
+    return parseParkMark(r.get());
+}
+
+std::vector<xcb_window_t> X11WindowAccess::topLevelCandidates() {
+    const auto d = x_->deadline();
+    if (x_->windowManager()) {
+        auto list = x_->reply<xcb_get_property_reply_t>(
+            x_->getProperty(x_->root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 65536).sequence,
+            d);
+        return propertyValues32(list.get());
+    }
+    auto tree =
+        x_->reply<xcb_query_tree_reply_t>(xcb_query_tree(x_->raw(), x_->root()).sequence, d);
+    if (!tree)
+        return {};
+    const auto* children = xcb_query_tree_children(tree.get());
+    return {children, children + xcb_query_tree_children_length(tree.get())};
+}
+
+std::vector<std::pair<AXWindow, Rect>> X11WindowAccess::markedWindows() {
+    const auto windows = topLevelCandidates();
+    const auto d = x_->deadline();
+    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
+    for (const auto w : windows)
+        cookies.emplace_back(x_->getProperty(w, X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4),
+                             x_->getProperty(w, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1));
+    std::vector<std::pair<AXWindow, Rect>> result;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        auto mark = x_->reply<xcb_get_property_reply_t>(cookies[i].first.sequence, d);
+        auto pid = x_->reply<xcb_get_property_reply_t>(cookies[i].second.sequence, d);
+        const auto saved = parseParkMark(mark.get());
+        if (!saved)
+            continue;
+        const auto p = propertyValues32(pid.get());
+        result.emplace_back(handle(windows[i], p.empty() ? 0 : static_cast<std::int32_t>(p[0])),
+                            *saved);
+    }
+    return result;
+}
+
+void X11WindowAccess::forgetOwnStateChange(xcb_window_t window) {
+    const xcb_atom_t wmState = x_->atom(X11Atom::WM_STATE);
+    const xcb_atom_t netState = x_->atom(X11Atom::_NET_WM_STATE);
+    x_->discardQueued([&](const xcb_generic_event_t& event) {
+        const std::uint8_t type = event.response_type & 0x7f;
+        if (type == XCB_PROPERTY_NOTIFY) {
+            const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            return p.window == window && (p.atom == wmState || p.atom == netState);
+        }
+        if (type == XCB_MAP_NOTIFY)
+            return reinterpret_cast<const xcb_map_notify_event_t&>(event).window == window;
+        if (type == XCB_UNMAP_NOTIFY)
+            return reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window == window;
+        return false;
+    });
+}
+
+namespace {
+
+constexpr auto settleTimeout = std::chrono::milliseconds(700);
+// Longer than one step of a window manager's animation, so an animating frame always moves
+// between two samples.
+constexpr auto settleSample = std::chrono::milliseconds(30);
+
+bool viewable(X11Connection& x, xcb_window_t window) {
+    auto attributes = x.reply<xcb_get_window_attributes_reply_t>(
+        xcb_get_window_attributes(x.raw(), window).sequence, x.deadline());
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+} // namespace
+
+void X11WindowAccess::waitUntilSettled(const std::vector<AXWindow>& windows) {
+    const auto end = X11Connection::Clock::now() + settleTimeout;
+    std::vector<std::optional<Rect>> previous;
+    while (X11Connection::Clock::now() < end) {
+        const auto current = frames(windows);
+        bool shown = true;
+        for (const auto& w : windows)
+            shown = shown && viewable(*x_, windowOf(w));
+        if (shown && current == previous)
+            return;
+        previous = current;
+        std::this_thread::sleep_for(settleSample);
+    }
+}
+
+void X11WindowAccess::waitUntilHidden(const AXWindow& window) {
+    const auto end = X11Connection::Clock::now() + settleTimeout;
+    while (X11Connection::Clock::now() < end && viewable(*x_, windowOf(window)))
+        std::this_thread::sleep_for(settleSample / 3);
+}
+
+bool X11WindowAccess::iconify(const AXWindow& window) {
+    if (!x_->windowManager())
+        return false; // minimising is the window manager's to do
+    x_->sendClientMessage(windowOf(window), X11Atom::WM_CHANGE_STATE, {iconicState, 0, 0, 0, 0});
+    x_->syncWithWindowManager();
+    if (isIconified(window))
+        waitUntilHidden(window);
+    forgetOwnStateChange(windowOf(window));
+    return isIconified(window);
+}
+
+bool X11WindowAccess::deiconify(const AXWindow& window) {
+    deiconifyAll({window});
+    return !isIconified(window);
+}
+
+void X11WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows) {
+    // Mapping an iconic window asks the window manager to show it again.
+    for (const auto& w : windows)
+        xcb_map_window(x_->raw(), windowOf(w));
+    if (!x_->windowManager()) {
+        x_->flush();
+        return;
+    }
+    x_->syncWithWindowManager();
+    std::vector<AXWindow> present;
+    const auto found = frames(windows);
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (found[i])
+            present.push_back(windows[i]);
+    waitUntilSettled(present);
+    for (const auto& w : windows)
+        forgetOwnStateChange(windowOf(w));
+}
+
+} // namespace morvanta

@@ -1,0 +1,78 @@
+// X11WindowAccess: single-window reads and writes on X11. Frames are outer frames in root
+// coordinates. With an EWMH window manager, frames are set through _NET_MOVERESIZE_WINDOW with
+// north-west gravity (always that one gravity: mixing gravities confuses some window managers),
+// and each write waits until the window manager has handled it, so a frame read right afterwards
+// is the new one. Without a window manager the client window is configured directly.
+#pragma once
+
+#include "ax/window_access.h"
+#include "ax/x11/x11_connection.h"
+
+#include <memory>
+#include <xcb/xcb.h>
+
+namespace morvanta {
+
+class X11WindowAccess : public WindowAccess, public std::enable_shared_from_this<X11WindowAccess> {
+public:
+    explicit X11WindowAccess(std::shared_ptr<X11Connection> connection)
+        : x_(std::move(connection)) {}
+
+    AXWindow handle(xcb_window_t window, std::int32_t pid) {
+        return AXWindow(weak_from_this(), window, pid);
+    }
+    X11Connection& connection() { return *x_; }
+
+    std::string title(const AXWindow& window) override;
+    std::string appName(const AXWindow& window) override;
+    std::optional<std::string> bundleIdentifier(const AXWindow& window) override;
+    std::string description(const AXWindow& window) override;
+
+    bool isStandard(const AXWindow& window) override;
+    std::optional<bool> isMinimized(const AXWindow& window) override;
+    std::optional<bool> isFullScreen(const AXWindow& window) override;
+
+    std::optional<Rect> frame(const AXWindow& window) override;
+    bool setFrame(const AXWindow& window, const Rect& frame) override;
+    bool setPosition(const AXWindow& window, const Point& origin) override;
+    std::optional<Size> sizeIncrement(const AXWindow& window) override;
+    void raise(const AXWindow& window) override;
+    FocusResult focus(const AXWindow& window) override;
+
+    std::vector<std::optional<Rect>> frames(const std::vector<AXWindow>& windows) override;
+    std::vector<bool> setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;
+    std::vector<std::optional<Size>> sizeIncrements(const std::vector<AXWindow>& windows) override;
+
+    bool setParkMark(const AXWindow& window, const Rect& savedFrame) override;
+    void clearParkMark(const AXWindow& window) override;
+    std::optional<Rect> parkMark(const AXWindow& window) override;
+    std::vector<std::pair<AXWindow, Rect>> markedWindows() override;
+    bool iconify(const AXWindow& window) override;
+    bool deiconify(const AXWindow& window) override;
+    void deiconifyAll(const std::vector<AXWindow>& windows) override;
+    bool isIconified(const AXWindow& window) override;
+
+    // The client windows that may be top-level application windows: the window manager's client
+    // list, or the root's children without one. Mapping order (oldest first).
+    std::vector<xcb_window_t> topLevelCandidates();
+
+private:
+    struct Texts {
+        std::string title;
+        std::optional<std::string> className;
+    };
+    Texts texts(xcb_window_t window);
+    std::string appNameFor(const AXWindow& window, const std::optional<std::string>& className);
+    void sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w, int h);
+    // Waits (bounded) until every window is shown and its frame has stopped moving: window
+    // managers may animate restoring, and a frame set meanwhile is overridden.
+    void waitUntilSettled(const std::vector<AXWindow>& windows);
+    // Waits (bounded) until the window is no longer shown.
+    void waitUntilHidden(const AXWindow& window);
+    // Drops the news of Morvanta's own minimise / restore of a window.
+    void forgetOwnStateChange(xcb_window_t window);
+
+    std::shared_ptr<X11Connection> x_;
+};
+
+} // namespace morvanta

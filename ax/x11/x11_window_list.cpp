@@ -1,0 +1,127 @@
+#include "ax/x11/x11_window_list.h"
+
+#include "ax/x11/window_order.h"
+#include "ax/x11/x11_window_facts.h"
+
+#include <algorithm>
+
+namespace morvanta {
+
+std::vector<AXWindow> X11WindowList::all() {
+    auto& x = access_->connection();
+    const auto d = x.deadline();
+    auto clients = x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 65536);
+    auto stacking =
+        x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, 65536);
+    auto check = x.getProperty(x.root(), X11Atom::_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
+    auto tree = xcb_query_tree(x.raw(), x.root());
+    auto clientsReply = x.reply<xcb_get_property_reply_t>(clients.sequence, d);
+    auto stackingReply = x.reply<xcb_get_property_reply_t>(stacking.sequence, d);
+    auto checkReply = x.reply<xcb_get_property_reply_t>(check.sequence, d);
+    auto treeReply = x.reply<xcb_query_tree_reply_t>(tree.sequence, d);
+
+    std::vector<xcb_window_t> children;
+    if (treeReply) {
+        const auto* c = xcb_query_tree_children(treeReply.get());
+        children.assign(c, c + xcb_query_tree_children_length(treeReply.get()));
+    }
+    const auto clientList = propertyValues32(clientsReply.get());
+    const auto checkWindow = propertyValues32(checkReply.get());
+    if (!checkWindow.empty() && !clientList.empty()) {
+        // Trust the window manager's lists only while its check window is alive; the check is
+        // read together with the windows' properties.
+        auto again =
+            x.getProperty(checkWindow[0], X11Atom::_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
+        auto stackingList = propertyValues32(stackingReply.get());
+        if (stackingList.empty())
+            stackingList = clientList;
+        auto windows = enumerate(clientList, stackingList, true);
+        auto againReply = x.reply<xcb_get_property_reply_t>(again.sequence, x.deadline());
+        const auto self = propertyValues32(againReply.get());
+        if (!self.empty() && self[0] == checkWindow[0])
+            return windows;
+    }
+    // Without a window manager nobody records the mapping order; window ids grow with each
+    // client's connection and with each window it creates, so their order stands in for it.
+    auto byAge = children;
+    std::sort(byAge.begin(), byAge.end());
+    return enumerate(byAge, children, false);
+}
+
+std::vector<AXWindow> X11WindowList::enumerate(const std::vector<xcb_window_t>& mappingOrder,
+                                               const std::vector<xcb_window_t>& stacking,
+                                               bool managed) {
+    auto& x = access_->connection();
+    const auto d = x.deadline();
+    std::vector<X11WindowFactsRequest> requests;
+    requests.reserve(mappingOrder.size());
+    for (const auto w : mappingOrder)
+        requests.emplace_back(x, w);
+    std::vector<OrderedWindow> kept;
+    for (std::size_t i = 0; i < mappingOrder.size(); ++i) {
+        const auto facts = requests[i].collect(d);
+        if (!facts.exists || facts.overrideRedirect || x.ownsWindow(mappingOrder[i]))
+            continue;
+        // Without a window manager an unmapped top-level is withdrawn; with one, an iconic
+        // client stays listed and the state below decides.
+        if (!managed && !facts.viewable)
+            continue;
+        if (facts.pid == ownPid_ || facts.kind != X11WindowFacts::Kind::standard)
+            continue;
+        if ((facts.iconic && !facts.mark) || facts.fullScreen)
+            continue;
+        kept.push_back({mappingOrder[i], facts.pid});
+    }
+    std::vector<AXWindow> result;
+    for (const auto& w : orderWindows(kept, stacking))
+        result.push_back(access_->handle(w.window, w.pid));
+    return result;
+}
+
+std::optional<xcb_window_t> X11WindowList::topLevelOf(X11Connection& x, xcb_window_t window) {
+    // Frames are shallow; the bound only guards against a tree changing under us.
+    for (int depth = 0; depth < 16 && window != XCB_NONE; ++depth) {
+        auto tree =
+            x.reply<xcb_query_tree_reply_t>(xcb_query_tree(x.raw(), window).sequence, x.deadline());
+        if (!tree)
+            return std::nullopt;
+        if (tree->parent == x.root())
+            return window;
+        if (tree->root == window)
+            return std::nullopt;
+        window = tree->parent;
+    }
+    return std::nullopt;
+}
+
+std::optional<AXWindow> X11WindowList::focused() {
+    auto& x = access_->connection();
+    xcb_window_t window = XCB_NONE;
+    if (x.windowManager()) {
+        auto active = x.reply<xcb_get_property_reply_t>(
+            x.getProperty(x.root(), X11Atom::_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1).sequence,
+            x.deadline());
+        const auto values = propertyValues32(active.get());
+        if (!values.empty())
+            window = values[0];
+    } else {
+        auto focus = x.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x.raw()).sequence,
+                                                          x.deadline());
+        // None (0) and PointerRoot (1) name no window.
+        if (focus && focus->focus > 1 && focus->focus != x.root())
+            window = topLevelOf(x, focus->focus).value_or(XCB_NONE);
+    }
+    if (window == XCB_NONE || window == x.root())
+        return std::nullopt;
+    auto attributes = xcb_get_window_attributes(x.raw(), window);
+    auto pid = x.getProperty(window, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+    const auto d = x.deadline();
+    auto attributesReply = x.reply<xcb_get_window_attributes_reply_t>(attributes.sequence, d);
+    auto pidReply = x.reply<xcb_get_property_reply_t>(pid.sequence, d);
+    if (!attributesReply)
+        return std::nullopt;
+    const auto p = propertyValues32(pidReply.get());
+    return access_->handle(window, p.empty() ? 0 : static_cast<std::int32_t>(p[0]));
+}
+
+} // namespace morvanta

@@ -1,0 +1,33 @@
+// X11WindowList: enumeration of the tileable top-level windows and the focused window on X11.
+// An enumeration costs two round trips however many windows exist: the root's lists first, then
+// every window's properties at once.
+#pragma once
+
+#include "ax/window_list.h"
+#include "ax/x11/x11_window_access.h"
+
+#include <memory>
+#include <sys/types.h>
+
+namespace morvanta {
+
+class X11WindowList : public WindowList {
+public:
+    X11WindowList(std::shared_ptr<X11WindowAccess> access, pid_t ownPid)
+        : access_(std::move(access)), ownPid_(ownPid) {}
+
+    std::vector<AXWindow> all() override;
+    std::optional<AXWindow> focused() override;
+
+    // The top-level (frame) window holding `window`: the root's child it descends from.
+    static std::optional<xcb_window_t> topLevelOf(X11Connection& x, xcb_window_t window);
+
+private:
+    std::vector<AXWindow> enumerate(const std::vector<xcb_window_t>& mappingOrder,
+                                    const std::vector<xcb_window_t>& stacking, bool managed);
+
+    std::shared_ptr<X11WindowAccess> access_;
+    pid_t ownPid_;
+};
+
+} // namespace morvanta

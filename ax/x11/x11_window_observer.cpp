@@ -1,0 +1,92 @@
+#include "ax/x11/x11_window_observer.h"
+
+namespace morvanta {
+
+void X11WindowObserver::start() {
+    if (isStarted())
+        return;
+    handler_ = access_->connection().addHandler(
+        [this](const xcb_generic_event_t& event) { handle(event); });
+    selectTopLevels();
+}
+
+void X11WindowObserver::stop() {
+    if (!isStarted())
+        return;
+    access_->connection().removeHandler(handler_);
+    handler_ = 0;
+    watched_.clear();
+}
+
+void X11WindowObserver::watch(const AXWindow& window) {
+    if (!isStarted() || !watched_.insert(window.id()).second)
+        return;
+    access_->connection().selectClientEvents(window.id());
+    access_->connection().flush();
+}
+
+void X11WindowObserver::selectTopLevels() {
+    // Every client, not only watched ones: a window restored from minimised was not in the last
+    // enumeration, and its restoring is still news.
+    auto& x = access_->connection();
+    for (const auto w : access_->topLevelCandidates())
+        if (!x.ownsWindow(w))
+            x.selectClientEvents(w);
+    x.flush();
+}
+
+void X11WindowObserver::handle(const xcb_generic_event_t& event) {
+    auto& x = access_->connection();
+    const std::uint8_t type = event.response_type & 0x7f;
+    const bool managed = x.windowManager().has_value();
+    switch (type) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (p.window == x.root()) {
+            if (p.atom == x.atom(X11Atom::_NET_CLIENT_LIST)) {
+                selectTopLevels();
+                emit(Event::windowsChanged);
+            } else if (p.atom == x.atom(X11Atom::_NET_ACTIVE_WINDOW)) {
+                emit(Event::focusChanged);
+            }
+        } else if (p.atom == x.atom(X11Atom::WM_STATE) ||
+                   p.atom == x.atom(X11Atom::_NET_WM_STATE)) {
+            emit(Event::windowsChanged);
+        }
+        break;
+    }
+    case XCB_MAP_NOTIFY: {
+        const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        if (!managed && m.event == x.root() && !m.override_redirect && !x.ownsWindow(m.window)) {
+            x.selectClientEvents(m.window);
+            x.flush();
+            emit(Event::windowsChanged);
+        }
+        break;
+    }
+    case XCB_UNMAP_NOTIFY: {
+        const auto& u = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
+        if (!managed && u.event == x.root() && !x.ownsWindow(u.window))
+            emit(Event::windowsChanged);
+        break;
+    }
+    case XCB_DESTROY_NOTIFY: {
+        const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        const bool wasWatched = watched_.erase(d.window) > 0;
+        if (d.event == d.window && !wasWatched)
+            break; // the same news also comes through the root
+        if (wasWatched || (!managed && d.event == x.root() && !x.ownsWindow(d.window)))
+            emit(Event::windowsChanged);
+        break;
+    }
+    case XCB_FOCUS_IN:
+        // A window manager announces focus through _NET_ACTIVE_WINDOW instead.
+        if (!managed)
+            emit(Event::focusChanged);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace morvanta

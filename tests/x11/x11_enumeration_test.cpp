@@ -1,0 +1,144 @@
+// Enumeration on a real X server, with and without a window manager: which windows count as
+// tileable, their order, the focused window, and the cost in round trips.
+#include "tests/x11/x11_desktop.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace morvanta;
+using namespace morvanta::testing;
+
+namespace {
+
+class X11Enumeration : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        desktop = std::make_unique<X11Desktop>(desktopOptions(GetParam()));
+        ASSERT_TRUE(desktop->ok()) << desktop->error();
+    }
+    // Creates a window, runs the setup commands on it before mapping it, and waits until the
+    // window manager (if any) has handled it.
+    AXWindow make(const std::string& name, const std::vector<std::string>& setup = {}) {
+        const auto id = desktop->client().open(name, 40, 40, 300, 200, false);
+        for (const auto& command : setup)
+            EXPECT_EQ(desktop->client().command(command), "ok") << command;
+        EXPECT_EQ(desktop->client().command("map " + name), "ok");
+        settle();
+        return desktop->handle(id);
+    }
+    void settle() {
+        if (desktop->managed())
+            desktop->system().connection().syncWithWindowManager();
+    }
+    std::vector<std::string> titles(const std::vector<AXWindow>& windows) {
+        std::vector<std::string> result;
+        for (const auto& w : windows)
+            result.push_back(w.title());
+        return result;
+    }
+    bool listsExactly(const std::vector<std::string>& expected) {
+        return waitFor([&] {
+            settle();
+            auto listed = titles(desktop->system().windowList().all());
+            std::sort(listed.begin(), listed.end());
+            return listed == expected;
+        });
+    }
+    std::unique_ptr<X11Desktop> desktop;
+};
+
+TEST_P(X11Enumeration, OnlyOrdinaryWindowsAreListed) {
+    const auto main = make("main");
+    make("dialog", {"type dialog dialog"});
+    make("utility", {"type utility utility"});
+    make("dock", {"type dock dock"});
+    make("splash", {"type splash splash"});
+    make("transient", {"transient transient main"});
+    make("unreadable", {"type unreadable bad"});
+    make("explicit", {"type explicit normal"});
+    make("minimised");
+    make("fullscreen");
+    EXPECT_TRUE(listsExactly({"explicit", "fullscreen", "main", "minimised"}));
+
+    ASSERT_EQ(desktop->client().command("iconify minimised"), "ok");
+    ASSERT_EQ(desktop->client().command("fullscreen fullscreen on"), "ok");
+    EXPECT_TRUE(listsExactly({"explicit", "main"}));
+    EXPECT_EQ(desktop->handle(main.id()).isStandard(), true);
+
+    // Restored windows come back.
+    ASSERT_EQ(desktop->client().command("deiconify minimised"), "ok");
+    ASSERT_EQ(desktop->client().command("fullscreen fullscreen off"), "ok");
+    EXPECT_TRUE(listsExactly({"explicit", "fullscreen", "main", "minimised"}));
+}
+
+TEST_P(X11Enumeration, MorvantasOwnWindowsAreLeftOut) {
+    make("theirs");
+    TestClient own(desktop->server().display());
+    ASSERT_TRUE(own.ok());
+    ASSERT_NE(own.open("ours", 500, 40, 300, 200), 0u);
+    // A window system that takes the second client's process for its own.
+    auto system = desktop->openSystem(own.pid());
+    ASSERT_TRUE(system);
+    EXPECT_TRUE(waitFor([&] {
+        settle();
+        const auto mine = titles(system->windowList().all());
+        const auto everyone = titles(desktop->system().windowList().all());
+        return mine == std::vector<std::string>{"theirs"} && everyone.size() == 2;
+    }));
+}
+
+TEST_P(X11Enumeration, ApplicationsInOrderOfTheirFirstWindowAndWindowsFrontToBack) {
+    TestClient other(desktop->server().display());
+    ASSERT_TRUE(other.ok());
+    const auto a1 = make("a1");
+    ASSERT_NE(other.open("b1", 400, 40, 300, 200), 0u);
+    settle();
+    const auto a2 = make("a2");
+    EXPECT_TRUE(waitFor([&] {
+        settle();
+        return titles(desktop->system().windowList().all()) ==
+               std::vector<std::string>{"a2", "a1", "b1"};
+    })) << ::testing::PrintToString(titles(desktop->system().windowList().all()));
+    a1.raise();
+    settle();
+    EXPECT_TRUE(waitFor([&] {
+        return titles(desktop->system().windowList().all()) ==
+               std::vector<std::string>{"a1", "a2", "b1"};
+    })) << ::testing::PrintToString(titles(desktop->system().windowList().all()));
+    (void)a2;
+}
+
+TEST_P(X11Enumeration, FocusedWindowIsWhateverHasFocus) {
+    const auto a = make("a");
+    const auto dialog = make("dialog", {"type dialog dialog"});
+    ASSERT_EQ(desktop->client().command("focus a"), "ok");
+    EXPECT_TRUE(waitFor([&] {
+        settle();
+        return desktop->system().windowList().focused() == std::optional<AXWindow>(a);
+    }));
+    // No filter: a dialog can be the focused window.
+    ASSERT_EQ(desktop->client().command("focus dialog"), "ok");
+    EXPECT_TRUE(waitFor([&] {
+        settle();
+        return desktop->system().windowList().focused() == std::optional<AXWindow>(dialog);
+    }));
+}
+
+TEST_P(X11Enumeration, EnumeratingAndReadingFramesTakesThreeRoundTrips) {
+    ASSERT_EQ(desktop->client().command("many 30 w"), "ok");
+    ASSERT_TRUE(waitFor([&] {
+        settle();
+        return desktop->system().windowList().all().size() == 30;
+    }));
+    auto& x = desktop->system().connection();
+    const long before = x.roundTrips();
+    const auto windows = desktop->system().windowList().all();
+    const auto frames = desktop->system().windowAccess().frames(windows);
+    EXPECT_LE(x.roundTrips() - before, 3);
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const auto& f) { return f; }), 30);
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, X11Enumeration, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Openbox" : "NoWM"; });
+
+} // namespace

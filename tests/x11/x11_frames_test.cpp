@@ -1,0 +1,141 @@
+// Frames on a real X server, with and without a window manager: outer frames read and set
+// exactly, stepped sizes reported with their step, vanished windows as absent results.
+#include "ax/screen_geometry.h"
+#include "tests/x11/x11_desktop.h"
+
+#include <gtest/gtest.h>
+
+using namespace morvanta;
+using namespace morvanta::testing;
+
+namespace {
+
+class X11Frames : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        desktop = std::make_unique<X11Desktop>(desktopOptions(GetParam()));
+        ASSERT_TRUE(desktop->ok()) << desktop->error();
+    }
+    std::unique_ptr<X11Desktop> desktop;
+};
+
+bool near(const Rect& a, const Rect& b) {
+    return frameMatches(a, b, std::nullopt, 2.0);
+}
+
+TEST_P(X11Frames, SetFrameThenReadItBackIncludingDecorations) {
+    const auto w = desktop->open("plain", 50, 60, 400, 300);
+    ASSERT_NE(w.id(), 0u);
+    const Rect target{200, 150, 640, 480};
+    EXPECT_TRUE(w.setFrame(target));
+    const auto frame = w.frame();
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(near(*frame, target))
+        << frame->x << "," << frame->y << " " << frame->width << "x" << frame->height;
+    // The batch form agrees, and a second target lands too.
+    const Rect second{10, 20, 300, 200};
+    EXPECT_EQ(desktop->system().windowAccess().setFrames({{w, second}}), std::vector<bool>{true});
+    const auto frames = desktop->system().windowAccess().frames({w, w});
+    ASSERT_TRUE(frames[0] && frames[1]);
+    EXPECT_TRUE(near(*frames[0], second));
+    if (GetParam()) {
+        // Under a window manager the client sits inside decorations: the outer frame is larger
+        // than the client alone would be.
+        auto& x = desktop->system().connection();
+        auto g = x.reply<xcb_get_geometry_reply_t>(xcb_get_geometry(x.raw(), w.id()).sequence,
+                                                   x.deadline());
+        ASSERT_TRUE(g);
+        EXPECT_LT(g->height, frames[0]->height);
+    }
+}
+
+TEST_P(X11Frames, PositionAloneKeepsTheSize) {
+    const auto w = desktop->open("mover", 100, 100, 320, 240);
+    const auto before = w.frame();
+    ASSERT_TRUE(before);
+    EXPECT_TRUE(w.setPosition({300, 200}));
+    const auto after = w.frame();
+    ASSERT_TRUE(after);
+    EXPECT_TRUE(near(*after, {300, 200, before->width, before->height}));
+}
+
+TEST_P(X11Frames, SizeIncrementsAreReported) {
+    const auto w = desktop->open("stepped", 40, 40, 400, 300);
+    EXPECT_FALSE(w.sizeIncrement());
+    ASSERT_EQ(desktop->client().command("increments stepped 6 13"), "ok");
+    const auto inc = w.sizeIncrement();
+    ASSERT_TRUE(inc);
+    EXPECT_EQ(*inc, (Size{6, 13}));
+}
+
+TEST_P(X11Frames, XtermSizesInStepsAndCountsAsAtItsTarget) {
+    const pid_t xterm = desktop->server().spawn({"xterm", "-geometry", "80x24+10+10"});
+    ASSERT_GT(xterm, 0);
+    std::optional<AXWindow> term;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const auto& w : desktop->system().windowList().all())
+                if (w.bundleIdentifier() == std::optional<std::string>("XTerm"))
+                    term = w;
+            return term.has_value();
+        },
+        std::chrono::seconds(10)));
+    const auto inc = term->sizeIncrement();
+    ASSERT_TRUE(inc);
+    EXPECT_GT(inc->width, 1);
+    EXPECT_GT(inc->height, 1);
+    const Rect target{100, 80, 500, 300};
+    term->setFrame(target);
+    std::optional<Rect> frame;
+    // xterm may resize itself once more after the first configure.
+    waitFor([&] {
+        frame = term->frame();
+        return frame && frameMatches(*frame, target, inc);
+    });
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(frameMatches(*frame, target, inc))
+        << frame->x << "," << frame->y << " " << frame->width << "x" << frame->height;
+}
+
+TEST_P(X11Frames, VanishedWindowGivesAbsentResults) {
+    const auto w = desktop->open("doomed", 10, 10, 200, 200);
+    const auto other = desktop->open("stays", 300, 10, 200, 200);
+    ASSERT_EQ(desktop->client().command("close doomed"), "ok");
+    EXPECT_FALSE(w.frame());
+    EXPECT_EQ(w.title(), "");
+    EXPECT_FALSE(w.isMinimized());
+    EXPECT_FALSE(w.isFullScreen());
+    EXPECT_FALSE(w.isStandard());
+    EXPECT_FALSE(w.setFrame({0, 0, 100, 100}));
+    EXPECT_FALSE(w.setPosition({5, 5}));
+    EXPECT_FALSE(w.sizeIncrement());
+    EXPECT_NE(w.focus(), (FocusResult{0, 0, 0}));
+    w.raise();
+    // A batch with a vanished window still answers the others.
+    const auto frames = desktop->system().windowAccess().frames({w, other});
+    EXPECT_FALSE(frames[0]);
+    EXPECT_TRUE(frames[1]);
+    const auto set = desktop->system().windowAccess().setFrames(
+        {{w, {0, 0, 100, 100}}, {other, {320, 20, 220, 180}}});
+    EXPECT_EQ(set, (std::vector<bool>{false, true}));
+    // Errors from those requests never reach anyone as events, and the connection lives on.
+    desktop->system().dispatchPending();
+    EXPECT_FALSE(desktop->system().connection().broken());
+    EXPECT_TRUE(near(*other.frame(), {320, 20, 220, 180}));
+}
+
+TEST_P(X11Frames, TextsOfAWindow) {
+    const auto w = desktop->open("named", 10, 10, 200, 200);
+    ASSERT_EQ(desktop->client().command("title named Notes – draft"), "ok");
+    EXPECT_EQ(w.title(), "Notes – draft");
+    EXPECT_EQ(w.appName(), "MorvantaTest");
+    EXPECT_EQ(w.bundleIdentifier(), std::optional<std::string>("MorvantaTest"));
+    EXPECT_EQ(w.description(), "MorvantaTest — “Notes – draft”");
+    ASSERT_EQ(desktop->client().command("title named"), "ok");
+    EXPECT_EQ(w.description(), "MorvantaTest — “”");
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, X11Frames, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Openbox" : "NoWM"; });
+
+} // namespace
