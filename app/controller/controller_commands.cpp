@@ -44,8 +44,8 @@ void ControllerCommands::switchToWorkspace(int number) {
     s_.lastDisplay = display;
     s_.lastOSFocus = s_.focusedWindow();
     s_.manager.switchToWorkspace(number);
-    s_.log.append("Workspace " + workspaceLabel(number) + " on " +
-                  summaries_.screenName(*display) + ".");
+    s_.log.append("Workspace " + workspaceLabel(number) + " on " + summaries_.screenName(*display) +
+                  ".");
     applier_.apply(false);
     focusCurrentWindow();
 }
@@ -119,8 +119,8 @@ void ControllerCommands::toggleFloat() {
         if (const auto frame = window.frame())
             if (const auto screen = screenHolding(s_.screens(), *frame)) {
                 const Rect v = ScreenGeometry::axVisibleFrame(*screen);
-                window.setFrame({v.x + 0.2 * v.width, v.y + 0.2 * v.height, 0.6 * v.width,
-                                 0.6 * v.height});
+                window.setFrame(
+                    {v.x + 0.2 * v.width, v.y + 0.2 * v.height, 0.6 * v.width, 0.6 * v.height});
             }
     s_.log.append(window.description() + " " + (floats ? "floats" : "is tiled again") + ".");
     applier_.apply(false);

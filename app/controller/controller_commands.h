@@ -20,8 +20,7 @@ class ControllerCommands {
 public:
     ControllerCommands(ControllerState& state, LayoutApplier& applier, SummaryPublisher& summaries,
                        WindowRefresh& refresh, FocusBorder& border)
-        : s_(state), applier_(applier), summaries_(summaries), refresh_(refresh),
-          border_(border) {}
+        : s_(state), applier_(applier), summaries_(summaries), refresh_(refresh), border_(border) {}
 
     // Called when no tiled window can take the focus, so that no window of a hidden workspace
     // keeps it; the application brings one of its own windows forward. Empty: nothing.

@@ -23,11 +23,9 @@
 namespace morvanta {
 
 struct ControllerState {
-    ControllerState(WindowSystem& system, RunLoop& loop, DiagnosticsLog& log,
-                    AppSettings& settings)
+    ControllerState(WindowSystem& system, RunLoop& loop, DiagnosticsLog& log, AppSettings& settings)
         : system(system), loop(loop), log(log), settings(settings),
-          manager(settings.defaultLayout()),
-          parker(system.screenSource(), system.windowAccess()) {}
+          manager(settings.defaultLayout()), parker(system.screenSource(), system.windowAccess()) {}
     ControllerState(const ControllerState&) = delete;
     ControllerState& operator=(const ControllerState&) = delete;
 
@@ -81,8 +79,7 @@ inline constexpr double frameTolerance = 2.0;
 inline bool atTarget(const Rect& actual, const Rect& target, const std::optional<Size>& step) {
     return frameMatches(actual, target, step, frameTolerance);
 }
-inline bool sizeAtTarget(const Rect& actual, const Rect& target,
-                         const std::optional<Size>& step) {
+inline bool sizeAtTarget(const Rect& actual, const Rect& target, const std::optional<Size>& step) {
     return frameMatches({target.x, target.y, actual.width, actual.height}, target, step,
                         frameTolerance);
 }

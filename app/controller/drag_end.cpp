@@ -47,8 +47,8 @@ void DragEnd::moved(WindowID id, const AXWindow& window, const LayoutPlan& plan)
     applier_.apply(false);
 }
 
-void DragEnd::resized(WindowID id, const AXWindow& window, const Rect& target,
-                      const Rect& current, const LayoutPlan& plan) {
+void DragEnd::resized(WindowID id, const AXWindow& window, const Rect& target, const Rect& current,
+                      const LayoutPlan& plan) {
     const ResizeOutcome outcome = s_.manager.applyResize(id, target, current, plan.visible);
     if (outcome.mainRatio || outcome.sizesChanged)
         s_.log.append("Resized " + window.description() + " by dragging.");

@@ -10,9 +10,9 @@ FocusBorder::FocusBorder(ControllerState& state, std::unique_ptr<BorderOverlay> 
     : s_(state), border_(std::move(border)), focusTracker_(state.system.makeFocusTracker()),
       self_(std::make_shared<FocusBorder*>(this)) {
     if (border_ && mouse && frameTimer)
-        dragTracker_ = std::make_unique<BorderDragTracker>(
-            *border_, state.system.windowNumbers(), state.system.screenSource(), *mouse,
-            *frameTimer);
+        dragTracker_ =
+            std::make_unique<BorderDragTracker>(*border_, state.system.windowNumbers(),
+                                                state.system.screenSource(), *mouse, *frameTimer);
 }
 
 FocusBorder::~FocusBorder() {

@@ -121,8 +121,7 @@ std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placemen
             continue;
         s_.minimums[p.id] = minimum;
         learned.push_back(p.window.description() + " " +
-                          std::to_string(static_cast<long long>(std::trunc(minimum.width))) +
-                          "×" +
+                          std::to_string(static_cast<long long>(std::trunc(minimum.width))) + "×" +
                           std::to_string(static_cast<long long>(std::trunc(minimum.height))));
     }
     return learned;
@@ -138,8 +137,7 @@ void LayoutApplier::parkHidden(const LayoutPlan& layout,
                                const std::map<std::string, Screen>& screens) {
     std::vector<std::pair<WindowID, AXWindow>> toPark;
     for (const auto& [id, display] : layout.hidden)
-        if (const auto window = s_.registry.windowFor(id);
-            window && !s_.parker.isParked(*window))
+        if (const auto window = s_.registry.windowFor(id); window && !s_.parker.isParked(*window))
             toPark.emplace_back(id, *window);
     if (toPark.empty())
         return;
@@ -154,8 +152,8 @@ void LayoutApplier::parkHidden(const LayoutPlan& layout,
             screen = it->second;
         const auto after = s_.parker.park(window, screen);
         if (after && !s_.parker.isInParkedPosition(window, *after))
-            s_.log.append("⚠️ " + window.description() + " didn't hide: " + frameText(before[i]) +
-                          " → " + frameText(after) + ".");
+            s_.log.append("⚠️ " + window.description() +
+                          " didn't hide: " + frameText(before[i]) + " → " + frameText(after) + ".");
         s_.applied.erase(id);
     }
 }

@@ -51,11 +51,11 @@ void SummaryPublisher::publish() {
     for (const auto& display : s_.manager.displays()) {
         const int active = s_.manager.activeWorkspaceNumber(display);
         const auto screen = byIdentity.find(display.raw);
-        summaries.push_back(DisplaySummary{
-            display, screen != byIdentity.end() ? screen->second->name : display.raw, active,
-            s_.manager.workspaceRecord(active).layout, counts, appPIDs,
-            s_.manager.workspacesOnDisplay(display),
-            screen != byIdentity.end() ? screen->second->frame : Rect{}});
+        summaries.push_back(
+            DisplaySummary{display, screen != byIdentity.end() ? screen->second->name : display.raw,
+                           active, s_.manager.workspaceRecord(active).layout, counts, appPIDs,
+                           s_.manager.workspacesOnDisplay(display),
+                           screen != byIdentity.end() ? screen->second->frame : Rect{}});
     }
     s_.summaries.set(std::move(summaries));
     const auto current = currentDisplay();

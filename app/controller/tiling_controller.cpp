@@ -154,8 +154,7 @@ void TilingController::stop() {
     const int parked = s_->parker.count();
     s_->parker.restoreAll();
     s_->isRunning.set(false);
-    s_->log.append("Tiling stopped; brought back " + std::to_string(parked) +
-                   " hidden window(s).");
+    s_->log.append("Tiling stopped; brought back " + std::to_string(parked) + " hidden window(s).");
 }
 
 void TilingController::scheduleRefresh() {

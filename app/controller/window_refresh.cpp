@@ -37,7 +37,8 @@ void WindowRefresh::updateDisplays(const std::vector<Screen>& screens) {
         return screens[i].frame.width * screens[i].frame.height;
     };
     // Largest first; equal areas keep the window system's order.
-    std::ranges::stable_sort(order, [&](std::size_t a, std::size_t b) { return area(a) > area(b); });
+    std::ranges::stable_sort(order,
+                             [&](std::size_t a, std::size_t b) { return area(a) > area(b); });
     std::vector<DisplayID> displays;
     for (const auto i : order)
         displays.push_back(DisplayID{ScreenGeometry::displayID(screens[i])});
@@ -63,8 +64,7 @@ std::set<WindowID> WindowRefresh::addWindows(const std::vector<Screen>& screens,
     return seen;
 }
 
-std::string WindowRefresh::addNewWindow(WindowID id, const AXWindow& window,
-                                        const Screen& screen) {
+std::string WindowRefresh::addNewWindow(WindowID id, const AXWindow& window, const Screen& screen) {
     const auto rule = s_.settings.ruleForBundleID(window.bundleIdentifier());
     const auto preferred = rule ? rule->workspace : std::nullopt;
     s_.manager.addWindow(id, DisplayID{ScreenGeometry::displayID(screen)}, preferred);
@@ -117,4 +117,3 @@ void WindowRefresh::followFocus() {
 }
 
 } // namespace morvanta
-
