@@ -1,0 +1,60 @@
+// ControllerCommands: every user command (shortcuts, menu, command panel, settings window,
+// displays tab, self-test). Each changes the model, stores what the settings keep, writes its
+// log line and lays the windows out again. Commands work in any state: while tiling is stopped
+// or paused the model still changes and the windows follow when tiling resumes.
+#pragma once
+
+#include "app/controller/controller_state.h"
+
+#include <functional>
+#include <optional>
+
+namespace morvanta {
+
+class FocusBorder;
+class LayoutApplier;
+class SummaryPublisher;
+class WindowRefresh;
+
+class ControllerCommands {
+public:
+    ControllerCommands(ControllerState& state, LayoutApplier& applier, SummaryPublisher& summaries,
+                       WindowRefresh& refresh, FocusBorder& border)
+        : s_(state), applier_(applier), summaries_(summaries), refresh_(refresh), border_(border) {}
+
+    // Called when no tiled window can take the focus, so that no window of a hidden workspace
+    // keeps it; the application brings one of its own windows forward. Empty: nothing.
+    std::function<void()> activateSelf;
+
+    void switchToWorkspace(int number);
+    void previousWorkspace();
+    void moveFocusedWindow(int number);
+    void focusNeighbour(Direction direction);
+    void swapWithNeighbour(Direction direction);
+    void toggleFloat();
+    void adjustMainRatio(double change);
+    void setLayout(LayoutKind kind, std::optional<DisplayID> display = std::nullopt);
+    void cycleLayout();
+    void setLayoutForAllWorkspaces(LayoutKind kind);
+    bool assignWorkspace(int number, const DisplayID& display);
+    void resetDefaultSplit();
+    void setPaused(bool paused);
+    void reloadFromSettings(const AppSettings::StringMap& layouts,
+                            const AppSettings::StringMap& assignment);
+    void focusCurrentWindow();
+
+private:
+    // The focused window and its identifier, when the controller tiles it.
+    std::optional<std::pair<AXWindow, WindowID>> focusedTiled();
+    std::optional<WindowID> neighbourOfFocused(Direction direction);
+    void persistLayouts();
+    void persistAssignment();
+
+    ControllerState& s_;
+    LayoutApplier& applier_;
+    SummaryPublisher& summaries_;
+    WindowRefresh& refresh_;
+    FocusBorder& border_;
+};
+
+} // namespace morvanta

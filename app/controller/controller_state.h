@@ -1,0 +1,94 @@
+// ControllerState: everything the tiling controller knows, shared by the classes that each do
+// one of its jobs (refresh, apply, drag end, commands, summaries, border). The collaborators it
+// was given, the published values the user interface watches, the model, the registry, the
+// parker, and the tables of frames set and sizes learned.
+#pragma once
+
+#include "app/controller/display_summary.h"
+#include "app/controller/published.h"
+#include "app/controller/run_loop.h"
+#include "app/controller/window_registry.h"
+#include "app/diagnostics/diagnostics_log.h"
+#include "app/settings/app_settings.h"
+#include "ax/screen_geometry.h"
+#include "ax/window_parker.h"
+#include "ax/window_system.h"
+#include "core/workspace_manager.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvanta {
+
+struct ControllerState {
+    ControllerState(WindowSystem& system, RunLoop& loop, DiagnosticsLog& log, AppSettings& settings)
+        : system(system), loop(loop), log(log), settings(settings),
+          manager(settings.defaultLayout()), parker(system.screenSource(), system.windowAccess()) {}
+    ControllerState(const ControllerState&) = delete;
+    ControllerState& operator=(const ControllerState&) = delete;
+
+    WindowSystem& system;
+    RunLoop& loop;
+    DiagnosticsLog& log;
+    AppSettings& settings;
+
+    Published<bool> isTrusted;
+    Published<bool> isRunning;
+    Published<bool> isPaused;
+    Published<std::vector<DisplaySummary>> summaries;
+    Published<int> currentNumber{1};
+    Published<bool> seesWindows;
+
+    WorkspaceManager manager;
+    WindowRegistry registry;
+    WindowParker parker;
+    // The last target frame set on each tiled window.
+    std::map<WindowID, Rect> applied;
+    // Sizes windows refused to shrink below.
+    std::map<WindowID, Size> minimums;
+    // The step each window resizes in (none for most), read once per window.
+    std::map<WindowID, std::optional<Size>> increments;
+    // The focused window the controller last acted on, and the display last worked on.
+    std::optional<AXWindow> lastOSFocus;
+    std::optional<DisplayID> lastDisplay;
+
+    std::vector<Screen> screens() { return system.screenSource().screens(); }
+    std::optional<AXWindow> focusedWindow() { return system.windowList().focused(); }
+
+    std::optional<Size> incrementOf(WindowID id, const AXWindow& window) {
+        auto it = increments.find(id);
+        if (it == increments.end())
+            it = increments.emplace(id, window.sizeIncrement()).first;
+        return it->second;
+    }
+    // Drops everything remembered about a window's frames.
+    void forgetFrames(WindowID id) {
+        applied.erase(id);
+        minimums.erase(id);
+        increments.erase(id);
+    }
+};
+
+// Comparisons of a window's frame with its target: 2 points each way, or one step for a size
+// of a window that sizes in steps (a terminal snapped to whole character cells is at its
+// target, not dragged and not refusing).
+inline constexpr double frameTolerance = 2.0;
+
+inline bool atTarget(const Rect& actual, const Rect& target, const std::optional<Size>& step) {
+    return frameMatches(actual, target, step, frameTolerance);
+}
+inline bool sizeAtTarget(const Rect& actual, const Rect& target, const std::optional<Size>& step) {
+    return frameMatches({target.x, target.y, actual.width, actual.height}, target, step,
+                        frameTolerance);
+}
+
+// "(x, y w×h)" in truncated whole points, or "?" for a frame that could not be read.
+std::string frameText(const std::optional<Rect>& frame);
+// The screen holding part of `rect`, the one holding most of it; none when no screen touches it.
+std::optional<Screen> screenHolding(const std::vector<Screen>& screens, const Rect& rect);
+// Whether `point` lies in `rect` (left and top edges in, right and bottom edges out).
+bool rectContains(const Rect& rect, const Point& point);
+
+} // namespace morvanta

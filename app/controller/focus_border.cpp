@@ -1,0 +1,111 @@
+#include "app/controller/focus_border.h"
+
+#include "ax/frame_timer.h"
+#include "ax/mouse_monitor.h"
+
+namespace morvanta {
+
+FocusBorder::FocusBorder(ControllerState& state, std::unique_ptr<BorderOverlay> border,
+                         MouseMonitor* mouse, FrameTimer* frameTimer)
+    : s_(state), border_(std::move(border)), focusTracker_(state.system.makeFocusTracker()),
+      self_(std::make_shared<FocusBorder*>(this)) {
+    if (border_ && mouse && frameTimer)
+        dragTracker_ =
+            std::make_unique<BorderDragTracker>(*border_, state.system.windowNumbers(),
+                                                state.system.screenSource(), *mouse, *frameTimer);
+}
+
+FocusBorder::~FocusBorder() {
+    self_.reset();
+    if (focusTracker_) {
+        focusTracker_->stop();
+        focusTracker_->onChange = nullptr;
+    }
+    if (dragTracker_) {
+        dragTracker_->stop();
+        dragTracker_->onDragEnded = nullptr;
+    }
+    if (border_)
+        border_->hide();
+}
+
+void FocusBorder::applyAppearance() {
+    if (border_) {
+        BorderColor color; // the border's own blue when the stored text does not parse
+        if (const auto parsed = AppSettings::colorFromHex(s_.settings.borderColorHex()))
+            color = {parsed->red, parsed->green, parsed->blue, parsed->alpha};
+        // The colour first: setting the width redraws, so a new colour shows at once.
+        border_->setColor(color);
+        border_->setWidth(s_.settings.borderWidth());
+    }
+    if (dragTracker_)
+        dragTracker_->mode = s_.settings.hideBorderWhileDragging()
+                                 ? BorderDragTracker::Mode::hideWhileDragging
+                                 : BorderDragTracker::Mode::predictive;
+}
+
+void FocusBorder::start() {
+    if (!border_)
+        return;
+    const std::weak_ptr<FocusBorder*> weak = self_;
+    if (focusTracker_) {
+        focusTracker_->onChange = [weak](const std::optional<AXWindow>& window) {
+            const auto self = weak.lock();
+            if (!self)
+                return;
+            FocusBorder& me = **self;
+            if (me.dragTracker_)
+                me.dragTracker_->target = window;
+            if (!me.dragTracker_ || !me.dragTracker_->isTracking())
+                me.update(window);
+        };
+        focusTracker_->start();
+    }
+    if (dragTracker_) {
+        dragTracker_->onDragEnded = [weak] {
+            if (const auto self = weak.lock())
+                (*self)->update((*self)->dragTracker_->target);
+        };
+        dragTracker_->start();
+    }
+    running_ = true;
+    update(s_.focusedWindow());
+}
+
+void FocusBorder::stop() {
+    if (focusTracker_)
+        focusTracker_->stop();
+    if (dragTracker_)
+        dragTracker_->stop();
+    running_ = false;
+    hide();
+}
+
+void FocusBorder::hide() {
+    if (border_)
+        border_->hide();
+}
+
+bool FocusBorder::mayShow(const std::optional<AXWindow>& window) const {
+    if (!s_.settings.borderEnabled() || !s_.isRunning.get() || s_.isPaused.get() || !window)
+        return false;
+    const auto id = s_.registry.idFor(*window);
+    if (!id || !s_.manager.isVisible(*id) || s_.parker.isParked(*window))
+        return false;
+    const auto rule = s_.settings.ruleForBundleID(window->bundleIdentifier());
+    return !rule || !rule->noBorder;
+}
+
+void FocusBorder::update(const std::optional<AXWindow>& window) {
+    if (!border_)
+        return;
+    if (!mayShow(window)) {
+        border_->hide();
+        return;
+    }
+    border_->show(*window);
+    if (dragTracker_)
+        dragTracker_->target = window;
+}
+
+} // namespace morvanta

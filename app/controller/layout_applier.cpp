@@ -1,0 +1,165 @@
+#include "app/controller/layout_applier.h"
+
+#include "app/controller/focus_border.h"
+#include "app/controller/summary_publisher.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace morvanta {
+
+namespace {
+std::string joined(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const auto& part : parts)
+        text += (text.empty() ? "" : ", ") + part;
+    return text;
+}
+} // namespace
+
+std::map<std::string, Screen> LayoutApplier::screensByDisplay() {
+    std::map<std::string, Screen> screens;
+    for (const auto& screen : s_.screens())
+        screens.emplace(screen.identity, screen); // the first screen wins
+    return screens;
+}
+
+LayoutPlan LayoutApplier::plan(const std::map<std::string, Screen>& screens) {
+    std::map<DisplayID, Rect> frames;
+    for (const auto& [identity, screen] : screens)
+        frames.emplace(DisplayID{identity}, ScreenGeometry::axVisibleFrame(screen));
+    return s_.manager.plan(frames, s_.minimums, s_.settings.layoutOptions());
+}
+
+LayoutPlan LayoutApplier::currentPlan() {
+    return plan(screensByDisplay());
+}
+
+void LayoutApplier::apply(bool isRetry) {
+    if (!s_.isRunning.get() || s_.isPaused.get()) {
+        summaries_.publish();
+        return;
+    }
+    const auto screens = screensByDisplay();
+    const LayoutPlan layout = plan(screens);
+    const auto learned = placeVisible(layout);
+    restoreFloating(layout);
+    parkHidden(layout, screens);
+    if (!learned.empty()) {
+        s_.log.append("Learned minimum sizes: " + joined(learned) + ".");
+        if (!isRetry) {
+            apply(true);
+            return;
+        }
+    }
+    border_.update(s_.focusedWindow());
+    summaries_.publish();
+}
+
+std::vector<std::string> LayoutApplier::placeVisible(const LayoutPlan& layout) {
+    std::vector<Placement> toSet, toCheck;
+    for (const auto& [id, target] : layout.visible) {
+        const auto window = s_.registry.windowFor(id);
+        if (!window)
+            continue;
+        if (s_.parker.isParked(*window)) {
+            s_.parker.forget(*window); // shown from where it is; the frame is set below
+            toSet.push_back({id, *window, target});
+            continue;
+        }
+        const auto applied = s_.applied.find(id);
+        if (applied != s_.applied.end() && applied->second == target)
+            toCheck.push_back({id, *window, target});
+        else
+            toSet.push_back({id, *window, target});
+    }
+
+    // A window whose last target is still its target is set again only when it moved away.
+    std::vector<AXWindow> checked;
+    for (const auto& p : toCheck)
+        checked.push_back(p.window);
+    const auto current = s_.system.windowAccess().frames(checked);
+    for (std::size_t i = 0; i < toCheck.size(); ++i) {
+        const auto& p = toCheck[i];
+        if (!current[i] || !atTarget(*current[i], p.target, s_.incrementOf(p.id, p.window)))
+            toSet.push_back(p);
+    }
+
+    std::vector<std::pair<AXWindow, Rect>> requests;
+    for (const auto& p : toSet)
+        requests.emplace_back(p.window, p.target);
+    s_.system.windowAccess().setFrames(requests);
+    auto learned = learnMinimums(toSet);
+    for (const auto& p : toSet)
+        s_.applied[p.id] = p.target;
+    return learned;
+}
+
+std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placement>& placed) {
+    std::vector<AXWindow> windows;
+    for (const auto& p : placed)
+        windows.push_back(p.window);
+    const auto after = s_.system.windowAccess().frames(windows);
+    std::vector<std::string> learned;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (!after[i])
+            continue;
+        const auto& p = placed[i];
+        // A window that sizes in steps may end up to one step off its target; only a size
+        // beyond that is a refusal to shrink.
+        const auto step = s_.incrementOf(p.id, p.window);
+        const double slackW = std::max(frameTolerance, step ? step->width : 0.0);
+        const double slackH = std::max(frameTolerance, step ? step->height : 0.0);
+        const auto known = s_.minimums.find(p.id);
+        const Size old = known != s_.minimums.end() ? known->second : Size{};
+        Size minimum = old;
+        if (after[i]->width > p.target.width + slackW)
+            minimum.width = std::max(old.width, after[i]->width);
+        if (after[i]->height > p.target.height + slackH)
+            minimum.height = std::max(old.height, after[i]->height);
+        if (minimum == old)
+            continue;
+        s_.minimums[p.id] = minimum;
+        learned.push_back(p.window.description() + " " +
+                          std::to_string(static_cast<long long>(std::trunc(minimum.width))) + "×" +
+                          std::to_string(static_cast<long long>(std::trunc(minimum.height))));
+    }
+    return learned;
+}
+
+void LayoutApplier::restoreFloating(const LayoutPlan& layout) {
+    for (const auto id : layout.floating)
+        if (const auto window = s_.registry.windowFor(id); window && s_.parker.isParked(*window))
+            s_.parker.restore(*window);
+}
+
+void LayoutApplier::parkHidden(const LayoutPlan& layout,
+                               const std::map<std::string, Screen>& screens) {
+    std::vector<std::pair<WindowID, AXWindow>> toPark;
+    for (const auto& [id, display] : layout.hidden)
+        if (const auto window = s_.registry.windowFor(id); window && !s_.parker.isParked(*window))
+            toPark.emplace_back(id, *window);
+    if (toPark.empty())
+        return;
+    std::vector<AXWindow> windows;
+    for (const auto& entry : toPark)
+        windows.push_back(entry.second);
+    const auto allScreens = s_.screens();
+    const auto before = s_.system.windowAccess().frames(windows);
+    for (std::size_t i = 0; i < toPark.size(); ++i) {
+        const auto& [id, window] = toPark[i];
+        std::optional<Screen> screen;
+        if (const auto it = screens.find(layout.hidden.at(id).raw); it != screens.end())
+            screen = it->second;
+        const auto after = s_.parker.park(window, screen);
+        // The corner test on the screens already read first; the parker's own test (which also
+        // knows windows it minimised) only when that fails.
+        if (after && !ScreenGeometry::isParkedPosition(allScreens, *after) &&
+            !s_.parker.isInParkedPosition(window, *after))
+            s_.log.append("⚠️ " + window.description() +
+                          " didn't hide: " + frameText(before[i]) + " → " + frameText(after) + ".");
+        s_.applied.erase(id);
+    }
+}
+
+} // namespace morvanta

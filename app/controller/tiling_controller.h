@@ -1,0 +1,127 @@
+// TilingController: the one long-lived object that keeps the tiling model in step with the real
+// windows. It waits for permission to control windows, watches window, focus and screen events
+// and turns each burst into one refresh 60 ms after its last event, examines every mouse-up for
+// a drag, reacts to settings changes, carries out the user commands and publishes what the user
+// interface shows. It brings every parked window back when it stops.
+//
+// It talks to the desktop only through the WindowSystem and devices it is given, and to time only
+// through the RunLoop, so it runs alike on X11 and on the fake desktop with a virtual clock.
+// Main thread only. Whoever owns the WindowSystem watches its eventDescriptor and calls
+// dispatchPending. Every callback it hands to a longer-lived object is removed, or turned
+// into a no-op, when the controller goes.
+#pragma once
+
+#include "app/controller/controller_devices.h"
+#include "app/controller/controller_state.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvanta {
+
+class ControllerCommands;
+class DragEnd;
+class FocusBorder;
+class LayoutApplier;
+class StartupRescue;
+class SummaryPublisher;
+class WindowObserver;
+class WindowRefresh;
+
+class TilingController {
+public:
+    static constexpr std::chrono::milliseconds refreshDelay{60};
+    static constexpr std::chrono::milliseconds dragExamineDelay{80};
+    static constexpr std::chrono::seconds permissionPollInterval{1};
+
+    TilingController(WindowSystem& system, RunLoop& loop, DiagnosticsLog& log,
+                     AppSettings& settings, ControllerDevices devices = {});
+    ~TilingController();
+    TilingController(const TilingController&) = delete;
+    TilingController& operator=(const TilingController&) = delete;
+
+    // Published values, for the user interface to read and observe.
+    Published<bool>& isTrusted() { return s_->isTrusted; }
+    Published<bool>& isRunning() { return s_->isRunning; }
+    Published<bool>& isPaused() { return s_->isPaused; }
+    Published<std::vector<DisplaySummary>>& summaries() { return s_->summaries; }
+    Published<int>& currentNumber() { return s_->currentNumber; }
+    Published<bool>& seesWindows() { return s_->seesWindows; }
+
+    // Lifecycle.
+    void start();
+    void stop();
+    void requestPermission();
+    void scheduleRefresh();
+    void refresh();
+    void applyLayout(bool isRetry = false);
+    LayoutPlan currentPlan();
+    void updateBorder(const std::optional<AXWindow>& window);
+
+    // Commands.
+    void switchToWorkspace(int number);
+    void previousWorkspace();
+    void moveFocusedWindow(int number);
+    void focusNeighbour(Direction direction);
+    void swapWithNeighbour(Direction direction);
+    void toggleFloat();
+    void adjustMainRatio(double change);
+    void setLayout(LayoutKind kind, std::optional<DisplayID> display = std::nullopt);
+    void cycleLayout();
+    void setLayoutForAllWorkspaces(LayoutKind kind);
+    bool assignWorkspace(int number, const DisplayID& display);
+    void resetDefaultSplit();
+    void setPaused(bool paused);
+    void reloadFromSettings(const AppSettings::StringMap& layouts,
+                            const AppSettings::StringMap& assignment);
+    void focusCurrentWindow();
+    std::optional<DisplayID> currentDisplay();
+    std::string screenName(const DisplayID& display);
+    void publishSummaries();
+
+    // Called when no tiled window can take the focus (see focusCurrentWindow); the application
+    // activates one of its own windows. Empty: nothing happens.
+    void setActivateSelf(std::function<void()> activate);
+
+    // Read-only views for the user interface, the self-test and tests.
+    const WorkspaceManager& manager() const { return s_->manager; }
+    const WindowRegistry& registry() const { return s_->registry; }
+    const WindowParker& parker() const { return s_->parker; }
+    const std::map<WindowID, Size>& minimums() const { return s_->minimums; }
+    bool borderRunning() const;
+    bool refreshPending() const { return refreshTask_ != 0; }
+
+private:
+    void startPermissionPoll();
+    void permissionTick();
+    void settingsChanged();
+    void mouseUp();
+    // A callback that runs `action` on this controller while it exists.
+    std::function<void()> weakly(void (TilingController::*action)());
+
+    std::unique_ptr<ControllerState> s_;
+    std::unique_ptr<MouseMonitor> mouse_;
+    std::unique_ptr<FrameTimer> frameTimer_;
+    std::unique_ptr<WindowObserver> observer_;
+    std::unique_ptr<FocusBorder> border_;
+    std::unique_ptr<SummaryPublisher> summaries_;
+    std::unique_ptr<LayoutApplier> applier_;
+    std::unique_ptr<WindowRefresh> refresh_;
+    std::unique_ptr<DragEnd> dragEnd_;
+    std::unique_ptr<StartupRescue> rescue_;
+    std::unique_ptr<ControllerCommands> commands_;
+
+    RunLoop::TaskID refreshTask_ = 0;
+    RunLoop::TaskID permissionTimer_ = 0;
+    std::vector<RunLoop::TaskID> dragTasks_;
+    int mouseUpListener_ = 0;
+    bool screensWatched_ = false;
+    // Callbacks hold this weakly; it goes first when the controller does.
+    std::shared_ptr<TilingController*> self_;
+};
+
+} // namespace morvanta

@@ -1,0 +1,137 @@
+// The user commands and the published summaries.
+#include "controller_fixture.h"
+
+namespace morvanta::testing {
+namespace {
+
+class CommandsTest : public ControllerTest {
+protected:
+    void SetUp() override {
+        startController();
+        a = open(editor, "a");
+        b = open(term, "b");
+        settle();
+        clearLog();
+    }
+    AXWindow a, b;
+};
+
+TEST_F(CommandsTest, SwitchingHidesAndRestoresInPlaceAndAlwaysLogs) {
+    const Rect fa = frame(a), fb = frame(b);
+    controller->switchToWorkspace(2);
+    EXPECT_TRUE(controller->parker().isParked(a));
+    EXPECT_TRUE(controller->parker().isParked(b));
+    controller->switchToWorkspace(1);
+    controller->switchToWorkspace(1);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Workspace 2 on S1.", "Workspace 1 on S1.",
+                                                    "Workspace 1 on S1."}));
+    EXPECT_EQ(frame(a), fa);
+    EXPECT_EQ(frame(b), fb);
+    EXPECT_EQ(controller->parker().count(), 0);
+}
+
+TEST_F(CommandsTest, MovingNeedsAFocusedTiledWindow) {
+    desktop.clearFocus();
+    controller->moveFocusedWindow(3);
+    desktop.focus(a);
+    controller->moveFocusedWindow(1); // already there: left in place, still logged
+    controller->moveFocusedWindow(3);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"No tiled window is focused.",
+                                                    "Moved Editor — “a” to workspace 1.",
+                                                    "Moved Editor — “a” to workspace 3."}));
+    EXPECT_EQ(controller->manager().workspaceNumberOf(*controller->registry().idFor(a)), 3);
+    EXPECT_TRUE(controller->parker().isParked(a));
+    EXPECT_EQ(frame(b), (Rect{0, 0, 1200, 800})); // alone now
+    EXPECT_EQ(desktop.focusedWindow(), b);        // focus passed to what is shown
+}
+
+TEST_F(CommandsTest, FloatingCentresAtSixtyPercentAndTilingPutsBack) {
+    const Rect tiled = frame(a);
+    desktop.focus(a);
+    controller->toggleFloat();
+    EXPECT_EQ(frame(a), (Rect{240, 160, 720, 480}));
+    EXPECT_EQ(frame(b), (Rect{0, 0, 1200, 800}));
+    controller->toggleFloat();
+    EXPECT_EQ(frame(a), tiled);
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{"Editor — “a” floats.", "Editor — “a” is tiled again."}));
+}
+
+TEST_F(CommandsTest, MainRatioStopsAtItsLimitsAndStillLaysOut) {
+    settings.setMainRatio(0.8);
+    desktop.clearOperations();
+    controller->adjustMainRatio(0.05);
+    EXPECT_DOUBLE_EQ(settings.mainRatio(), 0.8);
+    EXPECT_EQ(desktop.setFrameCount(a), 1); // every frame set again
+    controller->adjustMainRatio(-0.65);
+    EXPECT_DOUBLE_EQ(settings.mainRatio(), 0.2);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(CommandsTest, PauseShowsEverythingOnceAndResumeTilesAgain) {
+    controller->switchToWorkspace(2);
+    clearLog();
+    controller->setPaused(true);
+    controller->setPaused(true);
+    EXPECT_EQ(controller->parker().count(), 0);
+    controller->switchToWorkspace(1); // the model changes; nothing moves
+    desktop.userMove(a, {500, 500});
+    controller->setPaused(false);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Tiling paused; all windows shown.",
+                                                    "Workspace 1 on S1.", "Tiling resumed."}));
+    EXPECT_EQ(frame(a).x, 0);
+}
+
+TEST_F(CommandsTest, LayoutCommands) {
+    controller->setLayout(LayoutKind::monocle);
+    controller->cycleLayout();
+    controller->setLayoutForAllWorkspaces(LayoutKind::rows);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Layout Monocle for workspace 1.",
+                                                    "Layout Columns for workspace 1.",
+                                                    "Layout Rows for every workspace."}));
+    EXPECT_EQ(settings.layoutsByWorkspace().at("5"), "rows");
+    EXPECT_EQ(frame(a).width, 1200);
+    controller->reloadFromSettings({{"1", "grid"}}, {});
+    EXPECT_EQ(controller->manager().workspaceRecord(1).layout, LayoutKind::grid);
+    EXPECT_EQ(controller->manager().workspaceRecord(2).layout, settings.defaultLayout());
+}
+
+TEST_F(CommandsTest, SummariesOfTwoDisplaysShareCountsAndNotifyOnlyOnChange) {
+    desktop.addScreen(FakeDesktop::makeScreen("S2", {1200, 0, 800, 600}));
+    settle();
+    int notified = 0;
+    controller->summaries().addObserver([&](const auto&) { ++notified; });
+    EXPECT_TRUE(logged("Displays changed."));
+    EXPECT_FALSE(controller->assignWorkspace(42, DisplayID{"S2"}));
+    EXPECT_TRUE(controller->assignWorkspace(2, DisplayID{"S2"}));
+    EXPECT_TRUE(logged("Workspace 2 now belongs to S2."));
+    EXPECT_EQ(settings.workspaceDisplays().at("2"), "S2");
+    const auto summaries = controller->summaries().get();
+    ASSERT_EQ(summaries.size(), 2u);
+    EXPECT_EQ(summaries[0].counts, summaries[1].counts);
+    EXPECT_EQ(summaries[0].appPIDs, summaries[1].appPIDs);
+    EXPECT_EQ(summaries[0].counts.at(1), 2);
+    EXPECT_EQ(summaries[0].appPIDs.at(1), (std::vector<std::int32_t>{editor, term}));
+    EXPECT_NE(summaries[0].numbers, summaries[1].numbers);
+    EXPECT_EQ(summaries[1].frame, (Rect{1200, 0, 800, 600}));
+    const int before = notified;
+    controller->publishSummaries();
+    EXPECT_EQ(notified, before);
+    controller->resetDefaultSplit();
+    EXPECT_TRUE(logged("Workspaces split between screens by default again."));
+}
+
+TEST_F(CommandsTest, CurrentDisplayFallsBackToThePointerThenTheFirstScreen) {
+    desktop.addScreen(FakeDesktop::makeScreen("S2", {1200, 0, 800, 600}));
+    settle();
+    controller.reset(); // a fresh controller: no focus and no display worked on yet
+    startController(false);
+    desktop.clearFocus();
+    mouse->moveTo({1500, 100});
+    EXPECT_EQ(controller->currentDisplay(), DisplayID{"S2"});
+    mouse->moveTo({-50, -50});
+    EXPECT_EQ(controller->currentDisplay(), DisplayID{"S1"});
+}
+
+} // namespace
+} // namespace morvanta::testing
