@@ -287,10 +287,16 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
         if (p.window == root() && (p.atom == atom(X11Atom::_NET_SUPPORTING_WM_CHECK) ||
                                    p.atom == atom(X11Atom::_NET_SUPPORTED)))
             wmKnown_ = false;
+    } else if (type == XCB_MAP_NOTIFY) {
+        const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        if (m.event == root())
+            mappingRanks_.try_emplace(m.window, nextMappingRank_++);
     } else if (type == XCB_DESTROY_NOTIFY) {
         const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
         if (wm_ && d.window == *wm_)
             wmKnown_ = false;
+        if (d.event == root())
+            mappingRanks_.erase(d.window);
     }
 }
 
@@ -308,6 +314,13 @@ bool X11Connection::ownsWindow(xcb_window_t window) const {
 void X11Connection::discardQueued(const std::function<bool(const xcb_generic_event_t&)>& unwanted) {
     drainQueued();
     std::erase_if(queue_, [&](const auto& event) { return unwanted(*event); });
+}
+
+std::optional<std::uint64_t> X11Connection::mappingRank(xcb_window_t window) const {
+    const auto it = mappingRanks_.find(window);
+    if (it == mappingRanks_.end())
+        return std::nullopt;
+    return it->second;
 }
 
 int X11Connection::addHandler(Handler handler) {

@@ -86,6 +86,11 @@ public:
     // Drops queued events that `unwanted` matches (news of Morvanta's own changes).
     void discardQueued(const std::function<bool(const xcb_generic_event_t&)>& unwanted);
 
+    // Without a window manager nobody records in which order top-level windows appeared; the
+    // connection notes the first mapping of each root child it hears of. None for windows mapped
+    // before this connection opened.
+    std::optional<std::uint64_t> mappingRank(xcb_window_t window) const;
+
     // Round trips made so far: waits for a reply to a request sent after the previous wait began.
     long roundTrips() const { return roundTrips_; }
 
@@ -119,6 +124,9 @@ private:
 
     long roundTrips_ = 0;
     unsigned roundTripMark_ = 0;
+
+    std::map<xcb_window_t, std::uint64_t> mappingRanks_;
+    std::uint64_t nextMappingRank_ = 1;
 
     bool wmKnown_ = false;
     std::optional<xcb_window_t> wm_;

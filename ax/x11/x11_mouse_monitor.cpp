@@ -49,6 +49,12 @@ void X11MouseMonitor::select(bool watching, bool motion) {
             XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE;
     if (watching && motion)
         mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_MOTION;
+    if (watching && !motion) {
+        // Starting (or ending a press): once this returns the server reports every click.
+        x_->check({xcb_input_xi_select_events_checked(x_->raw(), x_->root(), 1, &mask.head)},
+                  x_->deadline());
+        return;
+    }
     xcb_input_xi_select_events(x_->raw(), x_->root(), 1, &mask.head);
     x_->flush();
 }

@@ -41,10 +41,12 @@ std::vector<AXWindow> X11WindowList::all() {
         if (!self.empty() && self[0] == checkWindow[0])
             return windows;
     }
-    // Without a window manager nobody records the mapping order; window ids grow with each
-    // client's connection and with each window it creates, so their order stands in for it.
+    // Without a window manager the connection's own notes give the mapping order; windows
+    // mapped before it opened come first, bottom to top.
     auto byAge = children;
-    std::sort(byAge.begin(), byAge.end());
+    std::stable_sort(byAge.begin(), byAge.end(), [&](xcb_window_t a, xcb_window_t b) {
+        return x.mappingRank(a).value_or(0) < x.mappingRank(b).value_or(0);
+    });
     return enumerate(byAge, children, false);
 }
 

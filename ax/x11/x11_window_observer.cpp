@@ -1,5 +1,7 @@
 #include "ax/x11/x11_window_observer.h"
 
+#include "ax/x11/x11_window_facts.h"
+
 namespace morvanta {
 
 void X11WindowObserver::start() {
@@ -16,6 +18,7 @@ void X11WindowObserver::stop() {
     access_->connection().removeHandler(handler_);
     handler_ = 0;
     watched_.clear();
+    hidden_.clear();
 }
 
 void X11WindowObserver::watch(const AXWindow& window) {
@@ -29,10 +32,34 @@ void X11WindowObserver::selectTopLevels() {
     // Every client, not only watched ones: a window restored from minimised was not in the last
     // enumeration, and its restoring is still news.
     auto& x = access_->connection();
+    std::vector<xcb_window_t> windows;
     for (const auto w : access_->topLevelCandidates())
-        if (!x.ownsWindow(w))
+        if (!x.ownsWindow(w)) {
             x.selectClientEvents(w);
+            windows.push_back(w);
+        }
+    // Remember what each window looks like now, so later state changes can be judged.
+    const auto d = x.deadline();
+    std::vector<X11WindowFactsRequest> requests;
+    requests.reserve(windows.size());
+    for (const auto w : windows)
+        if (!hidden_.contains(w))
+            requests.emplace_back(x, w);
+    std::size_t next = 0;
+    for (const auto w : windows) {
+        if (hidden_.contains(w))
+            continue;
+        const auto facts = requests[next++].collect(d);
+        if (facts.exists)
+            hidden_[w] = (facts.iconic && !facts.mark) || facts.fullScreen;
+    }
     x.flush();
+}
+
+bool X11WindowObserver::hiddenNow(xcb_window_t window) {
+    X11WindowFactsRequest request(access_->connection(), window);
+    const auto facts = request.collect(access_->connection().deadline());
+    return facts.exists && ((facts.iconic && !facts.mark) || facts.fullScreen);
 }
 
 void X11WindowObserver::handle(const xcb_generic_event_t& event) {
@@ -51,7 +78,12 @@ void X11WindowObserver::handle(const xcb_generic_event_t& event) {
             }
         } else if (p.atom == x.atom(X11Atom::WM_STATE) ||
                    p.atom == x.atom(X11Atom::_NET_WM_STATE)) {
-            emit(Event::windowsChanged);
+            const bool now = hiddenNow(p.window);
+            const auto before = hidden_.find(p.window);
+            const bool changed = before == hidden_.end() || before->second != now;
+            hidden_[p.window] = now;
+            if (changed)
+                emit(Event::windowsChanged);
         }
         break;
     }
@@ -73,6 +105,7 @@ void X11WindowObserver::handle(const xcb_generic_event_t& event) {
     case XCB_DESTROY_NOTIFY: {
         const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
         const bool wasWatched = watched_.erase(d.window) > 0;
+        hidden_.erase(d.window);
         if (d.event == d.window && !wasWatched)
             break; // the same news also comes through the root
         if (wasWatched || (!managed && d.event == x.root() && !x.ownsWindow(d.window)))

@@ -2,12 +2,14 @@
 // (windows opened and closed), WM_STATE and _NET_WM_STATE on clients (minimised, restored, full
 // screen) and _NET_ACTIVE_WINDOW (focus). Without one: top-level windows mapped, unmapped and
 // destroyed, and focus arriving at them. Window moves are never news, so Morvanta's own frame
-// changes cause no `windowsChanged`; its own minimising for parking is dropped at the source.
+// changes cause no `windowsChanged`; a state change is news only when it changes what
+// enumeration sees, so parking (which marks the windows it minimises) is none either.
 #pragma once
 
 #include "ax/window_observer.h"
 #include "ax/x11/x11_window_access.h"
 
+#include <map>
 #include <memory>
 #include <set>
 
@@ -34,7 +36,13 @@ private:
 
     std::shared_ptr<X11WindowAccess> access_;
     int handler_ = 0;
+    // Whether a window reads as minimised or full screen, as enumeration sees it; a state
+    // change is news only when this changes (parking minimises windows that stay "not
+    // minimised" through their mark).
+    bool hiddenNow(xcb_window_t window);
+
     std::set<xcb_window_t> watched_;
+    std::map<xcb_window_t, bool> hidden_;
 };
 
 } // namespace morvanta

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace morvanta {
 

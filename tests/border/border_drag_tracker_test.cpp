@@ -19,7 +19,8 @@ class DragTrackerTest : public ::testing::Test {
 protected:
     DragTrackerTest() {
         // A 30-point panel along the top of the screen.
-        desktop.addScreen(FakeDesktop::makeScreen("A", {0, 0, 1920, 1080}, Rect{0, 30, 1920, 1050}));
+        desktop.addScreen(
+            FakeDesktop::makeScreen("A", {0, 0, 1920, 1080}, Rect{0, 30, 1920, 1050}));
         app = desktop.addApp("Editor");
         window = desktop.openWindow(app, "doc", {100, 100, 800, 600});
         tracker.onDragEnded = [this] { ++ended; };

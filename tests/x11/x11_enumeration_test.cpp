@@ -71,6 +71,21 @@ TEST_P(X11Enumeration, OnlyOrdinaryWindowsAreListed) {
     EXPECT_TRUE(listsExactly({"explicit", "fullscreen", "main", "minimised"}));
 }
 
+TEST_P(X11Enumeration, RealProgramsWithoutATypeAreOrdinary) {
+    ASSERT_GT(desktop->server().spawn({"xclock", "-geometry", "200x200+50+50"}), 0);
+    ASSERT_GT(desktop->server().spawn({"xterm", "-geometry", "40x10+400+50"}), 0);
+    EXPECT_TRUE(waitFor(
+        [&] {
+            settle();
+            std::vector<std::string> classes;
+            for (const auto& w : desktop->system().windowList().all())
+                classes.push_back(w.bundleIdentifier().value_or("?"));
+            std::sort(classes.begin(), classes.end());
+            return classes == std::vector<std::string>{"XClock", "XTerm"};
+        },
+        std::chrono::seconds(10)));
+}
+
 TEST_P(X11Enumeration, MorvantasOwnWindowsAreLeftOut) {
     make("theirs");
     TestClient own(desktop->server().display());

@@ -139,3 +139,46 @@ INSTANTIATE_TEST_SUITE_P(WindowManagers, X11Frames, ::testing::Values(false, tru
                          [](const auto& info) { return info.param ? "Openbox" : "NoWM"; });
 
 } // namespace
+
+namespace {
+
+TEST_P(X11Frames, WindowNumbersMatchWithinTwoPointsAndGiveTheFrameWindow) {
+    const auto w = desktop->open("numbered", 200, 150, 400, 300);
+    const auto frame = w.frame();
+    ASSERT_TRUE(frame);
+    auto& numbers = desktop->system().windowNumbers();
+    const auto number = numbers.number(w.pid(), *frame);
+    ASSERT_TRUE(number);
+    // The number is the top-level window: its bounds are the outer frame.
+    EXPECT_EQ(numbers.bounds(*number), frame);
+    const Rect off2{frame->x + 2, frame->y - 2, frame->width + 2, frame->height - 2};
+    EXPECT_EQ(numbers.number(w.pid(), off2), number);
+    const Rect off201{frame->x + 2.01, frame->y, frame->width, frame->height};
+    EXPECT_FALSE(numbers.number(w.pid(), off201));
+    EXPECT_FALSE(numbers.number(w.pid() + 1, *frame));
+    ASSERT_EQ(desktop->client().command("close numbered"), "ok");
+    // A closed window's number has no bounds (its frame goes with it).
+    EXPECT_TRUE(waitFor([&] {
+        if (desktop->managed())
+            desktop->system().connection().syncWithWindowManager();
+        return !numbers.bounds(*number);
+    }));
+}
+
+TEST(X11Trust, TrustedOnAnX11DisplayButNotInAWaylandSession) {
+    XvfbServer server;
+    ASSERT_TRUE(server.ok()) << server.error();
+    X11Options options;
+    options.display = server.display();
+    options.waylandSession = false;
+    auto system = X11WindowSystem::open(options);
+    ASSERT_TRUE(system);
+    EXPECT_TRUE(system->accessibility().checkTrust(false));
+    EXPECT_TRUE(system->accessibility().checkTrust(true));
+    options.waylandSession = true;
+    EXPECT_FALSE(X11WindowSystem::open(options)->accessibility().checkTrust(false));
+    options.display = ":99999";
+    EXPECT_FALSE(X11WindowSystem::open(options));
+}
+
+} // namespace
