@@ -22,10 +22,9 @@ QWidget* welcomePage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setSpacing(14);
-    layout->addStretch();
     layout->addWidget(onboarding::titleLabel(T::welcomeTitle));
     layout->addWidget(onboarding::bodyLabel(T::welcomeText));
-    layout->addStretch(2);
+    layout->addStretch();
     return page;
 }
 

@@ -24,17 +24,17 @@ QWidget* listColumn(const char* heading, const char* items) {
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
-    if (heading) {
-        auto* title = new QLabel(QString::fromUtf8(heading));
-        QFont font = title->font();
-        font.setBold(true);
-        title->setFont(font);
-        layout->addWidget(title);
-    }
+    // An empty heading keeps a list without one level with its neighbour's items.
+    auto* title = new QLabel(QString::fromUtf8(heading ? heading : ""));
+    QFont font = title->font();
+    font.setBold(true);
+    title->setFont(font);
+    title->setMinimumHeight(title->sizeHint().height());
+    layout->addWidget(title);
     auto* list = new QLabel(QString::fromUtf8(items));
     list->setWordWrap(true);
     layout->addWidget(list);
-    layout->addStretch();
+    column->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     return column;
 }
 

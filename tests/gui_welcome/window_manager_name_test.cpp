@@ -27,7 +27,7 @@ TEST(TilingWindowManagers, NamesMatchWholeOrWithASuffixWithoutRegardToCase) {
 xcb_atom_t intern(xcb_connection_t* c, std::string_view name) {
     auto* reply = xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return atom;
 }
@@ -43,8 +43,8 @@ xcb_window_t announce(xcb_connection_t* c, std::string_view name, bool utf8) {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, on, supporting, XCB_ATOM_WINDOW, 32, 1,
                             &check);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, check,
-                        utf8 ? intern(c, "_NET_WM_NAME") : XCB_ATOM_WM_NAME,
-                        utf8 ? intern(c, "UTF8_STRING") : XCB_ATOM_STRING, 8,
+                        utf8 ? intern(c, "_NET_WM_NAME") : xcb_atom_t{XCB_ATOM_WM_NAME},
+                        utf8 ? intern(c, "UTF8_STRING") : xcb_atom_t{XCB_ATOM_STRING}, 8,
                         static_cast<std::uint32_t>(name.size()), name.data());
     xcb_flush(c);
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
