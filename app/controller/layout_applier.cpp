@@ -144,6 +144,7 @@ void LayoutApplier::parkHidden(const LayoutPlan& layout,
     std::vector<AXWindow> windows;
     for (const auto& entry : toPark)
         windows.push_back(entry.second);
+    const auto allScreens = s_.screens();
     const auto before = s_.system.windowAccess().frames(windows);
     for (std::size_t i = 0; i < toPark.size(); ++i) {
         const auto& [id, window] = toPark[i];
@@ -151,7 +152,10 @@ void LayoutApplier::parkHidden(const LayoutPlan& layout,
         if (const auto it = screens.find(layout.hidden.at(id).raw); it != screens.end())
             screen = it->second;
         const auto after = s_.parker.park(window, screen);
-        if (after && !s_.parker.isInParkedPosition(window, *after))
+        // The corner test on the screens already read first; the parker's own test (which also
+        // knows windows it minimised) only when that fails.
+        if (after && !ScreenGeometry::isParkedPosition(allScreens, *after) &&
+            !s_.parker.isInParkedPosition(window, *after))
             s_.log.append("⚠️ " + window.description() +
                           " didn't hide: " + frameText(before[i]) + " → " + frameText(after) + ".");
         s_.applied.erase(id);
