@@ -5,6 +5,7 @@
 #include "app/controller/drag_end.h"
 #include "app/controller/focus_border.h"
 #include "app/controller/layout_applier.h"
+#include "app/controller/letter_workspaces.h"
 #include "app/controller/startup_rescue.h"
 #include "app/controller/summary_publisher.h"
 #include "app/controller/window_refresh.h"
@@ -35,6 +36,7 @@ TilingController::TilingController(WindowSystem& system, RunLoop& loop, Diagnost
     rescue_ = std::make_unique<StartupRescue>(*s_);
     commands_ =
         std::make_unique<ControllerCommands>(*s_, *applier_, *summaries_, *refresh_, *border_);
+    letters_ = std::make_unique<LetterWorkspaces>(*s_, *applier_, *summaries_);
 
     settings.onChange = weakly(&TilingController::settingsChanged);
 }
@@ -256,6 +258,15 @@ std::string TilingController::screenName(const DisplayID& display) {
 }
 void TilingController::publishSummaries() {
     summaries_->publish();
+}
+LetterShortcutsAssigned TilingController::addLetterWorkspace(int number) {
+    return letters_->add(number);
+}
+void TilingController::removeLetterWorkspace(int number) {
+    letters_->remove(number);
+}
+void TilingController::setLetterShortcuts(LetterShortcuts* shortcuts) {
+    letters_->setShortcuts(shortcuts);
 }
 void TilingController::setActivateSelf(std::function<void()> activate) {
     commands_->activateSelf = std::move(activate);

@@ -13,6 +13,7 @@
 
 #include "app/controller/controller_devices.h"
 #include "app/controller/controller_state.h"
+#include "app/controller/letter_shortcuts.h"
 
 #include <chrono>
 #include <functional>
@@ -27,6 +28,7 @@ class ControllerCommands;
 class DragEnd;
 class FocusBorder;
 class LayoutApplier;
+class LetterWorkspaces;
 class StartupRescue;
 class SummaryPublisher;
 class WindowObserver;
@@ -83,6 +85,17 @@ public:
     std::string screenName(const DisplayID& display);
     void publishSummaries();
 
+    // Letter workspaces A to Z (101 to 126). Adding answers whether its two keys (switch to it,
+    // move a window to it) were free and are now bound; duplicates and other numbers change
+    // nothing and answer two falses. Removing moves its windows to what its display shows.
+    LetterShortcutsAssigned addLetterWorkspace(int number);
+    void removeLetterWorkspace(int number);
+    // Connects the shortcut actions, which must outlive the controller or be disconnected
+    // with nullptr first; they receive the letter workspaces at once and on every change.
+    void setLetterShortcuts(LetterShortcuts* shortcuts);
+    // Expires when the controller goes: callbacks held by longer-lived objects check it.
+    std::weak_ptr<TilingController*> lifetime() const { return self_; }
+
     // Called when no tiled window can take the focus (see focusCurrentWindow); the application
     // activates one of its own windows. Empty: nothing happens.
     void setActivateSelf(std::function<void()> activate);
@@ -114,6 +127,7 @@ private:
     std::unique_ptr<DragEnd> dragEnd_;
     std::unique_ptr<StartupRescue> rescue_;
     std::unique_ptr<ControllerCommands> commands_;
+    std::unique_ptr<LetterWorkspaces> letters_;
 
     RunLoop::TaskID refreshTask_ = 0;
     RunLoop::TaskID permissionTimer_ = 0;

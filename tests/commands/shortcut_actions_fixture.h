@@ -1,0 +1,89 @@
+// The controller on the fake desktop (see the controller tests' fixture) with the shortcut
+// actions attached to it through a hot-key service whose key grabs are only recorded, and whose
+// bindings live in the same preferences domain as the settings.
+#pragma once
+
+#include "app/commands/preferences_shortcut_storage.h"
+#include "app/commands/shortcut_actions.h"
+#include "shortcuts/keyboard_shortcuts.h"
+#include "shortcuts/modifiers.h"
+#include "tests/controller/controller_fixture.h"
+
+#include <map>
+#include <memory>
+
+namespace morvanta::testing {
+
+// Every grab succeeds; presses are sent by hand to whatever holds the combination.
+class RecordingBackend : public HotKeyBackend {
+public:
+    bool grab(std::uint32_t id, const Shortcut& shortcut) override {
+        grabbed[id] = shortcut;
+        return true;
+    }
+    void ungrab(std::uint32_t id) override { grabbed.erase(id); }
+    void setEventSink(EventSink newSink) override { sink = std::move(newSink); }
+
+    bool holds(const Shortcut& shortcut) const {
+        return std::ranges::any_of(grabbed,
+                                   [&](const auto& entry) { return entry.second == shortcut; });
+    }
+    void press(const Shortcut& shortcut) {
+        for (const auto& [id, held] : std::map(grabbed))
+            if (held == shortcut) {
+                sink(id, true);
+                sink(id, false);
+            }
+    }
+
+    std::map<std::uint32_t, Shortcut> grabbed;
+    EventSink sink;
+};
+
+inline constexpr int alt = carbon::option;
+inline constexpr int altShift = carbon::option | carbon::shift;
+inline constexpr int ctrlAlt = carbon::control | carbon::option;
+inline constexpr int ctrlAltShift = carbon::control | carbon::option | carbon::shift;
+
+class ShortcutActionsTest : public ControllerTest {
+protected:
+    // Everything a launch creates, over the fixture's preferences domain: calling it again
+    // after reset() is a restart.
+    void launch(bool install = true) {
+        storage = std::make_unique<PreferencesShortcutStorage>(domain);
+        backend = std::make_unique<RecordingBackend>();
+        center = std::make_unique<HotKeyCenter>(*backend);
+        keys = std::make_unique<KeyboardShortcuts>(*storage, *center);
+        actions = std::make_unique<ShortcutActions>(*keys, settings);
+        startController();
+        controller->setLetterShortcuts(actions.get());
+        if (install) {
+            actions->installShortcuts(
+                *controller, [this] { ++panelsOpened; }, [this] { ++switchersOpened; });
+            actions->setShortcutsEnabled(settings.shortcutsEnabled());
+        }
+    }
+    void reset() {
+        controller.reset();
+        actions.reset();
+        keys.reset();
+        center.reset();
+        backend.reset();
+        storage.reset();
+    }
+    ~ShortcutActionsTest() override { reset(); }
+
+    std::optional<Shortcut> binding(const std::string& name) {
+        return keys->shortcutFor(KeyboardShortcuts::Name{name, std::nullopt});
+    }
+
+    std::unique_ptr<PreferencesShortcutStorage> storage;
+    std::unique_ptr<RecordingBackend> backend;
+    std::unique_ptr<HotKeyCenter> center;
+    std::unique_ptr<KeyboardShortcuts> keys;
+    std::unique_ptr<ShortcutActions> actions;
+    int panelsOpened = 0;
+    int switchersOpened = 0;
+};
+
+} // namespace morvanta::testing
