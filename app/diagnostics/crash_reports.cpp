@@ -2,6 +2,7 @@
 
 #include "app/diagnostics/crash_handler.h"
 #include "app/diagnostics/diagnostics_log.h"
+#include "app/diagnostics/write_all.h"
 
 #include <cerrno>
 #include <cmath>
@@ -24,16 +25,8 @@ bool writeNewFile(const fs::path& path, const std::string& bytes) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            break;
-        done += static_cast<std::size_t>(written);
-    }
-    bool ok = ::close(fd) == 0 && done == bytes.size();
+    const bool written = writeAll(fd, bytes);
+    bool ok = ::close(fd) == 0 && written;
     if (!ok) {
         std::error_code ignored;
         fs::remove(path, ignored);

@@ -1,5 +1,6 @@
 #include "app/diagnostics/diagnostics_log.h"
 
+#include "app/diagnostics/write_all.h"
 #include "app/diagnostics/xdg_folders.h"
 
 #include <cerrno>
@@ -20,18 +21,6 @@ std::string localTimeOfDay() {
     char text[16];
     std::size_t length = std::strftime(text, sizeof text, "%H:%M:%S", &parts);
     return std::string(text, length);
-}
-
-void writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        done += static_cast<std::size_t>(written);
-    }
 }
 
 } // namespace

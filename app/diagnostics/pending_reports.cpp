@@ -1,5 +1,7 @@
 #include "app/diagnostics/pending_reports.h"
 
+#include "app/diagnostics/write_all.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -60,16 +62,7 @@ bool writeWhole(const fs::path& path, const std::string& bytes) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            break;
-        done += static_cast<std::size_t>(written);
-    }
-    bool ok = done == bytes.size() && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     return ::close(fd) == 0 && ok;
 }
 
