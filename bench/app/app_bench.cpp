@@ -107,9 +107,8 @@ public:
     }
 
     std::unique_ptr<MorvantaProcess> launch() {
-        return std::make_unique<MorvantaProcess>(desktop.server().display(),
-                                                 std::vector<std::string>{},
-                                                 sandbox.root() / "output.txt");
+        return std::make_unique<MorvantaProcess>(
+            desktop.server().display(), std::vector<std::string>{}, sandbox.root() / "output.txt");
     }
 
     // Wall time of this program started with --qt-start on the display.
@@ -175,8 +174,7 @@ void startupAndIdle(const char* self) {
     std::printf("idle: context switches over 10 s with 20 windows tiled, per thread:");
     for (const auto& [thread, count] : after) {
         const auto was = before.find(thread);
-        std::printf(" %s %ld;", thread.c_str(),
-                    count - (was == before.end() ? 0 : was->second));
+        std::printf(" %s %ld;", thread.c_str(), count - (was == before.end() ? 0 : was->second));
     }
     std::printf("\n");
     morvanta->signal(SIGTERM);
