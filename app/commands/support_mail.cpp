@@ -53,11 +53,11 @@ std::unique_ptr<QMessageBox> SupportMail::makeAlert(QWidget* parent) {
     alert->setWindowTitle(QStringLiteral("Morvanta"));
     alert->setText(QString::fromStdString(CrashReports::mailAlertTitle()));
     alert->setInformativeText(QString::fromStdString(CrashReports::mailAlertText()));
+    // "Copy Address" leads: it comes first and answers Return, as the alert's main offer.
     auto* copy = alert->addButton(QString::fromUtf8(CrashReports::mailAlertCopyButton),
-                                  QMessageBox::ActionRole);
-    auto* ok = alert->addButton(QString::fromUtf8(CrashReports::mailAlertOkButton),
-                                QMessageBox::AcceptRole);
-    alert->setDefaultButton(ok);
+                                  QMessageBox::AcceptRole);
+    alert->addButton(QString::fromUtf8(CrashReports::mailAlertOkButton), QMessageBox::AcceptRole);
+    alert->setDefaultButton(copy);
     // The copy button closes the alert like any other; the address is copied on its click.
     QObject::connect(copy, &QPushButton::clicked, [] { copyText(CrashReports::supportAddress()); });
     return alert;

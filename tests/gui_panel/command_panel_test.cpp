@@ -169,7 +169,8 @@ TEST_F(PanelTest, FilteringKeepsOrderAndIgnoresCase) {
     EXPECT_EQ(upper, (std::vector<std::string>{"move1", "move2", "move3", "move4", "move5", "move6",
                                                "move7", "move8", "move9"}));
     // Pieces match the detail too: "empty" is every empty workspace's switch row.
-    EXPECT_EQ(CommandPanelView::filteredItems(items, "switch empty").size(), 8u);
+    EXPECT_EQ(CommandPanelView::filteredItems(items, "switch empty").size(), 9u);
+    EXPECT_TRUE(CommandPanelView::filteredItems(items, "move empty").empty());
     EXPECT_EQ(CommandPanelView::filteredItems(items, "").size(), items.size());
 
     panel->show(CommandPanelController::Mode::actions);
@@ -208,8 +209,8 @@ TEST_F(PanelTest, ArrowsWrapRoundAndTypingResetsTheSelection) {
     QTest::keyClicks(field, "layout");
     EXPECT_EQ(view->selection(), 0);
     QTest::keyClick(field, Qt::Key_Up);
-    EXPECT_EQ(view->selection(), 4);
-    EXPECT_EQ(view->filteredItems()[4].id, "layout-monocle");
+    EXPECT_EQ(view->selection(), 5);
+    EXPECT_EQ(view->filteredItems()[5].id, "next-layout");
 
     QTest::keyClicks(field, "zz");
     QTest::keyClick(field, Qt::Key_Down);
@@ -227,6 +228,7 @@ TEST_F(PanelTest, ReturnRunsTheSelectedRowAfterThePanelHides) {
     EXPECT_EQ(view->placeholder(), "Type an action, e.g. “move to 3”");
     EXPECT_EQ(field->placeholderText(), QStringLiteral("Type an action, e.g. “move to 3”"));
     EXPECT_TRUE(panel->panel()->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(panel->panel()));
     EXPECT_TRUE(view->searchFocused());
 
     QTest::keyClicks(field, "switch 3");

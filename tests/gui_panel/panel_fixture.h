@@ -118,9 +118,10 @@ protected:
         ADD_FAILURE() << "no row " << id;
         return none;
     }
-    bool logHas(const std::string& line) const {
-        const auto& lines = log.lines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    // Whether a log line (after its time stamp) reads `message`.
+    bool logHas(const std::string& message) const {
+        return std::any_of(log.lines().begin(), log.lines().end(),
+                           [&](const std::string& line) { return line.ends_with("] " + message); });
     }
 
     XdgSandbox sandbox;

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
@@ -58,7 +59,7 @@ TEST_F(SupportMailTest, OpensAPreparedMailAndCopiesTheLog) {
 
 TEST_F(SupportMailTest, WithoutAMailProgramTheAlertOffersTheAddress) {
     SupportMail mail([](const QUrl&) { return false; });
-    QString title, text, clipboardWhileShown;
+    QString title, text, clipboardWhileShown, defaultButton;
     QStringList buttons;
     QTimer::singleShot(0, [&] {
         auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -68,6 +69,7 @@ TEST_F(SupportMailTest, WithoutAMailProgramTheAlertOffersTheAddress) {
         for (auto* button : alert->buttons())
             buttons << button->text();
         clipboardWhileShown = QGuiApplication::clipboard()->text();
+        defaultButton = alert->defaultButton()->text();
         for (auto* button : alert->buttons())
             if (button->text() == QStringLiteral("Copy Address"))
                 button->click();
@@ -79,6 +81,7 @@ TEST_F(SupportMailTest, WithoutAMailProgramTheAlertOffersTheAddress) {
     EXPECT_EQ(text, "Morvanta couldn't open your email app. Please email us at " + address +
                         ". Your Morvanta log has been copied; paste it into the email.");
     EXPECT_EQ(buttons, (QStringList{"Copy Address", "OK"}));
+    EXPECT_EQ(defaultButton, QStringLiteral("Copy Address"));
     EXPECT_EQ(clipboardWhileShown, logText());
     EXPECT_EQ(QGuiApplication::clipboard()->text(), address);
 }
@@ -88,7 +91,9 @@ TEST_F(SupportMailTest, OkLeavesTheLogOnTheClipboard) {
     QTimer::singleShot(0, [] {
         auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(alert, nullptr);
-        alert->defaultButton()->click();
+        for (auto* button : alert->buttons())
+            if (button->text() == QStringLiteral("OK"))
+                button->click();
     });
     mail.compose(log);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), logText());
