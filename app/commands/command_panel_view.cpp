@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace morvanta {
 
@@ -52,6 +53,10 @@ CommandPanelView::CommandPanelView(std::string placeholder, std::vector<PanelIte
     search_->setFont(searchFont);
     search_->setMinimumHeight(44);
     search_->setTextMargins(8, 0, 8, 0);
+    // The field blends into the panel; the divider below sets it off from the list.
+    QPalette fieldPalette = search_->palette();
+    fieldPalette.setColor(QPalette::Base, Qt::transparent);
+    search_->setPalette(fieldPalette);
     search_->installEventFilter(this);
     connect(search_, &QLineEdit::textEdited, this,
             [this](const QString& text) { queryEdited(text); });
@@ -68,8 +73,11 @@ CommandPanelView::CommandPanelView(std::string placeholder, std::vector<PanelIte
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    list_->setItemDelegate(
-        new PanelRowDelegate([this](int row) { return filteredAt(row); }, list_));
+    std::size_t iconColumns = 0;
+    for (const auto& item : items_)
+        iconColumns = std::max(iconColumns, item.icons.size());
+    list_->setItemDelegate(new PanelRowDelegate([this](int row) { return filteredAt(row); },
+                                                static_cast<int>(iconColumns), list_));
     list_->viewport()->setAutoFillBackground(false);
     list_->setAutoFillBackground(false);
     connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {

@@ -3,6 +3,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace morvanta {
 
@@ -19,8 +20,10 @@ QColor mutedColor(const QPalette& palette, bool selected) {
 
 } // namespace
 
-PanelRowDelegate::PanelRowDelegate(std::function<const PanelItem*(int row)> itemAt, QObject* parent)
-    : QStyledItemDelegate(parent), itemAt_(std::move(itemAt)) {}
+PanelRowDelegate::PanelRowDelegate(std::function<const PanelItem*(int row)> itemAt, int iconColumns,
+                                   QObject* parent)
+    : QStyledItemDelegate(parent), itemAt_(std::move(itemAt)),
+      iconColumns_(std::clamp(iconColumns, 0, maxIcons)) {}
 
 QSize PanelRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
     return {option.rect.width(), rowHeight};
@@ -42,13 +45,14 @@ void PanelRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     }
 
     int left = row.left() + padding;
-    for (const auto& icon : item->icons) {
-        const QRect box(left, row.center().y() - iconSize / 2 + 1, iconSize, iconSize);
-        icon.paint(painter, box);
-        left += iconSize + 4;
+    const int shown = std::min(static_cast<int>(item->icons.size()), iconColumns_);
+    for (int i = 0; i < shown; ++i) {
+        const QRect box(left + i * (iconSize + 4), row.center().y() - iconSize / 2 + 1, iconSize,
+                        iconSize);
+        item->icons[static_cast<std::size_t>(i)].paint(painter, box);
     }
-    if (!item->icons.empty())
-        left += spacing - 4;
+    if (iconColumns_ > 0)
+        left += iconColumns_ * (iconSize + 4) - 4 + spacing;
 
     int right = row.right() - padding;
     if (!item->shortcut.empty())

@@ -1,7 +1,8 @@
 // PanelRowDelegate: draws one row of the command panel: the applications' icons, the title
 // with its secondary text beneath (or the title alone, centred), and the shortcut text or tag
 // right-aligned in a small rounded box. The selected row is highlighted. The rows' data come
-// from the view through `itemAt`, by row number.
+// from the view through `itemAt`, by row number. Rows with more icons than there is room for
+// show the first ones.
 #pragma once
 
 #include "app/commands/panel_item.h"
@@ -15,9 +16,12 @@ class PanelRowDelegate : public QStyledItemDelegate {
 public:
     static constexpr int rowHeight = 46;
     static constexpr int iconSize = 24;
+    static constexpr int maxIcons = 5;
 
-    explicit PanelRowDelegate(std::function<const PanelItem*(int row)> itemAt,
-                              QObject* parent = nullptr);
+    // `iconColumns`: how many icons the widest row of the list carries; every row keeps room
+    // for that many (at most maxIcons), so the titles line up.
+    PanelRowDelegate(std::function<const PanelItem*(int row)> itemAt, int iconColumns,
+                     QObject* parent = nullptr);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -29,6 +33,7 @@ private:
                       const QString& text) const;
 
     std::function<const PanelItem*(int)> itemAt_;
+    int iconColumns_ = 0;
 };
 
 } // namespace morvanta

@@ -5,7 +5,6 @@
 #include "tests/gui_panel/panel_fixture.h"
 
 #include <QListWidget>
-#include <QTest>
 
 namespace morvanta::testing {
 namespace {
@@ -28,7 +27,7 @@ protected:
                     sandbox.systemData().string() + ":/usr/local/share:/usr/share");
         const auto xterm = desktop.addApp("xterm", "XTerm");
         const auto vim = desktop.addApp("vim", "Vim");
-        const auto browser = desktop.addApp("firefox", "Firefox");
+        const auto browser = desktop.addApp("Firefox", "Firefox");
         desktop.openWindow(xterm, "~", {0, 0, 500, 300});
         desktop.openWindow(vim, "notes.md", {0, 0, 500, 300});
         desktop.openWindow(xterm, "~/src", {0, 0, 500, 300});
@@ -50,8 +49,8 @@ protected:
 TEST_F(PanelScreenshots, BothModes) {
     lookLived();
     makePanel().show(CommandPanelController::Mode::actions);
-    QTest::keyClick(panel->view()->searchField(), Qt::Key_Down);
-    QTest::keyClick(panel->view()->searchField(), Qt::Key_Down);
+    panel->view()->moveSelection(+1);
+    panel->view()->moveSelection(+1);
     EXPECT_TRUE(save(*panel->panel(), "command-panel.png"));
 
     panel->view()->setQuery("move 3");
@@ -61,7 +60,7 @@ TEST_F(PanelScreenshots, BothModes) {
     panel->hide(false);
 
     panel->show(CommandPanelController::Mode::workspaces);
-    QTest::keyClick(panel->view()->searchField(), Qt::Key_Down);
+    panel->view()->moveSelection(+1);
     EXPECT_TRUE(save(*panel->panel(), "workspace-picker.png"));
 }
 
