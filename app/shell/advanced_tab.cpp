@@ -42,7 +42,8 @@ AdvancedTab::AdvancedTab(const SettingsWindowServices& services, QWidget* parent
     helpRow->addWidget(actionButton(T::showWelcome, this, services.showOnboarding));
     helpRow->addWidget(actionButton(T::diagnostics, this, services.showDiagnostics));
     TilingController* controller = &services.controller;
-    helpRow->addWidget(actionButton(T::bringBack, this, [controller] { controller->setPaused(true); }));
+    helpRow->addWidget(
+        actionButton(T::bringBack, this, [controller] { controller->setPaused(true); }));
     helpRow->addStretch();
     column->addLayout(helpRow);
     column->addStretch();

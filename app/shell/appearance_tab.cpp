@@ -59,14 +59,14 @@ private:
 AppearanceTab::AppearanceTab(const SettingsWindowServices& services, QWidget* parent)
     : QWidget(parent), services_(services), border_(new QCheckBox(T::showBorder)),
       hideWhileDragging_(new QCheckBox(T::hideWhileDragging)),
-      custom_(new QPushButton(T::customColour)), preview_(new LayoutPreview(LayoutKind::mainStack)) {
+      custom_(new QPushButton(T::customColour)),
+      preview_(new LayoutPreview(LayoutKind::mainStack)) {
     AppSettings& settings = services_.settings;
     auto* column = settings_ui::pageColumn(this);
     column->addWidget(settings_ui::sectionTitle(T::focusBorder));
     column->addWidget(border_);
     column->addWidget(hideWhileDragging_);
     column->addSpacing(6);
-    column->addWidget(settings_ui::sectionTitle(T::width));
     width_ = new SliderRow(
         T::width, 1, 12, 1, settings.borderWidth(),
         [](double v) { return QString::number(std::lround(v)) + " pt"; },
@@ -90,8 +90,7 @@ AppearanceTab::AppearanceTab(const SettingsWindowServices& services, QWidget* pa
     column->addSpacing(6);
     column->addWidget(settings_ui::sectionTitle(T::preview));
     preview_->setCount(3);
-    preview_->setMinimumSize(320, preview_->heightForWidth(320));
-    preview_->setMaximumWidth(360);
+    preview_->setFixedSize(320, preview_->heightForWidth(320));
     column->addWidget(preview_, 0, Qt::AlignLeft);
     column->addStretch();
 

@@ -37,8 +37,8 @@ std::optional<int> parseNumber(const QString& text) {
 } // namespace
 
 DisplaysTab::DisplaysTab(TilingController& controller, QWidget* parent)
-    : QWidget(parent), controller_(controller), explanation_(new QLabel),
-      messageRow_(new QWidget), messageIcon_(new QLabel), message_(new QLabel),
+    : QWidget(parent), controller_(controller), explanation_(new QLabel), messageRow_(new QWidget),
+      messageIcon_(new QLabel), message_(new QLabel),
       reset_(new QPushButton(SettingsTexts::resetSplit)) {
     explanation_->setWordWrap(true);
     explanation_->setForegroundRole(QPalette::PlaceholderText);

@@ -8,7 +8,7 @@
 #include "app/shell/settings_window_services.h"
 #include "app/shell/slider_row.h"
 
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -18,6 +18,8 @@ namespace morvanta {
 using T = SettingsTexts;
 
 namespace {
+
+constexpr int previewWidth = 320;
 
 QString points(double value) {
     return QString::number(std::lround(value)) + " pt";
@@ -34,15 +36,18 @@ LayoutTab::LayoutTab(const SettingsWindowServices& services, QWidget* parent)
     AppSettings& settings = services_.settings;
     auto* column = settings_ui::pageColumn(this);
     column->addWidget(settings_ui::sectionTitle(T::defaultLayout));
-    auto* cardRow = new QHBoxLayout;
+    // Three cards to a row, so the page fits the window without scrolling sideways.
+    auto* cardGrid = new QGridLayout;
+    cardGrid->setSpacing(8);
     for (LayoutKind kind : allLayoutKinds) {
         auto* card = new LayoutCard(kind, kind == settings.defaultLayout(),
                                     [this, kind] { services_.settings.setDefaultLayout(kind); });
+        const int index = static_cast<int>(cards_.size());
         cards_.push_back(card);
-        cardRow->addWidget(card);
+        cardGrid->addWidget(card, index / 3, index % 3);
     }
-    cardRow->addStretch();
-    column->addLayout(cardRow);
+    cardGrid->setColumnStretch(3, 1);
+    column->addLayout(cardGrid);
     column->addWidget(everyWorkspace_, 0, Qt::AlignLeft);
     column->addWidget(settings_ui::note(T::defaultLayoutNote));
     connect(everyWorkspace_, &QPushButton::clicked, this, [this] {
@@ -89,16 +94,16 @@ void LayoutTab::showSettings() {
     const LayoutKind kind = settings.defaultLayout();
     for (LayoutCard* card : cards_)
         card->setSelected(card->layoutKind() == kind);
-    everyWorkspace_->setText(QString::fromStdString(T::layoutForAll(std::string(displayName(kind)))));
+    everyWorkspace_->setText(
+        QString::fromStdString(T::layoutForAll(std::string(displayName(kind)))));
     if (!preview_ || preview_->layoutKind() != kind) {
         delete preview_;
         preview_ = new LayoutPreview(kind);
-        preview_->setMaximumWidth(360);
+        preview_->setFixedSize(previewWidth, preview_->heightForWidth(previewWidth));
         previewHolder_->addWidget(preview_, 0, Qt::AlignLeft);
     }
     preview_->setCount(4);
     preview_->setOptions(settings.layoutOptions());
-    preview_->setMinimumSize(320, preview_->heightForWidth(320));
     mainRatio_->showValue(settings.mainRatio());
     innerGap_->showValue(settings.innerGap());
     outerGap_->showValue(settings.outerGap());

@@ -132,9 +132,8 @@ void RulesTab::chooseApplication() {
 void RulesTab::addRule(const RuleApplication& application) {
     auto rules = services_.settings.appRules();
     // A second rule for the same app would never be used: the first one wins.
-    if (std::ranges::any_of(rules, [&](const AppRule& r) {
-            return r.bundleID == application.identifier;
-        }))
+    if (std::ranges::any_of(rules,
+                            [&](const AppRule& r) { return r.bundleID == application.identifier; }))
         return;
     rules.push_back({application.identifier, application.name, std::nullopt, false, false});
     services_.settings.setAppRules(std::move(rules));
@@ -194,14 +193,12 @@ QWidget* RulesTab::ruleRow(std::size_t index) {
     });
     auto* floating = new QCheckBox(T::floatToggle);
     floating->setChecked(rule.floating);
-    connect(floating, &QCheckBox::toggled, this, [this, index](bool on) {
-        changeRule(index, [on](AppRule& r) { r.floating = on; });
-    });
+    connect(floating, &QCheckBox::toggled, this,
+            [this, index](bool on) { changeRule(index, [on](AppRule& r) { r.floating = on; }); });
     auto* border = new QCheckBox(T::borderToggle);
     border->setChecked(!rule.noBorder);
-    connect(border, &QCheckBox::toggled, this, [this, index](bool on) {
-        changeRule(index, [on](AppRule& r) { r.noBorder = !on; });
-    });
+    connect(border, &QCheckBox::toggled, this,
+            [this, index](bool on) { changeRule(index, [on](AppRule& r) { r.noBorder = !on; }); });
     auto* remove = new QToolButton;
     remove->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
     remove->setAutoRaise(true);

@@ -58,8 +58,7 @@ void ScreenTile::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath path;
-    path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius,
-                        cornerRadius);
+    path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
     if (const auto fill = fillColor())
         painter.fillPath(path, *fill);
     painter.setPen(QPen(outlineColor(), targeted_ ? 2 : 1));

@@ -8,11 +8,20 @@
 
 namespace morvanta {
 
-enum class SettingsTab { general, layout, workspaces, displays, rules, shortcuts, appearance, advanced };
+enum class SettingsTab {
+    general,
+    layout,
+    workspaces,
+    displays,
+    rules,
+    shortcuts,
+    appearance,
+    advanced
+};
 
 inline constexpr std::array<SettingsTab, 8> allSettingsTabs = {
-    SettingsTab::general,  SettingsTab::layout,    SettingsTab::workspaces, SettingsTab::displays,
-    SettingsTab::rules,    SettingsTab::shortcuts, SettingsTab::appearance, SettingsTab::advanced};
+    SettingsTab::general, SettingsTab::layout,    SettingsTab::workspaces, SettingsTab::displays,
+    SettingsTab::rules,   SettingsTab::shortcuts, SettingsTab::appearance, SettingsTab::advanced};
 
 inline std::string_view rawValue(SettingsTab tab) {
     switch (tab) {

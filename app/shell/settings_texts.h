@@ -120,9 +120,7 @@ struct SettingsTexts {
     static std::string layoutForAll(const std::string& layoutName) {
         return "Use " + layoutName + " for every workspace";
     }
-    static std::string namePlaceholder(int number) {
-        return "Workspace " + std::to_string(number);
-    }
+    static std::string namePlaceholder(int number) { return "Workspace " + std::to_string(number); }
     static std::string layoutPickerLabel(int number) {
         return "Layout for workspace " + std::to_string(number);
     }
@@ -132,8 +130,9 @@ struct SettingsTexts {
                " moves a window there.";
     }
     static std::string addedNeither(const std::string& letter) {
-        return "Added workspace " + letter + ". Its keys are already used, so set shortcuts in "
-                                             "Shortcuts.";
+        return "Added workspace " + letter +
+               ". Its keys are already used, so set shortcuts in "
+               "Shortcuts.";
     }
     static std::string addedOne(const std::string& letter) {
         return "Added workspace " + letter +
@@ -157,8 +156,7 @@ struct SettingsTexts {
         return "Workspace " + label + " is now on " + screen + ".";
     }
     static std::string hasToStay(const std::string& label) {
-        return "Each screen needs at least one workspace, so workspace " + label +
-               " has to stay.";
+        return "Each screen needs at least one workspace, so workspace " + label + " has to stay.";
     }
     static std::string windowCount(int count) {
         if (count == 0)

@@ -11,12 +11,12 @@
 #include "app/shell/workspaces_tab.h"
 
 #include <QHBoxLayout>
-#include <algorithm>
 #include <QIcon>
 #include <QListWidget>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QStyle>
+#include <algorithm>
 
 namespace morvanta {
 
@@ -104,13 +104,14 @@ void SettingsWindow::addPage(SettingsTab tab, QWidget* page) {
     scroll->setWidget(page);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     stack_->addWidget(scroll);
 }
 
 void SettingsWindow::showTab(SettingsTab tab) {
     tab_ = tab;
-    const int row = static_cast<int>(std::find(allSettingsTabs.begin(), allSettingsTabs.end(), tab) -
-                                     allSettingsTabs.begin());
+    const int row = static_cast<int>(
+        std::find(allSettingsTabs.begin(), allSettingsTabs.end(), tab) - allSettingsTabs.begin());
     if (sidebar_->currentRow() != row)
         sidebar_->setCurrentRow(row);
     stack_->setCurrentIndex(row);

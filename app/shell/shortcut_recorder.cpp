@@ -17,8 +17,8 @@ namespace morvanta {
 namespace {
 
 // F1 to F20: keys nobody types text with, so they may stand alone.
-constexpr std::array<int, 20> functionKeys = {122, 120, 99,  118, 96,  97,  98,  100, 101, 109,
-                                              103, 111, 105, 107, 113, 106, 64,  79,  80,  90};
+constexpr std::array<int, 20> functionKeys = {122, 120, 99,  118, 96,  97,  98, 100, 101, 109,
+                                              103, 111, 105, 107, 113, 106, 64, 79,  80,  90};
 
 bool isModifierKey(int key) {
     switch (key) {
@@ -40,8 +40,8 @@ bool isModifierKey(int key) {
 }
 
 bool askWithMessageBox(QWidget* parent, const QString& warning) {
-    QMessageBox box(QMessageBox::Warning, SettingsTexts::windowTitle, warning,
-                    QMessageBox::Cancel, parent);
+    QMessageBox box(QMessageBox::Warning, SettingsTexts::windowTitle, warning, QMessageBox::Cancel,
+                    parent);
     QPushButton* use = box.addButton(SettingsTexts::useAnyway, QMessageBox::AcceptRole);
     box.setDefaultButton(QMessageBox::Cancel);
     box.exec();

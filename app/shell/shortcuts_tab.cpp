@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace morvanta {
@@ -21,8 +22,7 @@ using T = SettingsTexts;
 
 ShortcutsTab::ShortcutsTab(const SettingsWindowServices& services, QWidget* parent)
     : QWidget(parent), services_(services), enabled_(new QCheckBox(T::useShortcuts)),
-      style_(new QComboBox), restore_(new QPushButton(T::restoreDefaults)),
-      rows_(new QGridLayout) {
+      style_(new QComboBox), restore_(new QPushButton(T::restoreDefaults)), rows_(new QGridLayout) {
     auto* column = settings_ui::pageColumn(this);
     column->addWidget(enabled_);
     auto* styleRow = new QHBoxLayout;
@@ -45,12 +45,13 @@ ShortcutsTab::ShortcutsTab(const SettingsWindowServices& services, QWidget* pare
         services_.settings.setShortcutStyle(index == 1 ? ShortcutStyle::controlOption
                                                        : ShortcutStyle::option);
     });
-    connect(restore_, &QPushButton::clicked, this, [this] {
-        services_.shortcutActions.applyStyle(services_.settings.shortcutStyle());
-    });
+    connect(restore_, &QPushButton::clicked, this,
+            [this] { services_.shortcutActions.applyStyle(services_.settings.shortcutStyle()); });
     settingsObserver_ = services_.settings.addObserver([this](SettingsField field) {
+        // The shortcut actions learn of the new letter list after the settings do, so the
+        // rows are rebuilt once control is back in the event loop.
         if (field == SettingsField::letterWorkspaces)
-            buildRows();
+            QTimer::singleShot(0, this, [this] { buildRows(); });
         if (field == SettingsField::shortcutsEnabled || field == SettingsField::shortcutStyle)
             showSettings();
     });
@@ -90,8 +91,8 @@ void ShortcutsTab::buildRows() {
             return ShortcutValidation::allow();
         };
         auto* title = new QLabel(QString::fromStdString(entry.title));
-        auto* recorder = new ShortcutRecorder(*keys, entry.name, services_.recorder, {},
-                                              std::move(validator));
+        auto* recorder =
+            new ShortcutRecorder(*keys, entry.name, services_.recorder, {}, std::move(validator));
         recorder->setAccessibleName(title->text());
         rows_->addWidget(title, row, 0);
         rows_->addWidget(recorder, row, 1);

@@ -38,10 +38,9 @@ QLabel* header(const char* text) {
 } // namespace
 
 WorkspacesTab::WorkspacesTab(const SettingsWindowServices& services, QWidget* parent)
-    : QWidget(parent), services_(services), table_(new QGridLayout),
-      disclosure_(new QToolButton), advanced_(new QWidget),
-      addButton_(new QPushButton(T::addWorkspace)), addMenu_(new QMenu(this)),
-      message_(settings_ui::text({})) {
+    : QWidget(parent), services_(services), table_(new QGridLayout), disclosure_(new QToolButton),
+      advanced_(new QWidget), addButton_(new QPushButton(T::addWorkspace)),
+      addMenu_(new QMenu(this)), message_(settings_ui::text({})) {
     auto* column = settings_ui::pageColumn(this);
     column->addWidget(settings_ui::text(T::workspacesHeader));
     table_->setHorizontalSpacing(10);
@@ -114,13 +113,13 @@ void WorkspacesTab::addLetter(int number) {
             const auto shortcut = keys.shortcutFor(name);
             if (!shortcut)
                 return std::string();
-            return services_.recorder.shortcutText ? services_.recorder.shortcutText(*shortcut)
-                                                   : modifierPrefix(shortcut->carbonModifiers) +
-                                                         letter;
+            return services_.recorder.shortcutText
+                       ? services_.recorder.shortcutText(*shortcut)
+                       : modifierPrefix(shortcut->carbonModifiers) + letter;
         };
-        setMessage(QString::fromStdString(T::addedBoth(
-            letter, text(ShortcutActions::switchShortcutName(number)),
-            text(ShortcutActions::moveShortcutName(number)))));
+        setMessage(QString::fromStdString(
+            T::addedBoth(letter, text(ShortcutActions::switchShortcutName(number)),
+                         text(ShortcutActions::moveShortcutName(number)))));
     } else if (!assigned.switchAssigned && !assigned.moveAssigned) {
         setMessage(QString::fromStdString(T::addedNeither(letter)));
     } else {
@@ -216,8 +215,8 @@ void WorkspacesTab::addRow(int row, int number) {
     for (LayoutKind kind : allLayoutKinds)
         picker->addItem(QString::fromUtf8(displayName(kind).data()));
     const LayoutKind current = services_.controller.manager().workspaceRecord(number).layout;
-    picker->setCurrentIndex(static_cast<int>(std::ranges::find(allLayoutKinds, current) -
-                                             allLayoutKinds.begin()));
+    picker->setCurrentIndex(
+        static_cast<int>(std::ranges::find(allLayoutKinds, current) - allLayoutKinds.begin()));
     connect(picker, &QComboBox::activated, this,
             [this, number](int index) { setWorkspaceLayout(number, index); });
 

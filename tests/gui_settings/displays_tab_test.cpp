@@ -10,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPushButton>
 
 namespace morvanta::testing {
 namespace {
@@ -62,8 +63,7 @@ TEST_F(DisplaysTabTest, OneScreenExplainsAndHoldsEveryWorkspace) {
 
     WorkspaceChip* first = tile(*tab, "S1")->chips().front();
     EXPECT_TRUE(first->isShowing());
-    EXPECT_EQ(first->toolTip(),
-              "Workspace 1 (showing now). Drag to another screen to move it.");
+    EXPECT_EQ(first->toolTip(), "Workspace 1 (showing now). Drag to another screen to move it.");
     EXPECT_EQ(tile(*tab, "S1")->chips()[1]->toolTip(),
               "Workspace 2. Drag to another screen to move it.");
     EXPECT_EQ(first->countText(), "empty");
@@ -76,8 +76,8 @@ TEST_F(DisplaysTabTest, OneScreenExplainsAndHoldsEveryWorkspace) {
 
 TEST_F(DisplaysTabTest, TilesFollowTheRealArrangementAndKeepAMinimumSize) {
     // Side by side, the second one higher up (smaller y on X11): no flip.
-    const auto rects = ScreenArrangement::tileRects(
-        {{0, 200, 1000, 600}, {1000, 0, 1000, 800}}, QSizeF(400, 200));
+    const auto rects =
+        ScreenArrangement::tileRects({{0, 200, 1000, 600}, {1000, 0, 1000, 800}}, QSizeF(400, 200));
     ASSERT_EQ(rects.size(), 2u);
     const double scale = 0.2; // min(400 / 2000, 200 / 800)
     EXPECT_DOUBLE_EQ(rects[0].width(), std::max(120.0, 1000 * scale - 10));
@@ -87,8 +87,8 @@ TEST_F(DisplaysTabTest, TilesFollowTheRealArrangementAndKeepAMinimumSize) {
     EXPECT_LT(rects[1].y(), rects[0].y());
 
     // A tiny screen beside a huge one still gets a usable tile.
-    const auto tiny = ScreenArrangement::tileRects({{0, 0, 5000, 4000}, {5000, 0, 100, 60}},
-                                                   QSizeF(500, 300));
+    const auto tiny =
+        ScreenArrangement::tileRects({{0, 0, 5000, 4000}, {5000, 0, 100, 60}}, QSizeF(500, 300));
     EXPECT_GE(tiny[1].width(), 120);
     EXPECT_GE(tiny[1].height(), 90);
 
@@ -110,8 +110,9 @@ TEST_F(DisplaysTabTest, TheOnlyWorkspaceOfAScreenHasToStay) {
     start();
     // Leave S2 with workspace 9 only.
     for (int number : controller->manager().workspacesOnDisplay(DisplayID{"S2"}))
-        if (number != 9)
+        if (number != 9) {
             ASSERT_TRUE(controller->assignWorkspace(number, DisplayID{"S1"}));
+        }
     settle();
     auto tab = makeTab();
     ASSERT_EQ(chips(*tab, "S2"), std::vector<int>{9});

@@ -22,8 +22,8 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <map>
-#include <unordered_set>
 #include <memory>
+#include <unordered_set>
 
 namespace morvanta::testing {
 
@@ -54,9 +54,11 @@ template <class Range, class T> bool has(const Range& range, const T& value) {
 
 inline std::string standInText(const Shortcut& s) {
     static const std::map<int, std::string> keys = {
-        {keyA, "A"}, {1, "S"},  {keyD, "D"}, {3, "F"},  {keyC, "C"}, {keyK, "K"}, {key1, "1"},
-        {key2, "2"}, {20, "3"}, {21, "4"},   {23, "5"}, {22, "6"},   {26, "7"},   {28, "8"},
-        {25, "9"},   {29, "0"}};
+        {keyA, "A"},    {1, "S"},      {keyD, "D"}, {3, "F"},  {keyC, "C"}, {keyK, "K"},
+        {key1, "1"},    {key2, "2"},   {20, "3"},   {21, "4"}, {23, "5"},   {22, "6"},
+        {26, "7"},      {28, "8"},     {25, "9"},   {29, "0"}, {48, "Tab"}, {123, "Left"},
+        {124, "Right"}, {125, "Down"}, {126, "Up"}, {44, "/"}, {24, "="},   {27, "-"},
+        {41, ";"},      {13, "W"},     {35, "P"}};
     const auto key = keys.find(s.carbonKeyCode);
     return modifierPrefix(s.carbonModifiers) +
            (key == keys.end() ? "#" + std::to_string(s.carbonKeyCode) : key->second);
@@ -101,7 +103,8 @@ protected:
         actions = std::make_unique<ShortcutActions>(*keys, settings);
         controller->setLetterShortcuts(actions.get());
         controller->start();
-        actions->installShortcuts(*controller, [] {}, [] {});
+        actions->installShortcuts(
+            *controller, [] {}, [] {});
         actions->setShortcutsEnabled(settings.shortcutsEnabled());
         settle();
         return *controller;
@@ -114,7 +117,8 @@ protected:
         // The stand-in's native key event: the scan code is the key code, the native
         // modifiers the stored mask.
         p.shortcutForKeyEvent = [](quint32 code, quint32 mods) {
-            return std::optional<Shortcut>(Shortcut{static_cast<int>(code), static_cast<int>(mods)});
+            return std::optional<Shortcut>(
+                Shortcut{static_cast<int>(code), static_cast<int>(mods)});
         };
         p.isSystemShortcut = [this](const Shortcut& s) { return systemShortcuts.contains(s); };
         p.confirm = [this](const QString& warning) {

@@ -32,6 +32,8 @@ TEST_F(SettingsTest, ScreenshotsOfEveryTab) {
     settings.setOuterGap(8);
     start();
     auto& w = openWindow();
+    // Tall enough that the Layout page shows its sliders without scrolling.
+    w.resize(860, 900);
     w.workspacesTab()->setAdvancedShown(true);
     w.workspacesTab()->addLetter(103);
     settings.setAppRules({{"XTerm", "XTerm", 2, false, false},

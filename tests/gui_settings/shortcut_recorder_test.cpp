@@ -15,9 +15,9 @@ protected:
 
     std::unique_ptr<ShortcutRecorder> makeRecorder(ConflictPolicy policy = {},
                                                    ShortcutValidator validator = {}) {
-        auto r = std::make_unique<ShortcutRecorder>(
-            *keys, ShortcutActions::switchShortcutName(1), recorderPlatform(), policy,
-            std::move(validator));
+        auto r =
+            std::make_unique<ShortcutRecorder>(*keys, ShortcutActions::switchShortcutName(1),
+                                               recorderPlatform(), policy, std::move(validator));
         r->show();
         return r;
     }
@@ -38,7 +38,7 @@ TEST_F(RecorderTest, RecordsTheNextCombinationWithOurGrabsSuspended) {
     r->startRecording();
     EXPECT_TRUE(r->isRecording());
     EXPECT_FALSE(center->isEnabled());
-    EXPECT_TRUE(backend.grabbed.empty()); // our own keys reach the field
+    EXPECT_TRUE(backend.grabbed.empty());            // our own keys reach the field
     type(*r, Qt::Key_Alt, Qt::AltModifier, 64, alt); // a modifier alone records nothing
     EXPECT_TRUE(r->isRecording());
     type(*r, Qt::Key_K, Qt::AltModifier, keyK, alt);
