@@ -117,7 +117,8 @@ TEST(SettingsFileTest, RefusesNewerFormatsForeignAppsAndAnythingNotADocument) {
 TEST(SettingsFileTest, EveryMemberButAppVersionIsRequiredWithItsKind) {
     EXPECT_FALSE(errorOf(without("appVersion")));
     EXPECT_FALSE(errorOf(withMember("appVersion", nullptr)));
-    for (const auto& [name, value] : encoded(sample()).items()) {
+    const json whole = encoded(sample());
+    for (const auto& [name, value] : whole.items()) {
         if (name == "appVersion")
             continue;
         EXPECT_EQ(errorOf(without(name)), SettingsTransferError::notMorvanta) << name;
