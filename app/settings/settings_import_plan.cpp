@@ -52,8 +52,13 @@ SettingsImportPlan SettingsImportPlan::from(const SettingsFile& file) {
             plan.letterWorkspaceNames.insert(*name);
     }
     for (const auto& rule : file.appRules) {
-        const auto workspace =
+        auto workspace =
             rule.workspace ? SettingsFile::numberFromLabel(*rule.workspace) : std::nullopt;
+        // A letter workspace the file does not create would send the windows nowhere; the
+        // rule loses its workspace, as it does when that workspace is removed.
+        if (workspace && isLetterWorkspace(*workspace) &&
+            !std::ranges::binary_search(plan.letterWorkspaces, *workspace))
+            workspace.reset();
         plan.appRules.push_back(
             AppRule{rule.bundleID, rule.appName, workspace, rule.floating, rule.noBorder});
     }

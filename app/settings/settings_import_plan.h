@@ -29,6 +29,8 @@ struct SettingsImportPlan {
     std::vector<std::string> workspaceNames;
     // Only entries whose key is the letter of one of letterWorkspaces.
     StringMap letterWorkspaceNames;
+    // Workspaces by number; none for a label that names no workspace, or a letter workspace
+    // that is not among letterWorkspaces.
     std::vector<AppRule> appRules;
     bool borderEnabled = true;
     double borderWidth = 0;

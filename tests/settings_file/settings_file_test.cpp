@@ -27,7 +27,8 @@ SettingsFile sample() {
     file.screens = {{"3", "S1"}, {"12", "S2"}};
     file.appRules = {{"mail", "Mail", "C", false, false},
                      {"calc", "Calculator", std::nullopt, true, false},
-                     {"odd", "Odd", "12", false, true}};
+                     {"odd", "Odd", "12", false, true},
+                     {"gone", "Gone", "D", false, false}};
     file.borderColor = "#FF0000";
     file.borderWidth = 3;
     file.shortcutStyle = "controlOption";
@@ -175,11 +176,13 @@ TEST(SettingsFileTest, ImportPlanConvertsLabelsAndDropsWhatNamesNothing) {
     EXPECT_EQ(plan.layouts, (SettingsImportPlan::StringMap{
                                 {"2", "columns"}, {"102", "rows"}, {"103", "monocle"}}));
     EXPECT_EQ(plan.screens, (SettingsImportPlan::StringMap{{"3", "S1"}}));
-    ASSERT_EQ(plan.appRules.size(), 3u);
+    ASSERT_EQ(plan.appRules.size(), 4u);
     EXPECT_EQ(plan.appRules[0].workspace, 103);
     EXPECT_EQ(plan.appRules[1].workspace, std::nullopt);
     EXPECT_EQ(plan.appRules[2].workspace, std::nullopt);
     EXPECT_TRUE(plan.appRules[2].noBorder);
+    // D is not among the file's letter workspaces.
+    EXPECT_EQ(plan.appRules[3].workspace, std::nullopt);
     EXPECT_EQ(plan.defaultLayout, LayoutKind::grid);
     EXPECT_EQ(plan.shortcutStyle, ShortcutStyle::controlOption);
 

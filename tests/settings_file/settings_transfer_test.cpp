@@ -3,6 +3,8 @@
 // workspaces, rules and layout keys convert, unbound shortcuts travel as null, and the log.
 #include "tests/settings_file/settings_transfer_fixture.h"
 
+#include <cstdlib>
+#include <ctime>
 #include <nlohmann/json.hpp>
 
 namespace morvanta::testing {
@@ -149,6 +151,11 @@ TEST_F(SettingsImportTest, RefusedFilesChangeNothingAndSayWhy) {
 }
 
 TEST_F(SettingsImportTest, AFileWithoutAppVersionImportsAndLogsItsExportTime) {
+    const char* zone = std::getenv("TZ");
+    const std::optional<std::string> oldZone =
+        zone ? std::optional<std::string>(zone) : std::nullopt;
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
     ASSERT_EQ(importEdited([](json& d) {
                   d.erase("appVersion");
                   d["innerGap"] = 12;
@@ -156,8 +163,12 @@ TEST_F(SettingsImportTest, AFileWithoutAppVersionImportsAndLogsItsExportTime) {
               std::nullopt);
     EXPECT_EQ(settings.innerGap(), 12);
     ASSERT_FALSE(messages().empty());
-    EXPECT_EQ(messages().back().rfind("Imported settings (exported Mar 1, 2025 at ", 0), 0u)
-        << messages().back();
+    EXPECT_EQ(messages().back(), "Imported settings (exported Mar 1, 2025 at 9:30 AM).");
+    if (oldZone)
+        ::setenv("TZ", oldZone->c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
 }
 
 TEST_F(SettingsImportTest, LetterWorkspacesAreReplacedThroughTheController) {
@@ -204,6 +215,7 @@ TEST_F(SettingsImportTest, RulesAndLayoutKeysConvertFromLabels) {
                   {"noBorder", false}},
                  {{"bundleID", "n"}, {"appName", "N"}, {"floating", false}, {"noBorder", true}}});
             d["layouts"] = {{"b", "grid"}, {"B1", "rows"}, {"4", "columns"}};
+            d["letterWorkspaces"] = json::array({"B", "C"});
             d["defaultLayout"] = "spiral";
         }),
         std::nullopt);
