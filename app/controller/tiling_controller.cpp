@@ -191,6 +191,10 @@ bool TilingController::borderRunning() const {
     return border_->isRunning();
 }
 
+bool TilingController::borderVisible() const {
+    return border_->overlay() != nullptr && border_->overlay()->isVisible();
+}
+
 void TilingController::settingsChanged() {
     s_->manager.setDefaultLayout(s_->settings.defaultLayout());
     border_->applyAppearance();

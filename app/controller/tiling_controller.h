@@ -107,6 +107,10 @@ public:
     const std::map<WindowID, Size>& minimums() const { return s_->minimums; }
     bool borderRunning() const;
     bool refreshPending() const { return refreshTask_ != 0; }
+    // Whether the focus border's panel is on screen now (false without a panel).
+    bool borderVisible() const;
+    // The window system the controller drives, for the self-test's own reads.
+    WindowSystem& windowSystem() const { return s_->system; }
 
 private:
     void startPermissionPoll();

@@ -3,6 +3,7 @@
 #include "app/controller/run_loop_frame_timer.h"
 #include "app/shell/diagnostics_view.h"
 #include "app/shell/onboarding_view.h"
+#include "app/shell/settings_window.h"
 #include "ax/x11/window_manager_name.h"
 #include "ax/x11/x11_border_overlay.h"
 #include "ax/x11/x11_mouse_monitor.h"
@@ -11,18 +12,20 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QSystemTrayIcon>
 
 namespace morvanta {
 
 namespace {
 
+constexpr QSize settingsSize{820, 620};
 constexpr QSize diagnosticsSize{720, 420};
 
 } // namespace
 
 AppDelegate::AppDelegate(X11WindowSystem& system, std::string display, SingleInstance& instance,
-                         Relauncher& relauncher)
-    : system_(system), display_(std::move(display)), instance_(instance),
+                         Relauncher& relauncher, bool isSelfTest)
+    : system_(system), display_(std::move(display)), instance_(instance), isSelfTest_(isSelfTest),
       domain_(std::string(FilePreferencesDomain::standardDomainName), &log_), updateDialogs_(log_),
       updater_(UpdaterConfiguration::fromBuild(), domain_, log_, updateDialogs_),
       relauncher_(relauncher), self_(std::make_shared<AppDelegate*>(this)) {}
@@ -30,8 +33,13 @@ AppDelegate::AppDelegate(X11WindowSystem& system, std::string display, SingleIns
 AppDelegate::~AppDelegate() {
     // Callbacks handed out go quiet first; then the services that use the controller, then it.
     self_.reset();
+    tray_.reset();
+    panels_.reset();
+    transferDialogs_.reset();
+    transfer_.reset();
     shortcuts_.reset();
     controller_.reset();
+    selfTest_.reset();
 }
 
 std::string AppDelegate::launchLine() {
@@ -74,26 +82,96 @@ TilingController& AppDelegate::controller() {
 void AppDelegate::applicationDidFinishLaunching() {
     routeSignals();
     log_.append(launchLine());
-
+    if (isSelfTest_) {
+        runSelfTest();
+        return;
+    }
     crashReports_.setLog(&log_);
     crashReports_.start();
     watchTurns();
     updater_.start();
     controller().start();
-
-    shortcuts_ = std::make_unique<AppShortcuts>(display_, domain_, settings(), loop_);
-    if (shortcuts_->ok()) {
-        controller_->setLetterShortcuts(&shortcuts_->actions());
-        // The command panel is not part of this build: its two shortcuts stay unattached.
-        shortcuts_->actions().installShortcuts(*controller_, {}, {});
-        shortcuts_->actions().setShortcutsEnabled(settings().shortcutsEnabled());
-    } else {
-        log_.append("⚠️ Global shortcuts are unavailable: " + shortcuts_->error());
-        shortcuts_.reset();
-    }
+    installShortcuts();
     serveSecondLaunches();
+    showTray();
     if (needsOnboarding())
         openOnboarding();
+}
+
+void AppDelegate::runSelfTest() {
+    // The session wipes the self-test's own preferences domain before it builds anything; the
+    // user's settings are never opened for writing. It starts once the event loop runs.
+    selfTest_ = std::make_unique<SelfTestSession>(system_, loop_, log_);
+    loop_.after(std::chrono::milliseconds(0),
+                [this] { selfTest_->start([](int status) { QCoreApplication::exit(status); }); });
+}
+
+void AppDelegate::installShortcuts() {
+    shortcuts_ = std::make_unique<AppShortcuts>(display_, domain_, settings(), loop_);
+    if (!shortcuts_->ok()) {
+        log_.append("⚠️ Global shortcuts are unavailable: " + shortcuts_->error());
+        return;
+    }
+    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    const auto panel = [weak](CommandPanelController::Mode mode) {
+        return [weak, mode] {
+            if (const auto self = weak.lock())
+                (*self)->showPanel(mode);
+        };
+    };
+    controller_->setLetterShortcuts(&shortcuts_->actions());
+    shortcuts_->actions().installShortcuts(*controller_,
+                                           panel(CommandPanelController::Mode::actions),
+                                           panel(CommandPanelController::Mode::workspaces));
+    shortcuts_->actions().setShortcutsEnabled(settings().shortcutsEnabled());
+}
+
+void AppDelegate::showTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        log_.append(noTrayText);
+        return;
+    }
+    tray_ = std::make_unique<TrayItem>(controller(), settings(), updater_, trayActions());
+    tray_->show();
+}
+
+TrayActions AppDelegate::trayActions() {
+    TrayActions actions;
+    actions.openSettings = weakly(&AppDelegate::openSettings);
+    actions.openDiagnostics = weakly(&AppDelegate::openDiagnostics);
+    actions.contactSupport = [this] { supportMail_.compose(log_); };
+    actions.quit = [] { QCoreApplication::quit(); };
+    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    actions.menuOpenChanged = [weak](bool open) {
+        if (const auto self = weak.lock(); self && (*self)->shortcuts_ && (*self)->shortcuts_->ok())
+            (*self)->shortcuts_->center().setMenuOpen(open);
+    };
+    actions.rawKey = [weak](int keyCode, int modifiers, bool keyDown) {
+        const auto self = weak.lock();
+        return self && (*self)->shortcuts_ && (*self)->shortcuts_->ok() &&
+               (*self)->shortcuts_->center().handleRawKeyEvent(keyCode, modifiers, keyDown);
+    };
+    return actions;
+}
+
+PanelCallbacks AppDelegate::panelCallbacks() {
+    PanelCallbacks callbacks;
+    callbacks.showSettings = weakly(&AppDelegate::openSettings);
+    callbacks.showDiagnostics = weakly(&AppDelegate::openDiagnostics);
+    callbacks.quit = [] { QCoreApplication::quit(); };
+    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    callbacks.shortcutText = [weak](const std::string& name) {
+        const auto self = weak.lock();
+        return self && (*self)->shortcuts_ ? (*self)->shortcuts_->printed(name) : std::string();
+    };
+    return callbacks;
+}
+
+void AppDelegate::showPanel(CommandPanelController::Mode mode) {
+    if (!panels_)
+        panels_ = std::make_unique<CommandPanelController>(
+            controller(), settings(), system_.windowList(), loop_, panelCallbacks());
+    panels_->show(mode);
 }
 
 void AppDelegate::routeSignals() {
@@ -130,15 +208,19 @@ bool AppDelegate::needsOnboarding() {
 
 void AppDelegate::applicationShouldHandleReopen() {
     log_.append("Morvanta was opened again.");
-    // The diagnostics window stands in for the settings window in this build: it shows the
-    // tiling state and the log.
-    openDiagnostics();
+    openSettings();
 }
 
 void AppDelegate::applicationWillTerminate() {
     crashReports_.stop();
     if (controller_ && controller_->isRunning().get())
         controller_->stop();
+}
+
+void AppDelegate::openSettings() {
+    windows_.open(
+        settingsIdentifier, QString::fromUtf8(settingsTitle), [this] { return makeSettings(); },
+        settingsSize);
 }
 
 void AppDelegate::openOnboarding() {
@@ -151,6 +233,40 @@ void AppDelegate::openDiagnostics() {
     windows_.open(
         diagnosticsIdentifier, QString::fromUtf8(diagnosticsTitle),
         [this] { return makeDiagnostics(); }, diagnosticsSize);
+}
+
+std::unique_ptr<QWidget> AppDelegate::makeSettings() {
+    if (!shortcuts_)
+        shortcuts_ = std::make_unique<AppShortcuts>(display_, domain_, settings(), loop_);
+    if (!transfer_) {
+        transfer_ = std::make_unique<SettingsTransfer>(settings(), controller(),
+                                                       shortcuts_->actions(), log_);
+        transferDialogs_ = std::make_unique<SettingsTransferDialogs>(*transfer_);
+    }
+    SettingsWindowServices services(controller(), settings(), shortcuts_->actions());
+    services.updater = &updater_;
+    auto& hotKeys = shortcuts_->hotKeys();
+    services.recorder.shortcutText = [&hotKeys](const Shortcut& s) {
+        return hotKeys.shortcutText(s);
+    };
+    services.recorder.shortcutForKeyEvent = [&hotKeys](quint32 scanCode, quint32 modifiers) {
+        return hotKeys.shortcutForKeyEvent(scanCode, static_cast<std::uint16_t>(modifiers));
+    };
+    services.recorder.isSystemShortcut = [&hotKeys](const Shortcut& s) {
+        return hotKeys.ok() && hotKeys.isGrabbedByAnotherClient(s);
+    };
+    services.showOnboarding = weakly(&AppDelegate::openOnboarding);
+    services.showDiagnostics = weakly(&AppDelegate::openDiagnostics);
+    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    services.exportSettings = [weak] {
+        if (const auto self = weak.lock())
+            (*self)->transferDialogs_->exportSettings((*self)->windows_.window(settingsIdentifier));
+    };
+    services.importSettings = [weak] {
+        if (const auto self = weak.lock())
+            (*self)->transferDialogs_->importSettings((*self)->windows_.window(settingsIdentifier));
+    };
+    return std::make_unique<SettingsWindow>(std::move(services));
 }
 
 std::unique_ptr<QWidget> AppDelegate::makeOnboarding() {

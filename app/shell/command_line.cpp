@@ -16,6 +16,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         line.mode = Mode::help;
     else if (option == "--version")
         line.mode = Mode::version;
+    else if (option == "--self-test")
+        line.mode = Mode::selfTest;
     else if (option == "--rescue")
         line.mode = Mode::rescue;
     else {
@@ -32,6 +34,8 @@ std::string CommandLine::helpText() {
            "Without an option Morvanta starts tiling the display named by $DISPLAY. When it\n"
            "already runs there, it opens the running Morvanta's window and exits.\n"
            "\n"
+           "  --self-test run the scripted self-test on this display with its own settings,\n"
+           "              print its log and exit (0 when no check failed)\n"
            "  --rescue    bring back every window an ended Morvanta left hidden, then exit\n"
            "  --version   print the version and exit\n"
            "  -h, --help  print this help and exit\n"

@@ -7,7 +7,7 @@
 namespace morvanta {
 
 struct CommandLine {
-    enum class Mode { run, rescue, help, version, invalid };
+    enum class Mode { run, selfTest, rescue, help, version, invalid };
 
     Mode mode = Mode::run;
     // For an invalid command line: what was wrong, for standard error.

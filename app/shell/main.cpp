@@ -90,13 +90,17 @@ int main(int argc, char** argv) {
     case CommandLine::Mode::rescue:
         return rescue(displayName());
     case CommandLine::Mode::run:
+    case CommandLine::Mode::selfTest:
         break;
     }
 
+    const bool selfTest = line.mode == CommandLine::Mode::selfTest;
     const std::string display = displayName();
     auto instance = std::make_unique<SingleInstance>();
-    if (const auto ended = reachRunning(SingleInstance::socketPath(display), *instance))
-        return *ended;
+    // The self-test is a run of its own, beside whatever else runs: it takes no socket.
+    if (!selfTest)
+        if (const auto ended = reachRunning(SingleInstance::socketPath(display), *instance))
+            return *ended;
     const auto system = openDisplay(display);
     if (!system)
         return 1;
@@ -109,7 +113,13 @@ int main(int argc, char** argv) {
     Relauncher relauncher([] { QCoreApplication::quit(); });
     int status = 0;
     {
-        AppDelegate delegate(*system, display, *instance, relauncher);
+        AppDelegate delegate(*system, display, *instance, relauncher, selfTest);
+        if (selfTest)
+            // The self-test's verdicts are for the person or script that started it.
+            delegate.log().addObserver([&delegate] {
+                if (!delegate.log().lines().empty())
+                    std::cout << delegate.log().lines().back() << std::endl;
+            });
         delegate.applicationDidFinishLaunching();
         status = QApplication::exec();
         delegate.applicationWillTerminate();

@@ -1,0 +1,66 @@
+// SupportMail: the clipboard, the mail program and the fallback alert.
+#include "app/commands/support_mail.h"
+
+#include "app/diagnostics/crash_reports.h"
+#include "app/diagnostics/diagnostics_log.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace morvanta {
+
+namespace {
+
+void copyText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+std::string joinedLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += (i ? "\n" : "") + lines[i];
+    return text;
+}
+
+} // namespace
+
+SupportMail::SupportMail()
+    : SupportMail([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
+
+SupportMail::SupportMail(UrlOpener openUrl) : openUrl_(std::move(openUrl)) {}
+
+QUrl SupportMail::mailURL() {
+    const auto screens = static_cast<int>(QGuiApplication::screens().size());
+    return QUrl(QString::fromStdString(CrashReports::supportMailURL(screens)), QUrl::StrictMode);
+}
+
+void SupportMail::compose(const DiagnosticsLog& log, QWidget* parent) {
+    copyText(joinedLines(log.lines()));
+    const QUrl url = mailURL();
+    if (url.isValid() && openUrl_ && openUrl_(url))
+        return;
+    auto alert = makeAlert(parent);
+    alert->exec();
+}
+
+std::unique_ptr<QMessageBox> SupportMail::makeAlert(QWidget* parent) {
+    auto alert = std::make_unique<QMessageBox>(parent);
+    alert->setIcon(QMessageBox::Information);
+    alert->setWindowTitle(QStringLiteral("Morvanta"));
+    alert->setText(QString::fromStdString(CrashReports::mailAlertTitle()));
+    alert->setInformativeText(QString::fromStdString(CrashReports::mailAlertText()));
+    // "Copy Address" leads: it comes first and answers Return, as the alert's main offer.
+    auto* copy = alert->addButton(QString::fromUtf8(CrashReports::mailAlertCopyButton),
+                                  QMessageBox::AcceptRole);
+    alert->addButton(QString::fromUtf8(CrashReports::mailAlertOkButton), QMessageBox::AcceptRole);
+    alert->setDefaultButton(copy);
+    // The copy button closes the alert like any other; the address is copied on its click.
+    QObject::connect(copy, &QPushButton::clicked, [] { copyText(CrashReports::supportAddress()); });
+    return alert;
+}
+
+} // namespace morvanta

@@ -1,0 +1,142 @@
+// The command panel over the fake desktop: a tiling controller with a virtual clock over one
+// 1200×800 screen (a second on request), settings in memory, desktop entries in a private
+// data folder, and a stand-in for the hot-key service's printed forms.
+#pragma once
+
+#include "app/commands/command_panel_controller.h"
+#include "app/controller/manual_run_loop.h"
+#include "app/controller/tiling_controller.h"
+#include "app/settings/memory_preferences_domain.h"
+#include "ax/fake/fake_border_overlay.h"
+#include "ax/fake/fake_desktop.h"
+#include "ax/fake/fake_frame_timer.h"
+#include "ax/fake/fake_mouse_monitor.h"
+#include "ax/fake/fake_window_system.h"
+#include "tests/gui/gui_application.h"
+#include "tests/support/xdg_sandbox.h"
+
+#include <QImage>
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace morvanta::testing {
+
+using namespace std::chrono_literals;
+
+class PanelTest : public ::testing::Test {
+protected:
+    PanelTest() {
+        guiApplication();
+        desktop.addScreen(FakeDesktop::makeScreen("S1", {0, 0, 1200, 800}));
+        terminal = desktop.addApp("Terminal", "XTerm");
+        editor = desktop.addApp("editor-bin", "Editor");
+        writeDesktopEntry("editor.desktop", "Name=Text Editor\nName[xx]=Other\n"
+                                            "StartupWMClass=Editor\nIcon=" +
+                                                iconFile().string() + "\n");
+    }
+    ~PanelTest() override {
+        panel.reset();
+        controller.reset();
+    }
+
+    // A desktop entry in the sandbox's data folder.
+    void writeDesktopEntry(const std::string& file, const std::string& body) {
+        const auto folder = sandbox.data() / "applications";
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / file) << "[Desktop Entry]\nType=Application\n" << body;
+    }
+    std::filesystem::path iconFile() {
+        const auto path = sandbox.root() / "editor.png";
+        if (!std::filesystem::exists(path)) {
+            QImage image(32, 32, QImage::Format_ARGB32);
+            image.fill(QColor(40, 120, 220));
+            image.save(QString::fromStdString(path.string()), "PNG");
+        }
+        return path;
+    }
+
+    TilingController& startController() {
+        ControllerDevices devices;
+        devices.border = std::make_unique<FakeBorderOverlay>(desktop.system().windowNumbers());
+        devices.mouse = std::make_unique<FakeMouseMonitor>();
+        devices.frameTimer = std::make_unique<FakeFrameTimer>();
+        controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
+                                                        std::move(devices));
+        controller->start();
+        loop.advance(200ms);
+        return *controller;
+    }
+
+    CommandPanelController& makePanel() {
+        PanelCallbacks callbacks;
+        callbacks.showSettings = [this] { ++settingsShown; };
+        callbacks.showDiagnostics = [this] { ++diagnosticsShown; };
+        callbacks.quit = [this] { ++quits; };
+        callbacks.shortcutText = [this](const std::string& name) { return shortcutText(name); };
+        panel = std::make_unique<CommandPanelController>(
+            *controller, settings, desktop.system().windowList(), loop, callbacks);
+        return *panel;
+    }
+
+    // "Alt+3" for switch names, "Alt+Shift+3" for move names, a few fixed ones, else unbound.
+    static std::string shortcutText(const std::string& name) {
+        const std::string sw = "switchToWorkspace", mv = "moveToWorkspace";
+        if (name.rfind(sw, 0) == 0 && name.size() == sw.size() + 1 && std::isdigit(name.back()))
+            return "Alt+" + name.substr(sw.size());
+        if (name.rfind(mv, 0) == 0 && name.size() == mv.size() + 1 && std::isdigit(name.back()))
+            return "Alt+Shift+" + name.substr(mv.size());
+        if (name == "previousWorkspace")
+            return "Alt+Tab";
+        if (name == "nextLayout")
+            return "Alt+/";
+        if (name == "toggleFloating")
+            return "Alt+Shift+F";
+        if (name == "growMain")
+            return "Alt+=";
+        if (name == "shrinkMain")
+            return "Alt+-";
+        if (name == "togglePause")
+            return "Alt+Shift+P";
+        return {};
+    }
+
+    static std::vector<std::string> ids(const std::vector<PanelItem>& items) {
+        std::vector<std::string> out;
+        for (const auto& item : items)
+            out.push_back(item.id);
+        return out;
+    }
+    static const PanelItem& item(const std::vector<PanelItem>& items, const std::string& id) {
+        for (const auto& i : items)
+            if (i.id == id)
+                return i;
+        static PanelItem none;
+        ADD_FAILURE() << "no row " << id;
+        return none;
+    }
+    // Whether a log line (after its time stamp) reads `message`.
+    bool logHas(const std::string& message) const {
+        return std::any_of(log.lines().begin(), log.lines().end(),
+                           [&](const std::string& line) { return line.ends_with("] " + message); });
+    }
+
+    XdgSandbox sandbox;
+    FakeDesktop desktop;
+    ManualRunLoop loop;
+    DiagnosticsLog log{std::nullopt};
+    MemoryPreferencesDomain domain;
+    AppSettings settings{domain, AppSettingsPlatform{}};
+    std::unique_ptr<TilingController> controller;
+    std::unique_ptr<CommandPanelController> panel;
+    std::int32_t terminal = 0;
+    std::int32_t editor = 0;
+    int settingsShown = 0;
+    int diagnosticsShown = 0;
+    int quits = 0;
+};
+
+} // namespace morvanta::testing

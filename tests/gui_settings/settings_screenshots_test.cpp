@@ -1,0 +1,55 @@
+// Renders every tab of the settings window for people to look at (docs/images/settings-*.png
+// come from here): two screens with windows, a letter workspace, a rule and a drop message.
+// Checks only that the files were written.
+#include "app/shell/displays_tab.h"
+#include "app/shell/screen_arrangement.h"
+#include "app/shell/screen_tile.h"
+#include "app/shell/workspaces_tab.h"
+#include "tests/gui_settings/settings_fixture.h"
+
+#include <QPixmap>
+#include <filesystem>
+
+namespace morvanta::testing {
+namespace {
+
+const std::filesystem::path folder = MORVANTA_SCREENSHOT_DIR;
+
+bool save(QWidget& widget, const std::string& name) {
+    std::filesystem::create_directories(folder);
+    QApplication::processEvents();
+    const auto path = folder / name;
+    return widget.grab().save(QString::fromStdString(path.string()), "PNG") &&
+           std::filesystem::file_size(path) > 0;
+}
+
+TEST_F(SettingsTest, ScreenshotsOfEveryTab) {
+    desktop.addScreen(FakeDesktop::makeScreen("S2", {1200, -200, 1000, 700}));
+    desktop.openWindow(editor, "notes", {10, 10, 300, 200});
+    desktop.openWindow(term, "shell", {40, 40, 300, 200});
+    desktop.openWindow(term, "logs", {1300, 40, 300, 200});
+    settings.setInnerGap(8);
+    settings.setOuterGap(8);
+    start();
+    auto& w = openWindow();
+    // Tall enough that the Layout page shows its sliders without scrolling.
+    w.resize(860, 900);
+    w.workspacesTab()->setAdvancedShown(true);
+    w.workspacesTab()->addLetter(103);
+    settings.setAppRules({{"XTerm", "XTerm", 2, false, false},
+                          {"org.example.Editor", "Editor", std::nullopt, true, true}});
+    DisplaysTab* displays = w.displaysTab();
+    displays->drop({"3"}, controller->summaries().get().back());
+    QApplication::processEvents();
+    for (SettingsTab tab : allSettingsTabs) {
+        w.showTab(tab);
+        EXPECT_TRUE(save(w, "settings-" + std::string(rawValue(tab)) + ".png"));
+    }
+    // The hover highlight of a dragged chip.
+    w.showTab(SettingsTab::displays);
+    displays->arrangement()->setTargeted(DisplayID{"S2"});
+    EXPECT_TRUE(save(w, "settings-displays-drag.png"));
+}
+
+} // namespace
+} // namespace morvanta::testing
