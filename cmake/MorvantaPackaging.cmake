@@ -21,6 +21,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Automatic window tiling for X11 desktops\n Morvanta places every window into a numbered workspace and sizes it by the\n workspace's layout, beside any window manager.")
-# The shared libraries the binary links (Qt, xcb, xkbcommon, OpenSSL) become dependencies.
+# The shared libraries the binary links (Qt, xcb, xkbcommon, OpenSSL) become dependencies (Qt's
+# X11 platform plugin comes with libqt6gui6).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The package carries the program without its debugging information.
+set(CPACK_STRIP_FILES ON)
 include(CPack)

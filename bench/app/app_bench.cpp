@@ -6,6 +6,7 @@
 // Settings, log and socket live in a private XDG sandbox, the welcome guide marked completed.
 #include "app/settings/app_settings.h"
 #include "app/settings/file_preferences_domain.h"
+#include "ax/screen_geometry.h"
 #include "core/layout_presets.h"
 #include "tests/e2e_app/morvanta_process.h"
 #include "tests/support/xdg_sandbox.h"
@@ -82,14 +83,14 @@ public:
     bool tiled() {
         const auto all = desktop.system().windowList().all();
         const auto visible = desktop.system().screenSource().screens().front().visibleFrame;
-        const auto slots = LayoutPresets::frames(static_cast<int>(all.size()),
-                                                 LayoutKind::mainStack, {}, {}, visible, {});
-        std::vector<bool> used(slots.size(), false);
+        const auto places = LayoutPresets::frames(
+            static_cast<int>(all.size()), LayoutKind::mainStack, {}, {}, visible, LayoutOptions{});
+        std::vector<bool> used(places.size(), false);
         for (const auto& w : all) {
             const auto frame = w.frame();
             bool found = false;
-            for (std::size_t i = 0; frame && i < slots.size() && !found; ++i)
-                if (!used[i] && frameMatches(*frame, slots[i], std::nullopt))
+            for (std::size_t i = 0; frame && i < places.size() && !found; ++i)
+                if (!used[i] && frameMatches(*frame, places[i], std::nullopt))
                     used[i] = found = true;
             if (!found)
                 return false;
@@ -143,12 +144,12 @@ void memory() {
     std::this_thread::sleep_for(1s);
     const long empty = rssKiB(morvanta->pid());
     bench.open(50);
-    waitFor([&] { return bench.tiled(); }, 30s);
+    const bool tiled = waitFor([&] { return bench.tiled(); }, 30s);
     std::this_thread::sleep_for(1s);
     const long fifty = rssKiB(morvanta->pid());
-    std::printf("memory: resident %.1f MB with no window, %.1f MB with 50 windows tiled "
+    std::printf("memory: resident %.1f MB with no window, %.1f MB with 50 windows %s "
                 "(target at most 40 MB)\n",
-                empty / 1024.0, fifty / 1024.0);
+                empty / 1024.0, fifty / 1024.0, tiled ? "tiled" : "open (NOT tiled)");
 }
 
 void startupAndIdle(const char* self) {
