@@ -311,6 +311,15 @@ TEST_F(AppE2E, ASecondLaunchOpensTheRunningMorvantasWindowAndExits) {
     EXPECT_EQ(countLogged("Morvanta was opened again."), 2);
     EXPECT_EQ(countLogged("launched."), 1);
     EXPECT_FALSE(morvanta->waitExit(0ms)); // the first one runs on
+    // Only its user may talk to it.
+    std::vector<std::filesystem::path> sockets;
+    for (const auto& entry : std::filesystem::directory_iterator(sandbox.root() / "runtime"))
+        sockets.push_back(entry.path());
+    ASSERT_EQ(sockets.size(), 1u);
+    struct stat info {};
+    ASSERT_EQ(stat(sockets.front().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISSOCK(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0077, 0u);
 
     // Killed, it leaves its socket behind; the next launch takes it over and runs.
     morvanta->signal(SIGKILL);
