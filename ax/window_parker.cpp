@@ -195,6 +195,11 @@ std::vector<AXWindow> WindowParker::restoreMarked() {
     return restored;
 }
 
+std::optional<Rect> WindowParker::savedFrame(const AXWindow& window) const {
+    const auto it = parked_.find(window);
+    return it != parked_.end() ? std::optional<Rect>(it->second.saved) : std::nullopt;
+}
+
 bool WindowParker::isInParkedPosition(const AXWindow& window, const Rect& frame) {
     return areInParkedPosition({{window, frame}}).front();
 }

@@ -57,6 +57,8 @@ public:
     std::vector<AXWindow> restoreMarked();
 
     bool isParked(const AXWindow& window) const { return parked_.contains(window); }
+    // The frame a parked window had before it was parked; none for other windows.
+    std::optional<Rect> savedFrame(const AXWindow& window) const;
     int count() const { return static_cast<int>(parked_.size()); }
     // True once a corner park did not hold and parking minimises windows instead.
     bool minimisesWindows() const { return minimises_; }

@@ -157,10 +157,6 @@ void LayoutApplier::parkHidden(const LayoutPlan& layout,
     }
     if (requests.empty())
         return;
-    std::vector<AXWindow> windows;
-    for (const auto& request : requests)
-        windows.push_back(request.first);
-    const auto before = s_.system.windowAccess().frames(windows);
     const auto after = s_.parker.parkAll(requests);
 
     std::vector<std::size_t> answered;
@@ -168,7 +164,7 @@ void LayoutApplier::parkHidden(const LayoutPlan& layout,
     for (std::size_t i = 0; i < requests.size(); ++i) {
         if (after[i]) {
             answered.push_back(i);
-            landed.emplace_back(windows[i], *after[i]);
+            landed.emplace_back(requests[i].first, *after[i]);
         }
         s_.applied.erase(ids[i]);
     }
@@ -176,9 +172,11 @@ void LayoutApplier::parkHidden(const LayoutPlan& layout,
     for (std::size_t k = 0; k < answered.size(); ++k) {
         if (hidden[k])
             continue;
-        const std::size_t i = answered[k];
-        s_.log.append("⚠️ " + windows[i].description() +
-                      " didn't hide: " + frameText(before[i]) + " → " + frameText(after[i]) + ".");
+        // The parker read each window's frame just before moving it: that is its saved frame.
+        const AXWindow& window = requests[answered[k]].first;
+        s_.log.append("⚠️ " + window.description() +
+                      " didn't hide: " + frameText(s_.parker.savedFrame(window)) + " → " +
+                      frameText(after[answered[k]]) + ".");
     }
 }
 
