@@ -67,6 +67,21 @@ struct ControllerState {
             it = increments.emplace(id, window.sizeIncrement()).first;
         return it->second;
     }
+    // Reads the steps of the windows not asked yet, all in one batch.
+    void readIncrements(const std::vector<std::pair<WindowID, AXWindow>>& windows) {
+        std::vector<WindowID> ids;
+        std::vector<AXWindow> unread;
+        for (const auto& [id, window] : windows)
+            if (!increments.contains(id)) {
+                ids.push_back(id);
+                unread.push_back(window);
+            }
+        if (unread.empty())
+            return;
+        const auto steps = system.windowAccess().sizeIncrements(unread);
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            increments.emplace(ids[i], steps[i]);
+    }
     // Drops everything remembered about a window's frames.
     void forgetFrames(WindowID id) {
         applied.erase(id);

@@ -77,6 +77,12 @@ std::vector<std::string> LayoutApplier::placeVisible(const LayoutPlan& layout) {
             toSet.push_back({id, *window, target});
     }
 
+    std::vector<std::pair<WindowID, AXWindow>> placed;
+    for (const auto& list : {&toSet, &toCheck})
+        for (const auto& p : *list)
+            placed.emplace_back(p.id, p.window);
+    s_.readIncrements(placed);
+
     // A window whose last target is still its target is set again only when it moved away.
     std::vector<AXWindow> checked;
     for (const auto& p : toCheck)
