@@ -125,8 +125,17 @@ void WindowParker::putBack(const std::vector<std::pair<AXWindow, Entry>>& entrie
         frames.emplace_back(window, entry.saved);
         windows.push_back(window);
     }
-    if (!minimised.empty())
+    if (!minimised.empty()) {
+        // Set while still minimised too: a window manager that animates minimising may still be
+        // at it, and one that animates restoring may drop a frame set during the animation;
+        // either way the window manager then already holds the frame it restores to.
+        std::vector<std::pair<AXWindow, Rect>> early;
+        for (const auto& [window, entry] : entries)
+            if (entry.minimised)
+                early.emplace_back(window, entry.saved);
+        access_.setFrames(early);
         access_.deiconifyAll(minimised, true);
+    }
     access_.setFrames(frames);
     access_.clearParkMarks(windows);
 }

@@ -75,8 +75,8 @@ private:
         Rect saved;
         bool minimised = false;
     };
-    // Puts windows back at their saved frames: shown first (window managers may not move a
-    // minimised window), then the frames, then the marks go.
+    // Puts windows back at their saved frames: minimised ones get their frames, are shown and
+    // get them again (window managers may not move a minimised window), then the marks go.
     void putBack(const std::vector<std::pair<AXWindow, Entry>>& entries);
 
     ScreenSource& screens_;
