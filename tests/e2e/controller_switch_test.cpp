@@ -36,7 +36,7 @@ protected:
         system = desktop->openSystem();
         ASSERT_TRUE(system);
         ASSERT_TRUE(
-            waitFor([&] { return system->windowList().all().size() == 2 * perWorkspace; }, 10s));
+            waitFor([&] { return system->windowList().all().size() == 2 * perWorkspace; }, 30s));
         settings.setAppRules(
             {AppRule{"One", "One", 1, false, false}, AppRule{"Two", "Two", 2, false, false}});
         ControllerDevices devices;
