@@ -1,4 +1,4 @@
-# Morvanta's front door: `make test` and `make bench`.
+# Morvanta's front door: `make run`, `make test` and `make bench`.
 # Every target installs missing system packages first, then configures and builds with CMake.
 
 BUILD_DIR ?= build
@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test bench sanitize clean
+.PHONY: all deps configure build run test bench sanitize clean
 
 all: build
 
@@ -21,6 +21,11 @@ configure: deps
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# Morvanta on your desktop, or, without a display, its demonstration on a private one.
+run: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target morvanta
+	@scripts/run $(BUILD_DIR)
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)

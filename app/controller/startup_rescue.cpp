@@ -5,7 +5,7 @@
 
 namespace morvanta {
 
-void StartupRescue::run() {
+std::size_t StartupRescue::run() {
     std::vector<AXWindow> rescued = s_.parker.restoreMarked();
     const std::size_t marked = rescued.size();
     const auto screens = s_.screens();
@@ -16,7 +16,7 @@ void StartupRescue::run() {
             rescued.push_back(window);
     }
     if (rescued.empty())
-        return;
+        return 0;
     std::string names;
     for (const auto& window : rescued)
         names += (names.empty() ? "" : ", ") + window.description();
@@ -31,6 +31,7 @@ void StartupRescue::run() {
             continue; // no screen at all
         rescued[i].setFrame(centred(*frame, ScreenGeometry::axVisibleFrame(*screen)));
     }
+    return rescued.size();
 }
 
 Rect StartupRescue::centred(const Rect& frame, const Rect& visible) {

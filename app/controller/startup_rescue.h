@@ -6,13 +6,16 @@
 
 #include "app/controller/controller_state.h"
 
+#include <cstddef>
+
 namespace morvanta {
 
 class StartupRescue {
 public:
     explicit StartupRescue(ControllerState& state) : s_(state) {}
 
-    void run();
+    // Answers how many windows it brought back.
+    std::size_t run();
 
 private:
     static Rect centred(const Rect& frame, const Rect& visible);

@@ -1,0 +1,315 @@
+#include "app/shell/app_delegate.h"
+
+#include "app/controller/run_loop_frame_timer.h"
+#include "app/shell/diagnostics_view.h"
+#include "app/shell/onboarding_view.h"
+#include "app/shell/settings_window.h"
+#include "ax/x11/window_manager_name.h"
+#include "ax/x11/x11_border_overlay.h"
+#include "ax/x11/x11_mouse_monitor.h"
+#include "ax/x11/x11_refresh_rate.h"
+#include "core/workspace_numbers.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QSystemTrayIcon>
+
+namespace morvanta {
+
+namespace {
+
+constexpr QSize settingsSize{820, 620};
+constexpr QSize diagnosticsSize{720, 420};
+
+} // namespace
+
+AppDelegate::AppDelegate(X11WindowSystem& system, std::string display, SingleInstance& instance,
+                         Relauncher& relauncher, bool isSelfTest)
+    : system_(system), display_(std::move(display)), instance_(instance), isSelfTest_(isSelfTest),
+      domain_(std::string(FilePreferencesDomain::standardDomainName), &log_), updateDialogs_(log_),
+      updater_(UpdaterConfiguration::fromBuild(), domain_, log_, updateDialogs_),
+      relauncher_(relauncher), self_(std::make_shared<AppDelegate*>(this)) {}
+
+AppDelegate::~AppDelegate() {
+    // Callbacks handed out go quiet first; then the services that use the controller, then it.
+    self_.reset();
+    tray_.reset();
+    panels_.reset();
+    transferDialogs_.reset();
+    transfer_.reset();
+    shortcuts_.reset();
+    controller_.reset();
+    selfTest_.reset();
+}
+
+std::string AppDelegate::launchLine() {
+    const std::string version = UpdaterConfiguration::fromBuild().appVersion;
+    return "Morvanta " + (version.empty() ? std::string("?") : version) + " launched.";
+}
+
+std::function<void()> AppDelegate::weakly(void (AppDelegate::*action)()) {
+    return [weak = std::weak_ptr<AppDelegate*>(self_), action] {
+        if (const auto self = weak.lock())
+            ((*self)->*action)();
+    };
+}
+
+AppSettings& AppDelegate::settings() {
+    if (!settings_)
+        settings_ = std::make_unique<AppSettings>(domain_);
+    return *settings_;
+}
+
+TilingController& AppDelegate::controller() {
+    if (controller_)
+        return *controller_;
+    ControllerDevices devices;
+    devices.border = X11BorderOverlay::create(system_);
+    devices.mouse = X11MouseMonitor::create(system_.sharedConnection());
+    auto& connection = system_.connection();
+    devices.frameTimer = std::make_unique<RunLoopFrameTimer>(
+        loop_, [&connection] { return X11RefreshRate::primaryHz(connection); });
+    controller_ =
+        std::make_unique<TilingController>(system_, loop_, log_, settings(), std::move(devices));
+    loop_.watch(system_.eventDescriptor(), [this] { system_.dispatchPending(); });
+    controller_->setActivateSelf([this] {
+        if (auto* window = QApplication::activeWindow())
+            window->activateWindow();
+    });
+    return *controller_;
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    routeSignals();
+    log_.append(launchLine());
+    if (isSelfTest_) {
+        runSelfTest();
+        return;
+    }
+    crashReports_.setLog(&log_);
+    crashReports_.start();
+    watchTurns();
+    updater_.start();
+    controller().start();
+    installShortcuts();
+    serveSecondLaunches();
+    showTray();
+    if (needsOnboarding())
+        openOnboarding();
+}
+
+void AppDelegate::runSelfTest() {
+    // The session wipes the self-test's own preferences domain before it builds anything; the
+    // user's settings are never opened for writing. It starts once the event loop runs.
+    selfTest_ = std::make_unique<SelfTestSession>(system_, loop_, log_);
+    loop_.after(std::chrono::milliseconds(0),
+                [this] { selfTest_->start([](int status) { QCoreApplication::exit(status); }); });
+}
+
+void AppDelegate::installShortcuts() {
+    shortcuts_ = std::make_unique<AppShortcuts>(display_, domain_, settings(), loop_);
+    if (!shortcuts_->ok()) {
+        log_.append("⚠️ Global shortcuts are unavailable: " + shortcuts_->error());
+        return;
+    }
+    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    const auto panel = [weak](CommandPanelController::Mode mode) {
+        return [weak, mode] {
+            if (const auto self = weak.lock())
+                (*self)->showPanel(mode);
+        };
+    };
+    controller_->setLetterShortcuts(&shortcuts_->actions());
+    shortcuts_->actions().installShortcuts(*controller_,
+                                           panel(CommandPanelController::Mode::actions),
+                                           panel(CommandPanelController::Mode::workspaces));
+    shortcuts_->actions().setShortcutsEnabled(settings().shortcutsEnabled());
+}
+
+void AppDelegate::showTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        log_.append(noTrayText);
+        return;
+    }
+    tray_ = std::make_unique<TrayItem>(controller(), settings(), updater_, trayActions());
+    tray_->show();
+}
+
+TrayActions AppDelegate::trayActions() {
+    TrayActions actions;
+    actions.openSettings = weakly(&AppDelegate::openSettings);
+    actions.openDiagnostics = weakly(&AppDelegate::openDiagnostics);
+    actions.contactSupport = [this] { supportMail_.compose(log_); };
+    actions.quit = [] { QCoreApplication::quit(); };
+    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    actions.menuOpenChanged = [weak](bool open) {
+        if (const auto self = weak.lock(); self && (*self)->shortcuts_ && (*self)->shortcuts_->ok())
+            (*self)->shortcuts_->center().setMenuOpen(open);
+    };
+    actions.rawKey = [weak](int keyCode, int modifiers, bool keyDown) {
+        const auto self = weak.lock();
+        return self && (*self)->shortcuts_ && (*self)->shortcuts_->ok() &&
+               (*self)->shortcuts_->center().handleRawKeyEvent(keyCode, modifiers, keyDown);
+    };
+    return actions;
+}
+
+PanelCallbacks AppDelegate::panelCallbacks() {
+    PanelCallbacks callbacks;
+    callbacks.showSettings = weakly(&AppDelegate::openSettings);
+    callbacks.showDiagnostics = weakly(&AppDelegate::openDiagnostics);
+    callbacks.quit = [] { QCoreApplication::quit(); };
+    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    callbacks.shortcutText = [weak](const std::string& name) {
+        const auto self = weak.lock();
+        return self && (*self)->shortcuts_ ? (*self)->shortcuts_->printed(name) : std::string();
+    };
+    return callbacks;
+}
+
+void AppDelegate::showPanel(CommandPanelController::Mode mode) {
+    if (!panels_)
+        panels_ = std::make_unique<CommandPanelController>(
+            controller(), settings(), system_.windowList(), loop_, panelCallbacks());
+    panels_->show(mode);
+}
+
+void AppDelegate::routeSignals() {
+    signalSources_ = std::make_unique<SignalQuit>(loop_, [this](int signal) {
+        log_.append(std::string("Received ") + SignalQuit::name(signal) + "; quitting.");
+        QCoreApplication::quit();
+    });
+}
+
+void AppDelegate::watchTurns() {
+    // The hang watchdog measures each turn of the main thread: from waking up to blocking again.
+    auto* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher)
+        return;
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, dispatcher,
+                     [this] { crashReports_.turnStarted(); });
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, dispatcher,
+                     [this] { crashReports_.turnEnded(); });
+}
+
+void AppDelegate::serveSecondLaunches() {
+    const auto reopen = weakly(&AppDelegate::applicationShouldHandleReopen);
+    instance_.serve(loop_, [reopen](const std::string& request) -> std::string {
+        if (request != SingleInstance::openSettingsRequest)
+            return "unknown request";
+        reopen();
+        return "ok";
+    });
+}
+
+bool AppDelegate::needsOnboarding() {
+    return !(settings().onboardingCompleted() && controller().isTrusted().get());
+}
+
+void AppDelegate::applicationShouldHandleReopen() {
+    log_.append("Morvanta was opened again.");
+    openSettings();
+}
+
+void AppDelegate::applicationWillTerminate() {
+    crashReports_.stop();
+    if (controller_ && controller_->isRunning().get())
+        controller_->stop();
+}
+
+void AppDelegate::openSettings() {
+    windows_.open(
+        settingsIdentifier, QString::fromUtf8(settingsTitle), [this] { return makeSettings(); },
+        settingsSize);
+}
+
+void AppDelegate::openOnboarding() {
+    windows_.open(
+        onboardingIdentifier, QString::fromUtf8(onboardingTitle),
+        [this] { return makeOnboarding(); }, OnboardingView::contentSize);
+}
+
+void AppDelegate::openDiagnostics() {
+    windows_.open(
+        diagnosticsIdentifier, QString::fromUtf8(diagnosticsTitle),
+        [this] { return makeDiagnostics(); }, diagnosticsSize);
+}
+
+std::unique_ptr<QWidget> AppDelegate::makeSettings() {
+    if (!shortcuts_)
+        shortcuts_ = std::make_unique<AppShortcuts>(display_, domain_, settings(), loop_);
+    if (!transfer_) {
+        transfer_ = std::make_unique<SettingsTransfer>(settings(), controller(),
+                                                       shortcuts_->actions(), log_);
+        transferDialogs_ = std::make_unique<SettingsTransferDialogs>(*transfer_);
+    }
+    SettingsWindowServices services(controller(), settings(), shortcuts_->actions());
+    services.updater = &updater_;
+    auto& hotKeys = shortcuts_->hotKeys();
+    services.recorder.shortcutText = [&hotKeys](const Shortcut& s) {
+        return hotKeys.shortcutText(s);
+    };
+    services.recorder.shortcutForKeyEvent = [&hotKeys](quint32 scanCode, quint32 modifiers) {
+        return hotKeys.shortcutForKeyEvent(scanCode, static_cast<std::uint16_t>(modifiers));
+    };
+    services.recorder.isSystemShortcut = [&hotKeys](const Shortcut& s) {
+        return hotKeys.ok() && hotKeys.isGrabbedByAnotherClient(s);
+    };
+    services.showOnboarding = weakly(&AppDelegate::openOnboarding);
+    services.showDiagnostics = weakly(&AppDelegate::openDiagnostics);
+    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    services.exportSettings = [weak] {
+        if (const auto self = weak.lock())
+            (*self)->transferDialogs_->exportSettings((*self)->windows_.window(settingsIdentifier));
+    };
+    services.importSettings = [weak] {
+        if (const auto self = weak.lock())
+            (*self)->transferDialogs_->importSettings((*self)->windows_.window(settingsIdentifier));
+    };
+    return std::make_unique<SettingsWindow>(std::move(services));
+}
+
+std::unique_ptr<QWidget> AppDelegate::makeOnboarding() {
+    OnboardingActions actions;
+    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    actions.finish = [weak] {
+        if (const auto self = weak.lock())
+            (*self)->windows_.close(onboardingIdentifier);
+    };
+    actions.relaunch = [this] { return relauncher_.request(); };
+    actions.openSessionHelp = [this] { system_.accessibility().openSettings(); };
+    actions.shortcutText = [weak](const std::string& name) {
+        const auto self = weak.lock();
+        return self && (*self)->shortcuts_ ? (*self)->shortcuts_->printed(name) : std::string();
+    };
+    actions.anotherWindowManagerRunning = [this] {
+        return runningTilingWindowManager(system_.connection()).has_value();
+    };
+    return std::make_unique<OnboardingView>(controller(), settings(), std::move(actions));
+}
+
+std::unique_ptr<QWidget> AppDelegate::makeDiagnostics() {
+    auto view = std::make_unique<DiagnosticsView>(log_);
+    auto& c = controller();
+    view->setRequestPermission([weak = c.lifetime()] {
+        if (const auto self = weak.lock())
+            (*self)->requestPermission();
+    });
+    auto* shown = view.get();
+    const auto update = [shown, &c] {
+        DiagnosticsStatus status;
+        status.isTrusted = c.isTrusted().get();
+        status.isPaused = c.isPaused().get();
+        status.currentLabel = workspaceLabel(c.currentNumber().get());
+        shown->setStatus(status);
+    };
+    update();
+    // The view lives until the delegate ends, after the controller (see the destructor), so
+    // these observers never outlive it.
+    c.isTrusted().addObserver([update](bool) { update(); });
+    c.isPaused().addObserver([update](bool) { update(); });
+    c.currentNumber().addObserver([update](int) { update(); });
+    return view;
+}
+
+} // namespace morvanta

@@ -1,0 +1,66 @@
+// SingleInstance: one Morvanta per X display and user. The running Morvanta listens on a local
+// socket in $XDG_RUNTIME_DIR (user-only: the socket file is mode 0600 and every caller's user
+// id is checked); a second launch finds it there, sends one request line ("open settings"),
+// waits for the one-line answer and exits, which is how a user reaches a Morvanta whose tray
+// icon is hidden or missing. A socket file left by a killed run answers nobody and is replaced.
+#pragma once
+
+#include "app/controller/run_loop.h"
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+namespace morvanta {
+
+class SingleInstance {
+public:
+    static constexpr const char* openSettingsRequest = "open settings";
+    static constexpr const char* pingRequest = "ping";
+    using Handler = std::function<std::string(const std::string& request)>;
+
+    // What a request to a running Morvanta came to.
+    struct Answer {
+        bool reached = false;             // something listens at the socket
+        std::optional<std::string> reply; // its one-line reply, if it came in time
+    };
+    enum class Claim { claimed, taken, failed };
+
+    // "<runtime dir>/morvanta-<display>.socket" for an X display name such as ":0" or
+    // "localhost:10.0". The runtime dir is $XDG_RUNTIME_DIR, else a folder of this user's own in
+    // the temporary folder; none when neither is usable.
+    static std::optional<std::filesystem::path> socketPath(const std::string& display);
+
+    // Sends `request` to the Morvanta listening at `path` and waits up to `timeout` for its reply.
+    static Answer ask(const std::filesystem::path& path, const std::string& request,
+                      std::chrono::milliseconds timeout);
+
+    SingleInstance() = default;
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // Takes the socket at `path`, replacing a file left by a run that was killed (nothing
+    // listens there). `taken` when another Morvanta listens there; `failed` when the socket
+    // cannot be made. Connections wait in the backlog until serve().
+    Claim claim(const std::filesystem::path& path);
+    // Answers each request with `handler` on the run loop's thread ("ping" with "pong").
+    void serve(RunLoop& loop, Handler handler);
+    bool claimed() const { return fd_ >= 0; }
+
+private:
+    void acceptOne();
+    void stop();
+
+    RunLoop* loop_ = nullptr;
+    Handler handler_;
+    std::filesystem::path path_;
+    int fd_ = -1;
+    ino_t inode_ = 0;
+    RunLoop::TaskID watch_ = 0;
+};
+
+} // namespace morvanta
