@@ -31,9 +31,48 @@ WindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
     return result;
 }
 
-void WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows) {
+void WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows, bool) {
     for (const auto& w : windows)
         deiconify(w);
+}
+
+void WindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
+    for (const auto& [w, origin] : targets)
+        setPosition(w, origin);
+}
+
+void WindowAccess::setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) {
+    for (const auto& [w, saved] : marks)
+        setParkMark(w, saved);
+}
+
+void WindowAccess::clearParkMarks(const std::vector<AXWindow>& windows) {
+    for (const auto& w : windows)
+        clearParkMark(w);
+}
+
+std::vector<std::optional<Rect>> WindowAccess::parkMarks(const std::vector<AXWindow>& windows) {
+    std::vector<std::optional<Rect>> result;
+    result.reserve(windows.size());
+    for (const auto& w : windows)
+        result.push_back(parkMark(w));
+    return result;
+}
+
+std::vector<bool> WindowAccess::iconifyAll(const std::vector<AXWindow>& windows) {
+    std::vector<bool> result;
+    result.reserve(windows.size());
+    for (const auto& w : windows)
+        result.push_back(iconify(w));
+    return result;
+}
+
+std::vector<bool> WindowAccess::isIconifiedAll(const std::vector<AXWindow>& windows) {
+    std::vector<bool> result;
+    result.reserve(windows.size());
+    for (const auto& w : windows)
+        result.push_back(isIconified(w));
+    return result;
 }
 
 } // namespace morvanta

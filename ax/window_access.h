@@ -54,10 +54,24 @@ public:
     virtual bool iconify(const AXWindow& window) = 0;
     virtual bool deiconify(const AXWindow& window) = 0;
     // Un-minimises many windows at once; a window manager that animates restoring then costs one
-    // wait, not one per window. Defaults to one deiconify per window.
-    virtual void deiconifyAll(const std::vector<AXWindow>& windows);
+    // wait, not one per window. With `settle`, returns once the windows have stopped moving, so
+    // frames set afterwards hold; without it, returns once the window manager has taken the
+    // requests (frames set before stay: set a window's frame first, then show it). Defaults to
+    // one deiconify per window.
+    virtual void deiconifyAll(const std::vector<AXWindow>& windows, bool settle);
     // The raw minimised state, parking marks ignored.
     virtual bool isIconified(const AXWindow& window) = 0;
+
+    // Parking batches, one entry per window in the order given. A backend sends every request
+    // first and waits once: one wait for the window manager per batch, never one per window.
+    // Writes are not checked (a window that vanished is skipped); read the frames afterwards.
+    virtual void setPositions(const std::vector<std::pair<AXWindow, Point>>& targets);
+    virtual void setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks);
+    virtual void clearParkMarks(const std::vector<AXWindow>& windows);
+    virtual std::vector<std::optional<Rect>> parkMarks(const std::vector<AXWindow>& windows);
+    // Whether each window is minimised once the window manager has handled the requests.
+    virtual std::vector<bool> iconifyAll(const std::vector<AXWindow>& windows);
+    virtual std::vector<bool> isIconifiedAll(const std::vector<AXWindow>& windows);
 };
 
 } // namespace morvanta

@@ -2,112 +2,240 @@
 
 #include "ax/screen_geometry.h"
 
+#include <unordered_set>
+
 namespace morvanta {
+
+namespace {
+
+// One window of a park batch that can be parked: where its answer goes, its frame before and
+// its parking target.
+struct ParkJob {
+    std::size_t slot;
+    AXWindow window;
+    Rect before;
+    Point target;
+};
+
+std::vector<AXWindow> windowsOf(const std::vector<ParkJob>& jobs) {
+    std::vector<AXWindow> windows;
+    windows.reserve(jobs.size());
+    for (const auto& job : jobs)
+        windows.push_back(job.window);
+    return windows;
+}
+
+} // namespace
 
 std::optional<Rect> WindowParker::park(const AXWindow& window,
                                        const std::optional<Screen>& screen) {
-    if (isParked(window))
-        return std::nullopt;
-    const auto before = access_.frame(window);
-    if (!before)
-        return std::nullopt;
-    const auto screens = screens_.screens();
-    const auto target = screen ? screen : ScreenGeometry::screen(screens, *before);
-    if (!target)
-        return std::nullopt;
+    return parkAll({{window, screen}}).front();
+}
 
-    Entry entry{*before, false};
-    // The mark goes on first: a process killed mid-way still leaves a window a later run finds.
-    access_.setParkMark(window, *before);
+std::vector<std::optional<Rect>> WindowParker::parkAll(const std::vector<ParkRequest>& requests) {
+    std::vector<std::optional<Rect>> result(requests.size());
+    std::vector<std::size_t> slots;
+    std::vector<AXWindow> candidates;
+    std::unordered_set<AXWindow> named;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const AXWindow& window = requests[i].first;
+        // The first saved frame stays: a parked window is not parked again.
+        if (!isParked(window) && named.insert(window).second) {
+            slots.push_back(i);
+            candidates.push_back(window);
+        }
+    }
+    if (candidates.empty())
+        return result;
+    const auto before = access_.frames(candidates);
+
+    // Read once, and only when some window needs them.
+    std::optional<std::vector<Screen>> screens;
+    const auto allScreens = [&]() -> const std::vector<Screen>& {
+        if (!screens)
+            screens = screens_.screens();
+        return *screens;
+    };
+    std::vector<ParkJob> jobs;
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+        if (!before[k])
+            continue;
+        const auto& given = requests[slots[k]].second;
+        const auto target = given ? given : ScreenGeometry::screen(allScreens(), *before[k]);
+        if (!target)
+            continue;
+        jobs.push_back(
+            {slots[k], candidates[k], *before[k], ScreenGeometry::parkingTarget(*target)});
+    }
+    if (jobs.empty())
+        return result;
+
+    // The marks go on first: a process killed mid-way still leaves windows a later run finds.
+    std::vector<std::pair<AXWindow, Rect>> marks;
+    for (const auto& job : jobs)
+        marks.emplace_back(job.window, job.before);
+    access_.setParkMarks(marks);
+    for (const auto& job : jobs)
+        parked_[job.window] = Entry{job.before, minimises_};
+    const auto moved = windowsOf(jobs);
+
     if (minimises_) {
-        entry.minimised = true;
-        parked_[window] = entry;
-        access_.iconify(window);
-        return access_.frame(window);
+        access_.iconifyAll(moved);
+        const auto after = access_.frames(moved);
+        for (std::size_t k = 0; k < jobs.size(); ++k)
+            result[jobs[k].slot] = after[k];
+        return result;
     }
-    parked_[window] = entry;
-    access_.setPosition(window, ScreenGeometry::parkingTarget(*target));
-    const auto after = access_.frame(window);
-    if (after && !ScreenGeometry::isParkedPosition(screens, *after)) {
-        // The window manager keeps windows on screen: minimise this one and every later one.
-        // It goes back to its own place first, so it reappears there when it is shown again.
+
+    std::vector<std::pair<AXWindow, Point>> corners;
+    for (const auto& job : jobs)
+        corners.emplace_back(job.window, job.target);
+    access_.setPositions(corners);
+    const auto after = access_.frames(moved);
+    std::vector<std::pair<AXWindow, Point>> back;
+    for (std::size_t k = 0; k < jobs.size(); ++k) {
+        result[jobs[k].slot] = after[k];
+        if (after[k] && !ScreenGeometry::isParkedPosition(allScreens(), *after[k])) {
+            back.emplace_back(jobs[k].window, jobs[k].before.origin());
+            parked_[jobs[k].window].minimised = true;
+        }
+    }
+    if (!back.empty()) {
+        // The window manager keeps windows on screen: minimise these and every later one. They
+        // go back to their own places first, so they reappear there when shown again.
         minimises_ = true;
-        parked_[window].minimised = true;
-        access_.setPosition(window, before->origin());
-        access_.iconify(window);
+        access_.setPositions(back);
+        std::vector<AXWindow> refused;
+        for (const auto& [window, origin] : back)
+            refused.push_back(window);
+        access_.iconifyAll(refused);
     }
-    return after;
+    return result;
 }
 
-void WindowParker::putBack(const AXWindow& window, const Entry& entry) {
-    // Shown first: window managers may not move a minimised window.
-    if (entry.minimised)
-        access_.deiconify(window);
-    access_.setFrame(window, entry.saved);
-    access_.clearParkMark(window);
-}
-
-void WindowParker::restore(const AXWindow& window) {
-    const auto it = parked_.find(window);
-    if (it == parked_.end())
+void WindowParker::putBack(const std::vector<std::pair<AXWindow, Entry>>& entries) {
+    if (entries.empty())
         return;
-    const Entry entry = it->second;
-    parked_.erase(it);
-    putBack(window, entry);
-}
-
-void WindowParker::forget(const AXWindow& window) {
-    const auto it = parked_.find(window);
-    if (it == parked_.end())
-        return;
-    const bool minimised = it->second.minimised;
-    parked_.erase(it);
-    if (minimised)
-        access_.deiconify(window);
-    access_.clearParkMark(window);
-}
-
-void WindowParker::restoreAll() {
-    auto entries = std::move(parked_);
-    parked_.clear();
     // In three sweeps, so waits for the window manager are paid once, not once per window.
-    std::vector<AXWindow> minimised;
+    std::vector<AXWindow> minimised, windows;
     std::vector<std::pair<AXWindow, Rect>> frames;
     for (const auto& [window, entry] : entries) {
         if (entry.minimised)
             minimised.push_back(window);
         frames.emplace_back(window, entry.saved);
+        windows.push_back(window);
     }
-    if (!minimised.empty())
-        access_.deiconifyAll(minimised);
+    if (!minimised.empty()) {
+        // Set while still minimised too: a window manager that animates minimising may still be
+        // at it, and one that animates restoring may drop a frame set during the animation;
+        // either way the window manager then already holds the frame it restores to.
+        std::vector<std::pair<AXWindow, Rect>> early;
+        for (const auto& [window, entry] : entries)
+            if (entry.minimised)
+                early.emplace_back(window, entry.saved);
+        access_.setFrames(early);
+        access_.deiconifyAll(minimised, true);
+    }
     access_.setFrames(frames);
-    for (const auto& [window, entry] : entries)
-        access_.clearParkMark(window);
+    access_.clearParkMarks(windows);
+}
+
+void WindowParker::restore(const AXWindow& window) {
+    restoreMany({window});
+}
+
+void WindowParker::restoreMany(const std::vector<AXWindow>& windows) {
+    std::vector<std::pair<AXWindow, Entry>> entries;
+    for (const auto& window : windows) {
+        const auto it = parked_.find(window);
+        if (it == parked_.end())
+            continue;
+        entries.emplace_back(window, it->second);
+        parked_.erase(it);
+    }
+    putBack(entries);
+}
+
+void WindowParker::forget(const AXWindow& window) {
+    forgetAll({window});
+}
+
+void WindowParker::forgetAll(const std::vector<AXWindow>& windows) {
+    std::vector<AXWindow> forgotten, minimised;
+    for (const auto& window : windows) {
+        const auto it = parked_.find(window);
+        if (it == parked_.end())
+            continue;
+        if (it->second.minimised)
+            minimised.push_back(window);
+        forgotten.push_back(window);
+        parked_.erase(it);
+    }
+    if (forgotten.empty())
+        return;
+    // Shown before the marks go, so no window is ever minimised without its mark.
+    if (!minimised.empty())
+        access_.deiconifyAll(minimised, false);
+    access_.clearParkMarks(forgotten);
+}
+
+void WindowParker::restoreAll() {
+    std::vector<std::pair<AXWindow, Entry>> entries(parked_.begin(), parked_.end());
+    parked_.clear();
+    putBack(entries);
 }
 
 std::vector<AXWindow> WindowParker::restoreMarked() {
-    std::vector<AXWindow> restored, minimised;
-    std::vector<std::pair<AXWindow, Rect>> frames;
-    for (const auto& [window, saved] : access_.markedWindows()) {
+    std::vector<AXWindow> restored;
+    std::vector<Rect> saved;
+    for (const auto& [window, frame] : access_.markedWindows()) {
         if (isParked(window))
             continue;
-        if (access_.isIconified(window))
-            minimised.push_back(window);
-        frames.emplace_back(window, saved);
         restored.push_back(window);
+        saved.push_back(frame);
     }
-    if (!minimised.empty())
-        access_.deiconifyAll(minimised);
-    access_.setFrames(frames);
-    for (const auto& window : restored)
-        access_.clearParkMark(window);
+    if (restored.empty())
+        return restored;
+    const auto iconified = access_.isIconifiedAll(restored);
+    std::vector<std::pair<AXWindow, Entry>> entries;
+    for (std::size_t i = 0; i < restored.size(); ++i)
+        entries.emplace_back(restored[i], Entry{saved[i], iconified[i]});
+    putBack(entries);
     return restored;
 }
 
+std::optional<Rect> WindowParker::savedFrame(const AXWindow& window) const {
+    const auto it = parked_.find(window);
+    return it != parked_.end() ? std::optional<Rect>(it->second.saved) : std::nullopt;
+}
+
 bool WindowParker::isInParkedPosition(const AXWindow& window, const Rect& frame) {
-    if (ScreenGeometry::isParkedPosition(screens_.screens(), frame))
-        return true;
-    return access_.parkMark(window).has_value() && access_.isIconified(window);
+    return areInParkedPosition({{window, frame}}).front();
+}
+
+std::vector<bool>
+WindowParker::areInParkedPosition(const std::vector<std::pair<AXWindow, Rect>>& frames) {
+    std::vector<bool> result(frames.size(), false);
+    if (frames.empty())
+        return result;
+    const auto screens = screens_.screens();
+    std::vector<std::size_t> rest;
+    std::vector<AXWindow> windows;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (ScreenGeometry::isParkedPosition(screens, frames[i].second)) {
+            result[i] = true;
+        } else {
+            rest.push_back(i);
+            windows.push_back(frames[i].first);
+        }
+    }
+    if (windows.empty())
+        return result;
+    const auto marks = access_.parkMarks(windows);
+    const auto iconified = access_.isIconifiedAll(windows);
+    for (std::size_t k = 0; k < rest.size(); ++k)
+        result[rest[k]] = marks[k].has_value() && iconified[k];
+    return result;
 }
 
 } // namespace morvanta

@@ -17,6 +17,7 @@
 
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace morvanta {
@@ -26,16 +27,29 @@ public:
     WindowParker(ScreenSource& screens, WindowAccess& access)
         : screens_(screens), access_(access) {}
 
+    // A window to park and the screen to park it on (none: the screen holding most of it).
+    using ParkRequest = std::pair<AXWindow, std::optional<Screen>>;
+
     // Parks the window on `screen` (default: the screen holding most of it) and answers its frame
     // as read afterwards. None, and nothing changes, when the window is already parked, its frame
     // cannot be read or there is no screen. A refused move is not detected here; the caller
     // checks the answer with isInParkedPosition.
     std::optional<Rect> park(const AXWindow& window, const std::optional<Screen>& screen = {});
+    // Parks many windows as park does, one answer per request in the order given (a window named
+    // twice is parked once; the second answer is none). The screens are read once, every frame is
+    // read in one batch, the marks go on before any window moves, and minimising, when parking
+    // minimises, costs one wait for the window manager for the whole batch.
+    std::vector<std::optional<Rect>> parkAll(const std::vector<ParkRequest>& requests);
     // Puts a parked window back at its saved frame and forgets it; nothing for other windows.
     void restore(const AXWindow& window);
-    // Forgets a parked window without moving it (it is un-minimised when parking minimised it,
-    // so a window the caller is about to place is not left hidden).
+    // restore for many windows, with one wait for the window manager for all of them.
+    void restoreMany(const std::vector<AXWindow>& windows);
+    // Forgets a parked window without moving it. A window that parking minimised is shown again
+    // without waiting for the window manager's restore animation, so set its frame first: a
+    // frame set during that animation may be lost.
     void forget(const AXWindow& window);
+    // forget for many windows at once; windows that are not parked are skipped.
+    void forgetAll(const std::vector<AXWindow>& windows);
     // Restores every parked window; afterwards count() is 0.
     void restoreAll();
     // Restores every window that carries a parking mark but is not parked by this parker (left
@@ -43,6 +57,8 @@ public:
     std::vector<AXWindow> restoreMarked();
 
     bool isParked(const AXWindow& window) const { return parked_.contains(window); }
+    // The frame a parked window had before it was parked; none for other windows.
+    std::optional<Rect> savedFrame(const AXWindow& window) const;
     int count() const { return static_cast<int>(parked_.size()); }
     // True once a corner park did not hold and parking minimises windows instead.
     bool minimisesWindows() const { return minimises_; }
@@ -50,13 +66,18 @@ public:
     // Whether the window counts as parked at `frame`: its top-left corner in a screen's parked
     // region, or minimised while carrying a parking mark.
     bool isInParkedPosition(const AXWindow& window, const Rect& frame);
+    // isInParkedPosition for many windows: the screens read once, the marks and minimised states
+    // read in one batch, and only for windows outside the corner regions.
+    std::vector<bool> areInParkedPosition(const std::vector<std::pair<AXWindow, Rect>>& frames);
 
 private:
     struct Entry {
         Rect saved;
         bool minimised = false;
     };
-    void putBack(const AXWindow& window, const Entry& entry);
+    // Puts windows back at their saved frames: minimised ones get their frames, are shown and
+    // get them again (window managers may not move a minimised window), then the marks go.
+    void putBack(const std::vector<std::pair<AXWindow, Entry>>& entries);
 
     ScreenSource& screens_;
     WindowAccess& access_;

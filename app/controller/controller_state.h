@@ -7,6 +7,7 @@
 #include "app/controller/display_summary.h"
 #include "app/controller/published.h"
 #include "app/controller/run_loop.h"
+#include "app/controller/screen_snapshot.h"
 #include "app/controller/window_registry.h"
 #include "app/diagnostics/diagnostics_log.h"
 #include "app/settings/app_settings.h"
@@ -25,7 +26,8 @@ namespace morvanta {
 struct ControllerState {
     ControllerState(WindowSystem& system, RunLoop& loop, DiagnosticsLog& log, AppSettings& settings)
         : system(system), loop(loop), log(log), settings(settings),
-          manager(settings.defaultLayout()), parker(system.screenSource(), system.windowAccess()) {}
+          manager(settings.defaultLayout()), screenSnapshot(system.screenSource()),
+          parker(screenSnapshot, system.windowAccess()) {}
     ControllerState(const ControllerState&) = delete;
     ControllerState& operator=(const ControllerState&) = delete;
 
@@ -43,6 +45,8 @@ struct ControllerState {
 
     WorkspaceManager manager;
     WindowRegistry registry;
+    // Every screen read of the controller and its parker goes through it (see ScreenSnapshot).
+    ScreenSnapshot screenSnapshot;
     WindowParker parker;
     // The last target frame set on each tiled window.
     std::map<WindowID, Rect> applied;
@@ -54,7 +58,7 @@ struct ControllerState {
     std::optional<AXWindow> lastOSFocus;
     std::optional<DisplayID> lastDisplay;
 
-    std::vector<Screen> screens() { return system.screenSource().screens(); }
+    std::vector<Screen> screens() { return screenSnapshot.screens(); }
     std::optional<AXWindow> focusedWindow() { return system.windowList().focused(); }
 
     std::optional<Size> incrementOf(WindowID id, const AXWindow& window) {
@@ -62,6 +66,21 @@ struct ControllerState {
         if (it == increments.end())
             it = increments.emplace(id, window.sizeIncrement()).first;
         return it->second;
+    }
+    // Reads the steps of the windows not asked yet, all in one batch.
+    void readIncrements(const std::vector<std::pair<WindowID, AXWindow>>& windows) {
+        std::vector<WindowID> ids;
+        std::vector<AXWindow> unread;
+        for (const auto& [id, window] : windows)
+            if (!increments.contains(id)) {
+                ids.push_back(id);
+                unread.push_back(window);
+            }
+        if (unread.empty())
+            return;
+        const auto steps = system.windowAccess().sizeIncrements(unread);
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            increments.emplace(ids[i], steps[i]);
     }
     // Drops everything remembered about a window's frames.
     void forgetFrames(WindowID id) {

@@ -40,6 +40,7 @@ void LayoutApplier::apply(bool isRetry) {
         summaries_.publish();
         return;
     }
+    const auto held = s_.screenSnapshot.hold();
     const auto screens = screensByDisplay();
     const LayoutPlan layout = plan(screens);
     const auto learned = placeVisible(layout);
@@ -58,12 +59,14 @@ void LayoutApplier::apply(bool isRetry) {
 
 std::vector<std::string> LayoutApplier::placeVisible(const LayoutPlan& layout) {
     std::vector<Placement> toSet, toCheck;
+    std::vector<AXWindow> shownAgain;
     for (const auto& [id, target] : layout.visible) {
         const auto window = s_.registry.windowFor(id);
         if (!window)
             continue;
         if (s_.parker.isParked(*window)) {
-            s_.parker.forget(*window); // shown from where it is; the frame is set below
+            // Shown from where it is: its frame is set below, then the parker lets it go.
+            shownAgain.push_back(*window);
             toSet.push_back({id, *window, target});
             continue;
         }
@@ -73,6 +76,12 @@ std::vector<std::string> LayoutApplier::placeVisible(const LayoutPlan& layout) {
         else
             toSet.push_back({id, *window, target});
     }
+
+    std::vector<std::pair<WindowID, AXWindow>> placed;
+    for (const auto& list : {&toSet, &toCheck})
+        for (const auto& p : *list)
+            placed.emplace_back(p.id, p.window);
+    s_.readIncrements(placed);
 
     // A window whose last target is still its target is set again only when it moved away.
     std::vector<AXWindow> checked;
@@ -89,6 +98,9 @@ std::vector<std::string> LayoutApplier::placeVisible(const LayoutPlan& layout) {
     for (const auto& p : toSet)
         requests.emplace_back(p.window, p.target);
     s_.system.windowAccess().setFrames(requests);
+    // Frames first, then shown: a window manager that animates restoring may drop a frame set
+    // while the animation runs, but keeps one set while the window was still minimised.
+    s_.parker.forgetAll(shownAgain);
     auto learned = learnMinimums(toSet);
     for (const auto& p : toSet)
         s_.applied[p.id] = p.target;
@@ -128,37 +140,49 @@ std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placemen
 }
 
 void LayoutApplier::restoreFloating(const LayoutPlan& layout) {
+    std::vector<AXWindow> floating;
     for (const auto id : layout.floating)
         if (const auto window = s_.registry.windowFor(id); window && s_.parker.isParked(*window))
-            s_.parker.restore(*window);
+            floating.push_back(*window);
+    s_.parker.restoreMany(floating);
 }
 
 void LayoutApplier::parkHidden(const LayoutPlan& layout,
                                const std::map<std::string, Screen>& screens) {
-    std::vector<std::pair<WindowID, AXWindow>> toPark;
-    for (const auto& [id, display] : layout.hidden)
-        if (const auto window = s_.registry.windowFor(id); window && !s_.parker.isParked(*window))
-            toPark.emplace_back(id, *window);
-    if (toPark.empty())
-        return;
-    std::vector<AXWindow> windows;
-    for (const auto& entry : toPark)
-        windows.push_back(entry.second);
-    const auto allScreens = s_.screens();
-    const auto before = s_.system.windowAccess().frames(windows);
-    for (std::size_t i = 0; i < toPark.size(); ++i) {
-        const auto& [id, window] = toPark[i];
+    std::vector<WindowID> ids;
+    std::vector<WindowParker::ParkRequest> requests;
+    for (const auto& [id, display] : layout.hidden) {
+        const auto window = s_.registry.windowFor(id);
+        if (!window || s_.parker.isParked(*window))
+            continue;
         std::optional<Screen> screen;
-        if (const auto it = screens.find(layout.hidden.at(id).raw); it != screens.end())
+        if (const auto it = screens.find(display.raw); it != screens.end())
             screen = it->second;
-        const auto after = s_.parker.park(window, screen);
-        // The corner test on the screens already read first; the parker's own test (which also
-        // knows windows it minimised) only when that fails.
-        if (after && !ScreenGeometry::isParkedPosition(allScreens, *after) &&
-            !s_.parker.isInParkedPosition(window, *after))
-            s_.log.append("⚠️ " + window.description() +
-                          " didn't hide: " + frameText(before[i]) + " → " + frameText(after) + ".");
-        s_.applied.erase(id);
+        ids.push_back(id);
+        requests.emplace_back(*window, screen);
+    }
+    if (requests.empty())
+        return;
+    const auto after = s_.parker.parkAll(requests);
+
+    std::vector<std::size_t> answered;
+    std::vector<std::pair<AXWindow, Rect>> landed;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        if (after[i]) {
+            answered.push_back(i);
+            landed.emplace_back(requests[i].first, *after[i]);
+        }
+        s_.applied.erase(ids[i]);
+    }
+    const auto hidden = s_.parker.areInParkedPosition(landed);
+    for (std::size_t k = 0; k < answered.size(); ++k) {
+        if (hidden[k])
+            continue;
+        // The parker read each window's frame just before moving it: that is its saved frame.
+        const AXWindow& window = requests[answered[k]].first;
+        s_.log.append("⚠️ " + window.description() +
+                      " didn't hide: " + frameText(s_.parker.savedFrame(window)) + " → " +
+                      frameText(after[answered[k]]) + ".");
     }
 }
 

@@ -172,10 +172,12 @@ void TilingController::scheduleRefresh() {
 }
 
 void TilingController::refresh() {
+    const auto held = s_->screenSnapshot.hold();
     refresh_->run();
 }
 
 void TilingController::applyLayout(bool isRetry) {
+    const auto held = s_->screenSnapshot.hold();
     applier_->apply(isRetry);
 }
 
@@ -196,6 +198,7 @@ bool TilingController::borderVisible() const {
 }
 
 void TilingController::settingsChanged() {
+    const auto held = s_->screenSnapshot.hold();
     s_->manager.setDefaultLayout(s_->settings.defaultLayout());
     border_->applyAppearance();
     if (s_->isRunning.get() && s_->settings.borderEnabled() != border_->isRunning()) {
@@ -209,49 +212,64 @@ void TilingController::settingsChanged() {
 }
 
 void TilingController::switchToWorkspace(int number) {
+    const auto held = s_->screenSnapshot.hold();
     commands_->switchToWorkspace(number);
 }
 void TilingController::previousWorkspace() {
+    const auto held = s_->screenSnapshot.hold();
     commands_->previousWorkspace();
 }
 void TilingController::moveFocusedWindow(int number) {
+    const auto held = s_->screenSnapshot.hold();
     commands_->moveFocusedWindow(number);
 }
 void TilingController::focusNeighbour(Direction direction) {
+    const auto held = s_->screenSnapshot.hold();
     commands_->focusNeighbour(direction);
 }
 void TilingController::swapWithNeighbour(Direction direction) {
+    const auto held = s_->screenSnapshot.hold();
     commands_->swapWithNeighbour(direction);
 }
 void TilingController::toggleFloat() {
+    const auto held = s_->screenSnapshot.hold();
     commands_->toggleFloat();
 }
 void TilingController::adjustMainRatio(double change) {
+    const auto held = s_->screenSnapshot.hold();
     commands_->adjustMainRatio(change);
 }
 void TilingController::setLayout(LayoutKind kind, std::optional<DisplayID> display) {
+    const auto held = s_->screenSnapshot.hold();
     commands_->setLayout(kind, std::move(display));
 }
 void TilingController::cycleLayout() {
+    const auto held = s_->screenSnapshot.hold();
     commands_->cycleLayout();
 }
 void TilingController::setLayoutForAllWorkspaces(LayoutKind kind) {
+    const auto held = s_->screenSnapshot.hold();
     commands_->setLayoutForAllWorkspaces(kind);
 }
 bool TilingController::assignWorkspace(int number, const DisplayID& display) {
+    const auto held = s_->screenSnapshot.hold();
     return commands_->assignWorkspace(number, display);
 }
 void TilingController::resetDefaultSplit() {
+    const auto held = s_->screenSnapshot.hold();
     commands_->resetDefaultSplit();
 }
 void TilingController::setPaused(bool paused) {
+    const auto held = s_->screenSnapshot.hold();
     commands_->setPaused(paused);
 }
 void TilingController::reloadFromSettings(const AppSettings::StringMap& layouts,
                                           const AppSettings::StringMap& assignment) {
+    const auto held = s_->screenSnapshot.hold();
     commands_->reloadFromSettings(layouts, assignment);
 }
 void TilingController::focusCurrentWindow() {
+    const auto held = s_->screenSnapshot.hold();
     commands_->focusCurrentWindow();
 }
 std::optional<DisplayID> TilingController::currentDisplay() {
@@ -261,12 +279,15 @@ std::string TilingController::screenName(const DisplayID& display) {
     return summaries_->screenName(display);
 }
 void TilingController::publishSummaries() {
+    const auto held = s_->screenSnapshot.hold();
     summaries_->publish();
 }
 LetterShortcutsAssigned TilingController::addLetterWorkspace(int number) {
+    const auto held = s_->screenSnapshot.hold();
     return letters_->add(number);
 }
 void TilingController::removeLetterWorkspace(int number) {
+    const auto held = s_->screenSnapshot.hold();
     letters_->remove(number);
 }
 void TilingController::setLetterShortcuts(LetterShortcuts* shortcuts) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <thread>
+#include <unordered_set>
 
 namespace morvanta {
 
@@ -356,19 +357,22 @@ std::vector<std::pair<AXWindow, Rect>> X11WindowAccess::markedWindows() {
     return result;
 }
 
-void X11WindowAccess::forgetOwnStateChange(xcb_window_t window) {
+void X11WindowAccess::forgetOwnStateChanges(const std::vector<AXWindow>& windows) {
+    std::unordered_set<xcb_window_t> ids;
+    for (const auto& w : windows)
+        ids.insert(windowOf(w));
     const xcb_atom_t wmState = x_->atom(X11Atom::WM_STATE);
     const xcb_atom_t netState = x_->atom(X11Atom::_NET_WM_STATE);
     x_->discardQueued([&](const xcb_generic_event_t& event) {
         const std::uint8_t type = event.response_type & 0x7f;
         if (type == XCB_PROPERTY_NOTIFY) {
             const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            return p.window == window && (p.atom == wmState || p.atom == netState);
+            return ids.contains(p.window) && (p.atom == wmState || p.atom == netState);
         }
         if (type == XCB_MAP_NOTIFY)
-            return reinterpret_cast<const xcb_map_notify_event_t&>(event).window == window;
+            return ids.contains(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
         if (type == XCB_UNMAP_NOTIFY)
-            return reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window == window;
+            return ids.contains(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
         return false;
     });
 }
@@ -380,52 +384,62 @@ constexpr auto settleTimeout = std::chrono::milliseconds(700);
 // between two samples.
 constexpr auto settleSample = std::chrono::milliseconds(30);
 
-bool viewable(X11Connection& x, xcb_window_t window) {
-    auto attributes = x.reply<xcb_get_window_attributes_reply_t>(
-        xcb_get_window_attributes(x.raw(), window).sequence, x.deadline());
-    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-}
-
 } // namespace
+
+std::vector<bool> X11WindowAccess::viewable(const std::vector<AXWindow>& windows) {
+    const auto d = x_->deadline();
+    std::vector<xcb_get_window_attributes_cookie_t> cookies;
+    cookies.reserve(windows.size());
+    for (const auto& w : windows)
+        cookies.push_back(xcb_get_window_attributes(x_->raw(), windowOf(w)));
+    std::vector<bool> result;
+    result.reserve(windows.size());
+    for (const auto& cookie : cookies) {
+        auto attributes = x_->reply<xcb_get_window_attributes_reply_t>(cookie.sequence, d);
+        result.push_back(attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE);
+    }
+    return result;
+}
 
 void X11WindowAccess::waitUntilSettled(const std::vector<AXWindow>& windows) {
     const auto end = X11Connection::Clock::now() + settleTimeout;
     std::vector<std::optional<Rect>> previous;
     while (X11Connection::Clock::now() < end) {
+        // Frames and viewability travel together: one round trip per sample.
         const auto current = frames(windows);
-        bool shown = true;
-        for (const auto& w : windows)
-            shown = shown && viewable(*x_, windowOf(w));
-        if (shown && current == previous)
+        const auto shown = viewable(windows);
+        const bool allShown = std::ranges::all_of(shown, [](bool v) { return v; });
+        if (allShown && current == previous)
             return;
         previous = current;
         std::this_thread::sleep_for(settleSample);
     }
 }
 
-void X11WindowAccess::waitUntilHidden(const AXWindow& window) {
-    const auto end = X11Connection::Clock::now() + settleTimeout;
-    while (X11Connection::Clock::now() < end && viewable(*x_, windowOf(window)))
-        std::this_thread::sleep_for(settleSample / 3);
+bool X11WindowAccess::iconify(const AXWindow& window) {
+    return iconifyAll({window}).front();
 }
 
-bool X11WindowAccess::iconify(const AXWindow& window) {
+std::vector<bool> X11WindowAccess::iconifyAll(const std::vector<AXWindow>& windows) {
     if (!x_->windowManager())
-        return false; // minimising is the window manager's to do
-    x_->sendClientMessage(windowOf(window), X11Atom::WM_CHANGE_STATE, {iconicState, 0, 0, 0, 0});
+        return std::vector<bool>(windows.size(), false); // minimising is the window manager's
+    for (const auto& w : windows)
+        x_->sendClientMessage(windowOf(w), X11Atom::WM_CHANGE_STATE, {iconicState, 0, 0, 0, 0});
+    // The window manager records the new state as it handles the request; an animation of the
+    // minimising may still run afterwards, but nothing waits for it (the mark keeps the window
+    // listed, so its late unmapping is no news to anyone).
     x_->syncWithWindowManager();
-    if (isIconified(window))
-        waitUntilHidden(window);
-    forgetOwnStateChange(windowOf(window));
-    return isIconified(window);
+    auto result = isIconifiedAll(windows);
+    forgetOwnStateChanges(windows);
+    return result;
 }
 
 bool X11WindowAccess::deiconify(const AXWindow& window) {
-    deiconifyAll({window});
+    deiconifyAll({window}, true);
     return !isIconified(window);
 }
 
-void X11WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows) {
+void X11WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows, bool settle) {
     // Mapping an iconic window asks the window manager to show it again.
     for (const auto& w : windows)
         xcb_map_window(x_->raw(), windowOf(w));
@@ -434,14 +448,90 @@ void X11WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows) {
         return;
     }
     x_->syncWithWindowManager();
-    std::vector<AXWindow> present;
-    const auto found = frames(windows);
-    for (std::size_t i = 0; i < windows.size(); ++i)
-        if (found[i])
-            present.push_back(windows[i]);
-    waitUntilSettled(present);
+    if (settle) {
+        std::vector<AXWindow> present;
+        const auto found = frames(windows);
+        for (std::size_t i = 0; i < windows.size(); ++i)
+            if (found[i])
+                present.push_back(windows[i]);
+        waitUntilSettled(present);
+    }
+    forgetOwnStateChanges(windows);
+}
+
+std::vector<bool> X11WindowAccess::isIconifiedAll(const std::vector<AXWindow>& windows) {
+    const auto d = x_->deadline();
+    std::vector<X11WindowFactsRequest> requests;
+    requests.reserve(windows.size());
     for (const auto& w : windows)
-        forgetOwnStateChange(windowOf(w));
+        requests.emplace_back(*x_, windowOf(w));
+    std::vector<bool> result;
+    result.reserve(windows.size());
+    for (auto& r : requests) {
+        const auto facts = r.collect(d);
+        result.push_back(facts.exists && facts.iconic);
+    }
+    return result;
+}
+
+void X11WindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
+    if (targets.empty())
+        return;
+    const bool managed = x_->windowManager().has_value();
+    for (const auto& [w, origin] : targets) {
+        const int x = rounded(origin.x), y = rounded(origin.y);
+        if (managed) {
+            sendMoveResize(windowOf(w), setPositionFlags, x, y, 0, 0);
+            continue;
+        }
+        // Unchecked: the error of a window that vanished is dropped with the other events.
+        const std::uint32_t position[] = {static_cast<std::uint32_t>(x),
+                                          static_cast<std::uint32_t>(y)};
+        xcb_configure_window(x_->raw(), windowOf(w), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                             position);
+    }
+    // The X server handles one connection's requests in order, so without a window manager a
+    // later read already sees the moves; a window manager has to be waited for, once.
+    if (managed)
+        x_->syncWithWindowManager();
+    else
+        x_->flush();
+}
+
+void X11WindowAccess::setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) {
+    // Unchecked and not waited for: the server handles them before any later move of this
+    // connection, and a window manager only hears of a move after that.
+    for (const auto& [w, saved] : marks) {
+        const std::uint32_t values[] = {static_cast<std::uint32_t>(rounded(saved.x)),
+                                        static_cast<std::uint32_t>(rounded(saved.y)),
+                                        static_cast<std::uint32_t>(rounded(saved.width)),
+                                        static_cast<std::uint32_t>(rounded(saved.height))};
+        xcb_change_property(x_->raw(), XCB_PROP_MODE_REPLACE, windowOf(w),
+                            x_->atom(X11Atom::_MORVANTA_PARKED), XCB_ATOM_CARDINAL, 32, 4, values);
+    }
+    x_->flush();
+}
+
+void X11WindowAccess::clearParkMarks(const std::vector<AXWindow>& windows) {
+    for (const auto& w : windows)
+        xcb_delete_property(x_->raw(), windowOf(w), x_->atom(X11Atom::_MORVANTA_PARKED));
+    x_->flush();
+}
+
+std::vector<std::optional<Rect>> X11WindowAccess::parkMarks(const std::vector<AXWindow>& windows) {
+    const auto d = x_->deadline();
+    std::vector<xcb_get_property_cookie_t> cookies;
+    cookies.reserve(windows.size());
+    for (const auto& w : windows)
+        cookies.push_back(
+            x_->getProperty(windowOf(w), X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4));
+    std::vector<std::optional<Rect>> result;
+    result.reserve(windows.size());
+    for (const auto& cookie : cookies) {
+        auto r = x_->reply<xcb_get_property_reply_t>(cookie.sequence, d);
+        result.push_back(parseParkMark(r.get()));
+    }
+    return result;
 }
 
 } // namespace morvanta

@@ -49,8 +49,15 @@ public:
     std::vector<std::pair<AXWindow, Rect>> markedWindows() override;
     bool iconify(const AXWindow& window) override;
     bool deiconify(const AXWindow& window) override;
-    void deiconifyAll(const std::vector<AXWindow>& windows) override;
+    void deiconifyAll(const std::vector<AXWindow>& windows, bool settle) override;
     bool isIconified(const AXWindow& window) override;
+
+    void setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) override;
+    void setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) override;
+    void clearParkMarks(const std::vector<AXWindow>& windows) override;
+    std::vector<std::optional<Rect>> parkMarks(const std::vector<AXWindow>& windows) override;
+    std::vector<bool> iconifyAll(const std::vector<AXWindow>& windows) override;
+    std::vector<bool> isIconifiedAll(const std::vector<AXWindow>& windows) override;
 
     // The client windows that may be top-level application windows: the window manager's client
     // list, or the root's children without one. Mapping order (oldest first).
@@ -67,10 +74,10 @@ private:
     // Waits (bounded) until every window is shown and its frame has stopped moving: window
     // managers may animate restoring, and a frame set meanwhile is overridden.
     void waitUntilSettled(const std::vector<AXWindow>& windows);
-    // Waits (bounded) until the window is no longer shown.
-    void waitUntilHidden(const AXWindow& window);
-    // Drops the news of Morvanta's own minimise / restore of a window.
-    void forgetOwnStateChange(xcb_window_t window);
+    // Whether each window is viewable (mapped and all its ancestors mapped), in one batch.
+    std::vector<bool> viewable(const std::vector<AXWindow>& windows);
+    // Drops the news of Morvanta's own minimise / restore of these windows.
+    void forgetOwnStateChanges(const std::vector<AXWindow>& windows);
 
     std::shared_ptr<X11Connection> x_;
 };

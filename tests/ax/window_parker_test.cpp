@@ -4,6 +4,8 @@
 #include "ax/window_parker.h"
 #include "desktop_fixture.h"
 
+#include <algorithm>
+
 namespace morvanta::testing {
 namespace {
 
@@ -127,6 +129,104 @@ TEST_F(WindowParkerTest, NewProcessRestoresWindowsACrashLeftParked) {
     EXPECT_FALSE(desktop.parkMarkOf(a));
     EXPECT_EQ(desktop.setFrameCount(untouched), 0);
     EXPECT_TRUE(fresh.restoreMarked().empty());
+}
+
+TEST_F(WindowParkerTest, ParkAllKeepsTheContractOfParkForEveryWindow) {
+    const AXWindow a = desktop.openWindow(editor, "a", {100, 100, 800, 600});
+    const AXWindow b = desktop.openWindow(editor, "b", {2000, 100, 600, 400});
+    const AXWindow unreadable = desktop.openWindow(term, "c", {10, 10, 300, 200});
+    const AXWindow earlier = desktop.openWindow(term, "d", {300, 300, 400, 300});
+    desktop.setFrameReadable(unreadable, false);
+    parker.park(earlier);
+    desktop.clearOperations();
+
+    const auto after = parker.parkAll({{a, std::nullopt},
+                                       {b, std::nullopt},
+                                       {unreadable, std::nullopt},
+                                       {earlier, desktop.screens()[1]},
+                                       {a, desktop.screens()[1]}});
+    // Each on the screen holding most of it; the already parked, the unreadable and the
+    // repeated entry answer none and change nothing.
+    EXPECT_EQ(after, (std::vector<std::optional<Rect>>{Rect{1919, 1079, 800, 600},
+                                                       Rect{3199, 1023, 600, 400}, std::nullopt,
+                                                       std::nullopt, std::nullopt}));
+    EXPECT_EQ(parker.count(), 3);
+    EXPECT_FALSE(parker.isParked(unreadable));
+    EXPECT_FALSE(desktop.parkMarkOf(unreadable));
+    EXPECT_EQ(desktop.count(earlier, Kind::setPosition), 0);
+    EXPECT_EQ(desktop.count(a, Kind::setPosition), 1);
+    EXPECT_EQ(parker.savedFrame(a), (Rect{100, 100, 800, 600}));
+    EXPECT_EQ(parker.savedFrame(unreadable), std::nullopt);
+    // Every mark is written before any window moves.
+    const auto& ops = desktop.operations();
+    const auto firstMove = std::ranges::find_if(
+        ops, [](const FakeOperation& op) { return op.kind == Kind::setPosition; });
+    EXPECT_EQ(std::count_if(ops.begin(), firstMove,
+                            [](const FakeOperation& op) { return op.kind == Kind::setParkMark; }),
+              2);
+    EXPECT_EQ(
+        parker.areInParkedPosition({{a, *after[0]}, {b, *after[1]}, {unreadable, {10, 10, 1, 1}}}),
+        (std::vector<bool>{true, true, false}));
+
+    // Restoring some leaves the others parked; each comes back to its first saved frame.
+    parker.restoreMany({a, unreadable});
+    EXPECT_EQ(desktop.frameOf(a), (Rect{100, 100, 800, 600}));
+    EXPECT_FALSE(desktop.parkMarkOf(a));
+    EXPECT_TRUE(parker.isParked(b));
+    EXPECT_TRUE(parker.isParked(earlier));
+    parker.forgetAll({b, earlier, unreadable});
+    EXPECT_EQ(parker.count(), 0);
+    EXPECT_EQ(desktop.frameOf(b), (Rect{3199, 1023, 600, 400})); // forgotten, not moved
+    EXPECT_FALSE(desktop.parkMarkOf(b));
+    desktop.clearOperations();
+    parker.forgetAll({a, b});
+    parker.restoreMany({a, b});
+    EXPECT_TRUE(desktop.operations().empty());
+    EXPECT_EQ(parker.parkAll({}), (std::vector<std::optional<Rect>>{}));
+}
+
+TEST_F(WindowParkerTest, ParkAllUnderAClampingWindowManagerMinimisesTheBatchAndKeepsFrames) {
+    desktop.setWindowManager(WindowManagerMode::clamping);
+    const Rect frames[] = {{100, 100, 800, 600}, {200, 200, 700, 500}, {1000, 50, 500, 300}};
+    std::vector<AXWindow> windows;
+    std::vector<WindowParker::ParkRequest> requests;
+    for (const auto& f : frames) {
+        windows.push_back(desktop.openWindow(editor, "w", f));
+        requests.emplace_back(windows.back(), std::nullopt);
+    }
+    const auto after = parker.parkAll({requests[0], requests[1]});
+    // The corner did not hold for either: both go back to their own place and are minimised.
+    EXPECT_TRUE(parker.minimisesWindows());
+    std::vector<std::pair<AXWindow, Rect>> landed;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(desktop.isIconified(windows[i]));
+        EXPECT_EQ(desktop.frameOf(windows[i]), frames[i]);
+        ASSERT_TRUE(after[i]);
+        landed.emplace_back(windows[i], *after[i]);
+    }
+    EXPECT_EQ(parker.areInParkedPosition(landed), (std::vector<bool>{true, true}));
+    // Later batches minimise at once, without trying the corner.
+    parker.parkAll({requests[2]});
+    EXPECT_EQ(desktop.count(windows[2], Kind::setPosition), 0);
+    EXPECT_TRUE(desktop.isIconified(windows[2]));
+    EXPECT_EQ(all().size(), 3u); // hidden by parking, not minimised
+
+    // Forgetting shows a window where it is; the frame set before stays.
+    windows[0].setFrame({0, 0, 900, 500});
+    parker.forgetAll({windows[0]});
+    EXPECT_FALSE(desktop.isIconified(windows[0]));
+    EXPECT_EQ(desktop.frameOf(windows[0]), (Rect{0, 0, 900, 500}));
+    EXPECT_FALSE(desktop.parkMarkOf(windows[0]));
+
+    // A process that dies after a batch leaves marks the next one restores from.
+    auto next = desktop.newProcess();
+    WindowParker fresh(next->screenSource(), next->windowAccess());
+    EXPECT_EQ(fresh.restoreMarked().size(), 2u);
+    for (int i = 1; i < 3; ++i) {
+        EXPECT_FALSE(desktop.isIconified(windows[i]));
+        EXPECT_EQ(desktop.frameOf(windows[i]), frames[i]);
+        EXPECT_FALSE(desktop.parkMarkOf(windows[i]));
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Parking on a real X server, with and without a window manager: parked windows are really out
 // of sight (far in a corner, or minimised with Morvanta's mark), come back at exactly their saved
 // frames, and a process killed while windows were parked leaves marks a new process restores from.
+// Batches park many windows with a handful of round trips, however many windows there are.
 #include "ax/screen_geometry.h"
 #include "ax/window_parker.h"
 #include "tests/x11/x11_desktop.h"
@@ -53,7 +54,8 @@ TEST_P(X11Parking, ParkedWindowIsOutOfSightAndComesBackExactly) {
     ASSERT_TRUE(after);
     EXPECT_TRUE(parker.isParked(w));
     EXPECT_TRUE(parker.isInParkedPosition(w, *after));
-    EXPECT_TRUE(outOfSight(w));
+    // A window manager may still be animating the minimising.
+    EXPECT_TRUE(waitFor([&] { return outOfSight(w); }));
     // Without a window manager the corner holds; Openbox keeps windows on screen, so the
     // parker switches to minimising.
     EXPECT_EQ(parker.minimisesWindows(), GetParam());
@@ -81,7 +83,7 @@ TEST_P(X11Parking, LaterParksAndRestoreAllAndForget) {
     for (const auto& w : {a, b, c})
         ASSERT_TRUE(parker.park(w));
     for (const auto& w : {a, b, c})
-        EXPECT_TRUE(outOfSight(w)) << w.title();
+        EXPECT_TRUE(waitFor([&] { return outOfSight(w); })) << w.title();
     // Forgetting leaves the window where it is but never hidden for good.
     parker.forget(c);
     EXPECT_FALSE(parker.isParked(c));
@@ -100,6 +102,60 @@ TEST_P(X11Parking, LaterParksAndRestoreAllAndForget) {
     EXPECT_EQ(parker.count(), 0);
     c.setFrame(*fc);
     EXPECT_EQ(c.frame(), fc);
+}
+
+TEST_P(X11Parking, BatchParkingHidesEveryWindowWithFewRoundTripsAndComesBackExactly) {
+    std::vector<AXWindow> windows;
+    std::vector<std::optional<Rect>> saved;
+    std::vector<WindowParker::ParkRequest> requests;
+    for (int i = 0; i < 8; ++i) {
+        windows.push_back(
+            desktop->open("w" + std::to_string(i), 40 + 90 * i, 60 + 40 * i, 300, 200));
+        saved.push_back(windows.back().frame());
+        ASSERT_TRUE(saved.back());
+        requests.emplace_back(windows.back(), std::nullopt);
+    }
+    auto& x = desktop->system().connection();
+    auto parker = makeParker();
+    const long before = x.roundTrips();
+    const auto after = parker.parkAll(requests);
+    // A handful, whatever the number of windows: one per window would be 8 or more.
+    EXPECT_LE(x.roundTrips() - before, 8);
+    std::vector<std::pair<AXWindow, Rect>> landed;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        ASSERT_TRUE(after[i]) << i;
+        landed.emplace_back(windows[i], *after[i]);
+    }
+    EXPECT_EQ(parker.areInParkedPosition(landed), std::vector<bool>(windows.size(), true));
+    EXPECT_EQ(parker.minimisesWindows(), GetParam());
+    for (const auto& w : windows) {
+        // A window manager may still be animating the minimising.
+        EXPECT_TRUE(waitFor([&] { return outOfSight(w); })) << w.title();
+        EXPECT_TRUE(listed(w)) << w.title();
+    }
+
+    // The first half is shown again at new frames (set first, then forgotten); the rest come
+    // back to exactly where they were.
+    std::vector<AXWindow> shown(windows.begin(), windows.begin() + 4);
+    std::vector<AXWindow> rest(windows.begin() + 4, windows.end());
+    std::vector<std::pair<AXWindow, Rect>> targets;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        targets.emplace_back(shown[i], Rect{480.0 * static_cast<double>(i), 100, 400, 300});
+    desktop->system().windowAccess().setFrames(targets);
+    const long beforeForget = x.roundTrips();
+    parker.forgetAll(shown);
+    EXPECT_LE(x.roundTrips() - beforeForget, 2);
+    for (const auto& [w, target] : targets) {
+        EXPECT_TRUE(waitFor([&, w = w] { return !outOfSight(w); })) << w.title();
+        EXPECT_TRUE(desktop->waitForFrame(w, target)) << w.title();
+        EXPECT_FALSE(desktop->system().windowAccess().parkMark(w));
+    }
+    parker.restoreMany(rest);
+    EXPECT_EQ(parker.count(), 0);
+    for (std::size_t i = 4; i < windows.size(); ++i) {
+        EXPECT_EQ(windows[i].frame(), saved[i]) << i;
+        EXPECT_FALSE(outOfSight(windows[i])) << i;
+    }
 }
 
 TEST_P(X11Parking, VanishedWindowIsNotParked) {
@@ -133,8 +189,11 @@ TEST_P(X11Parking, MarksLeftByAKilledProcessRestoreEveryWindowExactly) {
         if (!system)
             _exit(1);
         WindowParker parker(system->screenSource(), system->windowAccess());
+        std::vector<WindowParker::ParkRequest> requests;
         for (const auto id : ids)
-            if (!parker.park(system->x11Access().handle(id, clientPid)))
+            requests.emplace_back(system->x11Access().handle(id, clientPid), std::nullopt);
+        for (const auto& after : parker.parkAll(requests))
+            if (!after)
                 _exit(2);
         if (write(ready[1], "p", 1) != 1)
             _exit(3);
@@ -147,8 +206,7 @@ TEST_P(X11Parking, MarksLeftByAKilledProcessRestoreEveryWindowExactly) {
     close(ready[0]);
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
-    EXPECT_TRUE(outOfSight(a));
-    EXPECT_TRUE(outOfSight(b));
+    EXPECT_TRUE(waitFor([&] { return outOfSight(a) && outOfSight(b); }));
     // Still listed (as not minimised) for the next run to manage.
     EXPECT_TRUE(listed(a));
     EXPECT_TRUE(listed(b));

@@ -1,0 +1,40 @@
+// ScreenSnapshot: the controller's view of the screens. Reading the screens costs round trips to
+// the window system (monitors, then every dock's reserved space), and one command reads them in
+// several places: the plan, the parking of each batch, the summaries. While a Hold is alive the
+// first read is kept and answered again; outside any hold every read is fresh. Screens cannot
+// change in the middle of one command: a change arrives as an event, handled after it.
+#pragma once
+
+#include "ax/screen_source.h"
+
+#include <optional>
+#include <vector>
+
+namespace morvanta {
+
+class ScreenSnapshot : public ScreenSource {
+public:
+    explicit ScreenSnapshot(ScreenSource& source) : source_(source) {}
+
+    std::vector<Screen> screens() override;
+
+    // Keeps the screens read while it lives; holds nest.
+    class Hold {
+    public:
+        explicit Hold(ScreenSnapshot& snapshot) : snapshot_(snapshot) { ++snapshot_.holds_; }
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        ScreenSnapshot& snapshot_;
+    };
+    Hold hold() { return Hold(*this); }
+
+private:
+    ScreenSource& source_;
+    int holds_ = 0;
+    std::optional<std::vector<Screen>> kept_;
+};
+
+} // namespace morvanta
