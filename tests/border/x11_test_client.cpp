@@ -60,12 +60,6 @@ void X11TestClient::configure(xcb_window_t window, std::uint16_t mask,
     sync();
 }
 
-void X11TestClient::remap(xcb_window_t window) {
-    xcb_unmap_window(c_, window);
-    xcb_map_window(c_, window);
-    sync();
-}
-
 void X11TestClient::setRootColor(std::uint32_t rgb) {
     xcb_change_window_attributes(c_, root_, XCB_CW_BACK_PIXEL, &rgb);
     xcb_clear_area(c_, 0, root_, 0, 0, 0, 0);

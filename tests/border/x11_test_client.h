@@ -29,8 +29,6 @@ public:
     xcb_window_t openWindow(int x, int y, int w, int h, std::uint32_t rgb, bool withPid = true,
                             std::uint32_t eventMask = 0);
     void configure(xcb_window_t window, std::uint16_t mask, std::vector<std::uint32_t> values);
-    // Unmaps and maps again: a window manager that missed the first map request sees one now.
-    void remap(xcb_window_t window);
     void setRootColor(std::uint32_t rgb);
     // Waits until the server has handled everything sent so far.
     void sync();

@@ -35,8 +35,15 @@ protected:
         }
         system = desktop->openSystem();
         ASSERT_TRUE(system);
-        ASSERT_TRUE(
-            waitFor([&] { return system->windowList().all().size() == 2 * perWorkspace; }, 30s));
+        // Each round also sends the window manager a request: an Openbox that has just started
+        // can sit on an event it already read until another one arrives.
+        ASSERT_TRUE(waitFor(
+            [&] {
+                desktop->system().connection().syncWithWindowManager();
+                return system->windowList().all().size() == 2 * perWorkspace;
+            },
+            30s))
+            << system->windowList().all().size() << " of " << 2 * perWorkspace << " windows listed";
         settings.setAppRules(
             {AppRule{"One", "One", 1, false, false}, AppRule{"Two", "Two", 2, false, false}});
         ControllerDevices devices;

@@ -2,9 +2,10 @@
 // its one-line answers with a deadline. Killing it with SIGKILL is how a crash is staged.
 #pragma once
 
+#include "tests/support/line_process.h"
+
 #include <chrono>
 #include <string>
-#include <sys/types.h>
 
 namespace morvanta::testing {
 
@@ -15,18 +16,17 @@ public:
     HostProcess(const HostProcess&) = delete;
     HostProcess& operator=(const HostProcess&) = delete;
 
-    bool ok() const { return pid_ > 0; }
+    bool ok() const { return process_.ok(); }
     // Sends one command; answers the reply line ("" when none came in time).
     std::string command(const std::string& line,
-                        std::chrono::milliseconds deadline = std::chrono::seconds(10));
+                        std::chrono::milliseconds deadline = std::chrono::seconds(10)) {
+        return process_.command(line, deadline);
+    }
     // SIGKILL: nothing of the controller's own shutdown runs.
-    void killHard();
+    void killHard() { process_.kill(); }
 
 private:
-    pid_t pid_ = -1;
-    int to_ = -1;
-    int from_ = -1;
-    std::string buffer_;
+    LineProcess process_;
 };
 
 } // namespace morvanta::testing

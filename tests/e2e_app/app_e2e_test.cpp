@@ -107,6 +107,9 @@ protected:
 
     // Every ordinary window but Morvanta's own (whose titles name it).
     std::vector<AXWindow> windows() {
+        // A request to the window manager first: an Openbox that has just started can sit on an
+        // event it already read until another one arrives.
+        desktop.system().connection().syncWithWindowManager();
         auto all = desktop.system().windowList().all();
         std::erase_if(all, [](const AXWindow& w) {
             const auto title = w.description();

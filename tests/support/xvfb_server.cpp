@@ -1,5 +1,6 @@
 #include "tests/support/xvfb_server.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -75,6 +76,24 @@ std::string readLine(int fd, std::chrono::milliseconds deadline) {
     return {};
 }
 
+// True when the window manager's _NET_CLIENT_LIST on `root` names `window`.
+bool listsClient(xcb_connection_t* c, xcb_window_t root, xcb_window_t window) {
+    const char name[] = "_NET_CLIENT_LIST";
+    auto atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof(name) - 1, name), nullptr);
+    if (!atom)
+        return false;
+    auto list = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 4096), nullptr);
+    free(atom);
+    if (!list)
+        return false;
+    const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(list));
+    const int count = xcb_get_property_value_length(list) / 4;
+    const bool listed = std::find(ids, ids + count, window) != ids + count;
+    free(list);
+    return listed;
+}
+
 } // namespace
 
 XvfbServer::XvfbServer(XvfbOptions options) {
@@ -92,6 +111,8 @@ XvfbServer::XvfbServer(XvfbOptions options) {
 }
 
 XvfbServer::~XvfbServer() {
+    if (probe_)
+        xcb_disconnect(probe_);
     for (auto it = children_.rbegin(); it != children_.rend(); ++it)
         terminate(*it);
     terminate(keeper_);
@@ -123,9 +144,49 @@ bool XvfbServer::startServer(const XvfbOptions& options) {
 }
 
 bool XvfbServer::startOpenbox() {
-    const pid_t pid = spawnProcess({"openbox", "--sm-disable"}, display_);
+    // With the system's data folders, whatever a test's private home says: Openbox quits when
+    // it finds no theme.
+    const pid_t pid =
+        spawnProcess({"env", "-u", "XDG_DATA_DIRS", "openbox", "--sm-disable"}, display_);
     children_.push_back(pid);
-    return waitFor([this] { return openboxRunning(); }, std::chrono::seconds(10));
+    return waitFor([this] { return openboxRunning(); }, std::chrono::seconds(10)) &&
+           openboxManagesNewWindows();
+}
+
+// Openbox announces itself a moment before it manages new windows, and a window mapped in
+// that moment stays unmanaged. A probe window mapped (again, each second) until Openbox
+// reparents it into a frame shows that the moment has passed.
+bool XvfbServer::openboxManagesNewWindows() {
+    int screenNumber = 0;
+    probe_ = xcb_connect(display_.c_str(), &screenNumber);
+    xcb_connection_t* c = probe_;
+    if (xcb_connection_has_error(c))
+        return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const xcb_window_t probe = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, root, 0, 0, 20, 20, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const auto framed = [&] {
+        auto tree = xcb_query_tree_reply(c, xcb_query_tree(c, probe), nullptr);
+        const bool reparented = tree && tree->parent != root;
+        free(tree);
+        return reparented;
+    };
+    bool managed = false;
+    for (int attempt = 0; attempt < 10 && !managed; ++attempt) {
+        xcb_unmap_window(c, probe);
+        xcb_map_window(c, probe);
+        xcb_flush(c);
+        managed = waitFor(framed, std::chrono::seconds(1));
+    }
+    xcb_destroy_window(c, probe);
+    xcb_flush(c);
+    // Tests start once Openbox is done with the probe, so its news does not mix with theirs.
+    // The connection stays open with the server: a later client given the same window numbers
+    // gets its first window taken by Openbox for the probe.
+    const bool released =
+        waitFor([&] { return !listsClient(c, root, probe); }, std::chrono::seconds(5));
+    return managed && released;
 }
 
 bool XvfbServer::openboxRunning() const {

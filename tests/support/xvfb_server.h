@@ -9,6 +9,8 @@
 #include <sys/types.h>
 #include <vector>
 
+struct xcb_connection_t;
+
 namespace morvanta::testing {
 
 struct XvfbOptions {
@@ -47,6 +49,7 @@ public:
 private:
     bool startServer(const XvfbOptions& options);
     bool startOpenbox();
+    bool openboxManagesNewWindows();
     bool addMonitors(const std::vector<XvfbOptions::Monitor>& monitors);
 
     std::string display_;
@@ -54,6 +57,7 @@ private:
     pid_t server_ = -1;
     pid_t keeper_ = -1; // a client kept connected so Xvfb does not reset and drop monitors
     std::vector<pid_t> children_;
+    xcb_connection_t* probe_ = nullptr; // kept open so its window numbers are not reused
 };
 
 // Polls `condition` until it holds or the deadline passes; answers the last result.

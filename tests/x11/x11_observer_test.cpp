@@ -22,9 +22,13 @@ protected:
             (e == WindowObserver::Event::windowsChanged ? windowsChanged : focusChanged)++;
         };
     }
+    // Returns once the window manager has handled everything sent so far, and the news of the
+    // sync's own throw-away window has come back too.
     void settle() {
+        auto& x = desktop->system().connection();
         if (desktop->managed())
-            desktop->system().connection().syncWithWindowManager();
+            x.syncWithWindowManager();
+        x.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x.raw()).sequence, x.deadline());
     }
     // Delivers what has arrived until `condition` holds (or the deadline passes).
     bool deliverUntil(const std::function<bool()>& condition) {
