@@ -208,6 +208,7 @@ void ControllerCommands::reloadFromSettings(const AppSettings::StringMap& layout
 }
 
 void ControllerCommands::focusCurrentWindow() {
+    s_.forgetFocusRead();
     if (const auto focused = s_.manager.focused())
         if (const auto window = s_.registry.windowFor(*focused)) {
             window->focus();

@@ -57,9 +57,23 @@ struct ControllerState {
     // The focused window the controller last acted on, and the display last worked on.
     std::optional<AXWindow> lastOSFocus;
     std::optional<DisplayID> lastDisplay;
+    std::optional<std::optional<AXWindow>> focusRead;
+    std::uint64_t focusReadInHold = 0;
 
     std::vector<Screen> screens() { return screenSnapshot.screens(); }
-    std::optional<AXWindow> focusedWindow() { return system.windowList().focused(); }
+    // The focused window. Read once per hold of the screen snapshot (one command, one refresh):
+    // nothing a command does changes it before the command focuses a window itself, which
+    // forgets it. Outside a hold every read is fresh.
+    std::optional<AXWindow> focusedWindow() {
+        if (!screenSnapshot.isHeld())
+            return system.windowList().focused();
+        if (!focusRead || focusReadInHold != screenSnapshot.holdNumber()) {
+            focusRead = system.windowList().focused();
+            focusReadInHold = screenSnapshot.holdNumber();
+        }
+        return *focusRead;
+    }
+    void forgetFocusRead() { focusRead.reset(); }
 
     std::optional<Size> incrementOf(WindowID id, const AXWindow& window) {
         auto it = increments.find(id);

@@ -7,6 +7,7 @@
 
 #include "ax/screen_source.h"
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -21,7 +22,10 @@ public:
     // Keeps the screens read while it lives; holds nest.
     class Hold {
     public:
-        explicit Hold(ScreenSnapshot& snapshot) : snapshot_(snapshot) { ++snapshot_.holds_; }
+        explicit Hold(ScreenSnapshot& snapshot) : snapshot_(snapshot) {
+            if (snapshot_.holds_++ == 0)
+                ++snapshot_.holdNumber_;
+        }
         ~Hold();
         Hold(const Hold&) = delete;
         Hold& operator=(const Hold&) = delete;
@@ -30,10 +34,14 @@ public:
         ScreenSnapshot& snapshot_;
     };
     Hold hold() { return Hold(*this); }
+    bool isHeld() const { return holds_ > 0; }
+    // Counts outermost holds: something kept for one hold is stale once this changes.
+    std::uint64_t holdNumber() const { return holdNumber_; }
 
 private:
     ScreenSource& source_;
     int holds_ = 0;
+    std::uint64_t holdNumber_ = 0;
     std::optional<std::vector<Screen>> kept_;
 };
 

@@ -280,7 +280,55 @@ void X11Connection::signalIfPending() {
     }
 }
 
+void X11Connection::readAvailable() {
+    while (auto* event = xcb_poll_for_event(c_))
+        enqueue(event);
+    signalIfPending();
+}
+
+bool X11Connection::reshapesScreens(const xcb_generic_event_t& event) const {
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (hasRandr() && type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY)
+        return true;
+    if (type == XCB_CONFIGURE_NOTIFY) // adding or removing a RandR monitor only does this
+        return reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root();
+    if (type == XCB_PROPERTY_NOTIFY) {
+        // Window managers rewrite the work area when docks reserve or release space.
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        return p.window == root() && p.atom == atom(X11Atom::_NET_WORKAREA);
+    }
+    return false;
+}
+
+bool X11Connection::mayChangeScreens(const xcb_generic_event_t& event) const {
+    if (reshapesScreens(event))
+        return true;
+    switch (event.response_type & 0x7f) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        return p.atom == atom(X11Atom::_NET_WM_STRUT) ||
+               p.atom == atom(X11Atom::_NET_WM_STRUT_PARTIAL);
+    }
+    case XCB_MAP_NOTIFY: {
+        const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        return m.event == root() && !ownsWindow(m.window);
+    }
+    case XCB_UNMAP_NOTIFY: {
+        const auto& u = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
+        return u.event == root() && !ownsWindow(u.window);
+    }
+    case XCB_DESTROY_NOTIFY: {
+        const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        return d.event == root() && !ownsWindow(d.window);
+    }
+    default:
+        return false;
+    }
+}
+
 void X11Connection::observe(const xcb_generic_event_t& event) {
+    if (mayChangeScreens(event))
+        ++screenGeneration_;
     const std::uint8_t type = event.response_type & 0x7f;
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);

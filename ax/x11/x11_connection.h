@@ -91,6 +91,15 @@ public:
     // before this connection opened.
     std::optional<std::uint64_t> mappingRank(xcb_window_t window) const;
 
+    // Whether the event changes the monitors or the space docks leave free on them.
+    bool reshapesScreens(const xcb_generic_event_t& event) const;
+    // Counts the events read so far that may change the screens: RandR changes, the root's
+    // geometry and work area, root children mapping, unmapping or going (docks among them), and
+    // strut changes. Equal counts mean screens read in between still hold.
+    std::uint64_t screenGeneration() const { return screenGeneration_; }
+    // Reads, without waiting, whatever the server has already sent.
+    void readAvailable();
+
     // Round trips made so far: waits for a reply to a request sent after the previous wait began.
     long roundTrips() const { return roundTrips_; }
 
@@ -110,6 +119,7 @@ private:
     void drainQueued();
     void signalIfPending();
     void observe(const xcb_generic_event_t& event);
+    bool mayChangeScreens(const xcb_generic_event_t& event) const;
 
     xcb_connection_t* c_ = nullptr;
     const xcb_screen_t* screen_ = nullptr;
@@ -123,6 +133,7 @@ private:
     int nextHandler_ = 1;
 
     long roundTrips_ = 0;
+    std::uint64_t screenGeneration_ = 0;
     unsigned roundTripMark_ = 0;
 
     std::map<xcb_window_t, std::uint64_t> mappingRanks_;

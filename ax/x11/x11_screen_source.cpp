@@ -35,24 +35,25 @@ X11ScreenSource::~X11ScreenSource() {
 }
 
 void X11ScreenSource::handle(const xcb_generic_event_t& event) {
-    auto& x = access_->connection();
-    const std::uint8_t type = event.response_type & 0x7f;
-    bool changed = false;
-    if (x.hasRandr() && type == x.randrEventBase() + XCB_RANDR_SCREEN_CHANGE_NOTIFY) {
-        changed = true;
-    } else if (type == XCB_CONFIGURE_NOTIFY) {
-        // Adding or removing a RandR monitor only reconfigures the root.
-        changed = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == x.root();
-    } else if (type == XCB_PROPERTY_NOTIFY) {
-        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        // Window managers rewrite the work area when docks reserve or release space.
-        changed = p.window == x.root() && p.atom == x.atom(X11Atom::_NET_WORKAREA);
-    }
-    if (changed && onScreensChanged)
+    if (access_->connection().reshapesScreens(event) && onScreensChanged)
         onScreensChanged();
 }
 
 std::vector<Screen> X11ScreenSource::screens() {
+    auto& x = access_->connection();
+    // News already sent counts: a monitor added a moment ago is not answered from the cache.
+    x.readAvailable();
+    if (cached_ && cachedGeneration_ == x.screenGeneration())
+        return *cached_;
+    // Stamped before reading: news that arrives while reading makes the next call read again.
+    const auto generation = x.screenGeneration();
+    auto screens = readScreens();
+    cached_ = screens;
+    cachedGeneration_ = generation;
+    return screens;
+}
+
+std::vector<Screen> X11ScreenSource::readScreens() {
     auto& x = access_->connection();
     auto* c = x.raw();
     const auto d = x.deadline();
@@ -138,17 +139,25 @@ std::vector<Screen> X11ScreenSource::screens() {
         result.push_back(screen);
     }
     std::vector<Strut> struts;
-    for (auto& s : strutCookies) {
+    for (std::size_t i = 0; i < strutCookies.size(); ++i) {
+        auto& s = strutCookies[i];
         auto attributes = x.reply<xcb_get_window_attributes_reply_t>(s.attributes.sequence, d2);
         auto partial = x.reply<xcb_get_property_reply_t>(s.partial.sequence, d2);
         auto full = x.reply<xcb_get_property_reply_t>(s.full.sequence, d2);
         if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
             continue;
-        if (const auto p = propertyValues32(partial.get()); p.size() >= 12)
+        const auto p = propertyValues32(partial.get());
+        const auto f = propertyValues32(full.get());
+        if (p.size() >= 12)
             struts.push_back(Strut::fromPartial(asDoubles(p)));
-        else if (const auto f = propertyValues32(full.get()); f.size() >= 4)
+        else if (f.size() >= 4)
             struts.push_back(Strut::fromFull(asDoubles(f), rootSize));
+        else
+            continue;
+        // A dock that changes the space it reserves is heard of, so cached screens go stale.
+        x.selectClientEvents(candidates[i]);
     }
+    x.flush(); // the selections above must reach the server before the dock changes again
     if (result.empty()) {
         Screen whole;
         whole.frame = {0, 0, rootSize.width, rootSize.height};

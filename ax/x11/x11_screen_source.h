@@ -1,12 +1,14 @@
 // X11ScreenSource: screens from RandR 1.5 monitors (primary first), or the whole root window
 // without them; visible frames less the struts of mapped docks and panels; identities from the
-// monitors' EDID, else their names. Two round trips per call.
+// monitors' EDID, else their names. A read costs two round trips and is kept until an event that
+// may change the screens arrives (see X11Connection::screenGeneration).
 #pragma once
 
 #include "ax/screen_source.h"
 #include "ax/x11/x11_window_access.h"
 
 #include <memory>
+#include <optional>
 
 namespace morvanta {
 
@@ -19,9 +21,12 @@ public:
 
 private:
     void handle(const xcb_generic_event_t& event);
+    std::vector<Screen> readScreens();
 
     std::shared_ptr<X11WindowAccess> access_;
     int handler_ = 0;
+    std::optional<std::vector<Screen>> cached_;
+    std::uint64_t cachedGeneration_ = 0;
 };
 
 } // namespace morvanta

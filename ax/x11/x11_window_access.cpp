@@ -275,11 +275,10 @@ void X11WindowAccess::raise(const AXWindow& window) {
 FocusResult X11WindowAccess::focus(const AXWindow& window) {
     const xcb_window_t id = windowOf(window);
     const auto d = x_->deadline();
-    auto exists = x_->reply<xcb_get_window_attributes_reply_t>(
-        xcb_get_window_attributes(x_->raw(), id).sequence, d);
-    if (!exists)
-        return {badWindow, badWindow, badWindow};
+    const auto exists = xcb_get_window_attributes(x_->raw(), id);
     if (x_->windowManager()) {
+        if (!x_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, d))
+            return {badWindow, badWindow, badWindow};
         // Bringing the window to the front is the window manager's job: ask it to activate the
         // window (as a tool, at the current time) and to raise it.
         x_->sendClientMessage(id, X11Atom::_NET_ACTIVE_WINDOW, {2, XCB_CURRENT_TIME, 0, 0, 0});
@@ -287,12 +286,15 @@ FocusResult X11WindowAccess::focus(const AXWindow& window) {
         x_->syncWithWindowManager();
         return {0, 0, 0};
     }
+    // Sent along with the existence question: one round trip answers all three.
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     const auto focusCookie =
         xcb_set_input_focus_checked(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
     const auto raiseCookie =
         xcb_configure_window_checked(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    const auto ok = x_->check({focusCookie, raiseCookie}, x_->deadline());
+    const auto ok = x_->check({focusCookie, raiseCookie}, d);
+    if (!x_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, d))
+        return {badWindow, badWindow, badWindow};
     // An unviewable window cannot take the focus (BadMatch).
     return {ok[0] ? 0 : 8, 0, ok[1] ? 0 : badWindow};
 }

@@ -98,8 +98,9 @@ std::optional<xcb_window_t> X11WindowList::topLevelOf(X11Connection& x, xcb_wind
 
 std::optional<AXWindow> X11WindowList::focused() {
     auto& x = access_->connection();
+    const bool managed = x.windowManager().has_value();
     xcb_window_t window = XCB_NONE;
-    if (x.windowManager()) {
+    if (managed) {
         auto active = x.reply<xcb_get_property_reply_t>(
             x.getProperty(x.root(), X11Atom::_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 1).sequence,
             x.deadline());
@@ -110,14 +111,33 @@ std::optional<AXWindow> X11WindowList::focused() {
         auto focus = x.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x.raw()).sequence,
                                                           x.deadline());
         // None (0) and PointerRoot (1) name no window.
-        if (focus && focus->focus > 1 && focus->focus != x.root())
-            window = topLevelOf(x, focus->focus).value_or(XCB_NONE);
+        if (focus && focus->focus > 1)
+            window = focus->focus;
     }
     if (window == XCB_NONE || window == x.root())
         return std::nullopt;
+    // The input focus is usually on a top-level window itself: its facts are asked for along
+    // with the check, and only a focused child window costs a walk up and a second ask.
+    std::optional<xcb_query_tree_cookie_t> tree;
+    if (!managed)
+        tree = xcb_query_tree(x.raw(), window);
     auto attributes = xcb_get_window_attributes(x.raw(), window);
     auto pid = x.getProperty(window, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
     const auto d = x.deadline();
+    if (tree) {
+        auto treeReply = x.reply<xcb_query_tree_reply_t>(tree->sequence, d);
+        if (!treeReply || treeReply->parent != x.root()) {
+            // Not the window asked about after all: its answers are not waited for.
+            xcb_discard_reply(x.raw(), attributes.sequence);
+            xcb_discard_reply(x.raw(), pid.sequence);
+            const auto top = treeReply ? topLevelOf(x, treeReply->parent) : std::nullopt;
+            if (!top)
+                return std::nullopt;
+            window = *top;
+            attributes = xcb_get_window_attributes(x.raw(), window);
+            pid = x.getProperty(window, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+        }
+    }
     auto attributesReply = x.reply<xcb_get_window_attributes_reply_t>(attributes.sequence, d);
     auto pidReply = x.reply<xcb_get_property_reply_t>(pid.sequence, d);
     if (!attributesReply)
