@@ -97,6 +97,10 @@ bool X11Connection::readSome(Deadline deadline) {
         enqueue(event);
         return true;
     }
+    return waitReadable(deadline);
+}
+
+bool X11Connection::waitReadable(Deadline deadline) {
     if (broken())
         return false;
     const auto left =
@@ -114,13 +118,22 @@ void* X11Connection::waitReply(unsigned sequence, Deadline deadline) {
     noteRoundTrip(sequence);
     flush();
     void* result = nullptr;
-    while (true) {
+    const auto answered = [&] {
         xcb_generic_error_t* error = nullptr;
-        if (xcb_poll_for_reply(c_, sequence, &result, &error)) {
-            std::free(error);
-            break;
+        const bool done = xcb_poll_for_reply(c_, sequence, &result, &error) != 0;
+        std::free(error);
+        return done;
+    };
+    while (!answered()) {
+        if (auto* event = xcb_poll_for_event(c_)) {
+            enqueue(event);
+            continue;
         }
-        if (!readSome(deadline)) {
+        // Looking for events reads the socket, and the reply may have come in with that read:
+        // waiting for more bytes now would sit until the deadline.
+        if (answered())
+            break;
+        if (!waitReadable(deadline)) {
             xcb_discard_reply(c_, sequence);
             result = nullptr;
             break;

@@ -115,6 +115,8 @@ private:
     void noteRoundTrip(unsigned sequence);
     // Reads whatever the server sent; false when nothing came before the deadline.
     bool readSome(Deadline deadline);
+    // Waits until the socket has bytes to read; false when the deadline passed first.
+    bool waitReadable(Deadline deadline);
     void enqueue(xcb_generic_event_t* event);
     void drainQueued();
     void signalIfPending();
