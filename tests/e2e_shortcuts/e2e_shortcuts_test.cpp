@@ -162,7 +162,8 @@ TEST_P(ShortcutsEndToEnd, AltDigitsSwitchWorkspacesAndAltShiftDigitMovesTheFocus
         return controller->manager().workspaceNumberOf(*idOf(a)) == 3 &&
                controller->parker().isParked(a);
     })) << logText();
-    EXPECT_TRUE(tiledAndShown(b));
+    // The window manager carries out b's new frame in its own time.
+    EXPECT_TRUE(until([&] { return tiledAndShown(b); }));
     EXPECT_EQ(controller->currentNumber().get(), 1);
 }
 
