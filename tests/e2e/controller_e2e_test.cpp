@@ -31,15 +31,8 @@ protected:
     }
 
     std::vector<AXWindow> windows() { return desktop->system().windowList().all(); }
-    Rect visibleFrame() { return desktop->system().screenSource().screens().front().visibleFrame; }
-    bool hidden(const AXWindow& w) {
-        auto& access = desktop->system().x11Access();
-        const auto frame = w.frame();
-        if (frame &&
-            ScreenGeometry::isParkedPosition(desktop->system().screenSource().screens(), *frame))
-            return true;
-        return access.parkMark(w) && access.isIconified(w);
-    }
+    Rect visibleFrame() { return desktop->visibleFrame(); }
+    bool hidden(const AXWindow& w) { return desktop->isHidden(w); }
     bool shown(const AXWindow& w) { return !hidden(w) && w.frame(); }
 
     // Every listed window shows and sits in a slot of `kind` laid out for that many windows;
@@ -55,21 +48,7 @@ protected:
                    std::ranges::count_if(tiles, [&](const AXWindow& w) { return hidden(w); }) ==
                        static_cast<long>(tiles.size()) - 1;
         }
-        const auto slots = LayoutPresets::frames(static_cast<int>(tiles.size()), kind, {}, {},
-                                                 visibleFrame(), LayoutOptions{});
-        std::vector<bool> used(slots.size(), false);
-        for (const auto& w : tiles) {
-            const auto frame = w.frame();
-            if (!frame || hidden(w))
-                return false;
-            bool found = false;
-            for (std::size_t i = 0; i < slots.size() && !found; ++i)
-                if (!used[i] && frameMatches(*frame, slots[i], w.sizeIncrement()))
-                    used[i] = found = true;
-            if (!found)
-                return false;
-        }
-        return true;
+        return desktop->fillsSlots(tiles, kind);
     }
     bool waitTiled(const std::vector<AXWindow>& tiles, LayoutKind kind) {
         return waitFor([&] { return tiled(tiles, kind); }, 5s);

@@ -5,7 +5,6 @@
 #include "app/settings/app_settings.h"
 #include "app/settings/file_preferences_domain.h"
 #include "ax/screen_geometry.h"
-#include "core/layout_presets.h"
 #include "tests/e2e_app/morvanta_process.h"
 #include "tests/support/xdg_sandbox.h"
 #include "tests/x11/x11_desktop.h"
@@ -124,35 +123,13 @@ protected:
             return w.description().find(title) != std::string::npos;
         }));
     }
-    Rect visibleFrame() { return desktop.system().screenSource().screens().front().visibleFrame; }
-    bool hidden(const AXWindow& w) {
-        auto& access = desktop.system().x11Access();
-        const auto frame = w.frame();
-        if (frame &&
-            ScreenGeometry::isParkedPosition(desktop.system().screenSource().screens(), *frame))
-            return true;
-        return access.parkMark(w) && access.isIconified(w);
-    }
+    Rect visibleFrame() { return desktop.visibleFrame(); }
+    bool hidden(const AXWindow& w) { return desktop.isHidden(w); }
     bool shown(const AXWindow& w) { return !hidden(w) && w.frame(); }
 
     // Every listed window shows and fills one slot of the default layout (main + stack).
     bool tiled(const std::vector<AXWindow>& tiles) {
-        const auto slots =
-            LayoutPresets::frames(static_cast<int>(tiles.size()), LayoutKind::mainStack, {}, {},
-                                  visibleFrame(), LayoutOptions{});
-        std::vector<bool> used(slots.size(), false);
-        for (const auto& w : tiles) {
-            const auto frame = w.frame();
-            if (!frame || hidden(w))
-                return false;
-            bool found = false;
-            for (std::size_t i = 0; i < slots.size() && !found; ++i)
-                if (!used[i] && frameMatches(*frame, slots[i], w.sizeIncrement()))
-                    used[i] = found = true;
-            if (!found)
-                return false;
-        }
-        return true;
+        return desktop.fillsSlots(tiles, LayoutKind::mainStack);
     }
     bool waitTiled(const std::vector<AXWindow>& tiles) {
         return waitFor([&] { return tiled(tiles); }, 10s);

@@ -4,6 +4,7 @@
 #include "app/shell/diagnostics_view.h"
 #include "app/shell/layout_card.h"
 #include "tests/gui/gui_application.h"
+#include "tests/support/widget_screenshot.h"
 
 #include <QHBoxLayout>
 #include <QImage>
@@ -13,16 +14,6 @@
 
 namespace morvanta {
 namespace {
-
-const std::filesystem::path folder = MORVANTA_SCREENSHOT_DIR;
-
-bool save(QWidget& widget, const char* name) {
-    std::filesystem::create_directories(folder);
-    QApplication::processEvents(); // let layouts and scroll ranges settle
-    const auto path = folder / name;
-    return widget.grab().save(QString::fromStdString(path.string()), "PNG") &&
-           std::filesystem::file_size(path) > 0;
-}
 
 TEST(ShellScreenshots, LayoutCards) {
     testing::guiApplication();
@@ -34,7 +25,7 @@ TEST(ShellScreenshots, LayoutCards) {
         layout->addWidget(new LayoutCard(kind, kind == LayoutKind::mainStack, {}));
     row.resize(row.sizeHint());
     row.show();
-    EXPECT_TRUE(save(row, "layout-cards.png"));
+    EXPECT_TRUE(testing::saveScreenshot(row, "layout-cards.png"));
 }
 
 TEST(ShellScreenshots, DiagnosticsWindow) {
@@ -51,10 +42,10 @@ TEST(ShellScreenshots, DiagnosticsWindow) {
     view.setStatus({true, false, "3"});
     view.resize(640, 320);
     view.show();
-    EXPECT_TRUE(save(view, "diagnostics-window.png"));
+    EXPECT_TRUE(testing::saveScreenshot(view, "diagnostics-window.png"));
 
     view.setStatus({false, false, "1"});
-    EXPECT_TRUE(save(view, "diagnostics-window-no-session.png"));
+    EXPECT_TRUE(testing::saveScreenshot(view, "diagnostics-window-no-session.png"));
 }
 
 } // namespace

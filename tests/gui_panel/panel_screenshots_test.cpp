@@ -3,21 +3,12 @@
 // the files were written.
 #include "app/commands/key_panel.h"
 #include "tests/gui_panel/panel_fixture.h"
+#include "tests/support/widget_screenshot.h"
 
 #include <QListWidget>
 
 namespace morvanta::testing {
 namespace {
-
-const std::filesystem::path folder = MORVANTA_SCREENSHOT_DIR;
-
-bool save(QWidget& widget, const std::string& name) {
-    std::filesystem::create_directories(folder);
-    QApplication::processEvents();
-    const auto path = folder / name;
-    return widget.grab().save(QString::fromStdString(path.string()), "PNG") &&
-           std::filesystem::file_size(path) > 0;
-}
 
 class PanelScreenshots : public PanelTest {
 protected:
@@ -51,17 +42,17 @@ TEST_F(PanelScreenshots, BothModes) {
     makePanel().show(CommandPanelController::Mode::actions);
     panel->view()->moveSelection(+1);
     panel->view()->moveSelection(+1);
-    EXPECT_TRUE(save(*panel->panel(), "command-panel.png"));
+    EXPECT_TRUE(saveScreenshot(*panel->panel(), "command-panel.png"));
 
     panel->view()->setQuery("move 3");
-    EXPECT_TRUE(save(*panel->panel(), "command-panel-filtered.png"));
+    EXPECT_TRUE(saveScreenshot(*panel->panel(), "command-panel-filtered.png"));
     panel->view()->setQuery("zz");
-    EXPECT_TRUE(save(*panel->panel(), "command-panel-no-match.png"));
+    EXPECT_TRUE(saveScreenshot(*panel->panel(), "command-panel-no-match.png"));
     panel->hide(false);
 
     panel->show(CommandPanelController::Mode::workspaces);
     panel->view()->moveSelection(+1);
-    EXPECT_TRUE(save(*panel->panel(), "workspace-picker.png"));
+    EXPECT_TRUE(saveScreenshot(*panel->panel(), "workspace-picker.png"));
 }
 
 } // namespace

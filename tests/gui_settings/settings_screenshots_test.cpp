@@ -6,22 +6,13 @@
 #include "app/shell/screen_tile.h"
 #include "app/shell/workspaces_tab.h"
 #include "tests/gui_settings/settings_fixture.h"
+#include "tests/support/widget_screenshot.h"
 
 #include <QPixmap>
 #include <filesystem>
 
 namespace morvanta::testing {
 namespace {
-
-const std::filesystem::path folder = MORVANTA_SCREENSHOT_DIR;
-
-bool save(QWidget& widget, const std::string& name) {
-    std::filesystem::create_directories(folder);
-    QApplication::processEvents();
-    const auto path = folder / name;
-    return widget.grab().save(QString::fromStdString(path.string()), "PNG") &&
-           std::filesystem::file_size(path) > 0;
-}
 
 TEST_F(SettingsTest, ScreenshotsOfEveryTab) {
     desktop.addScreen(FakeDesktop::makeScreen("S2", {1200, -200, 1000, 700}));
@@ -43,12 +34,12 @@ TEST_F(SettingsTest, ScreenshotsOfEveryTab) {
     QApplication::processEvents();
     for (SettingsTab tab : allSettingsTabs) {
         w.showTab(tab);
-        EXPECT_TRUE(save(w, "settings-" + std::string(rawValue(tab)) + ".png"));
+        EXPECT_TRUE(saveScreenshot(w, "settings-" + std::string(rawValue(tab)) + ".png"));
     }
     // The hover highlight of a dragged chip.
     w.showTab(SettingsTab::displays);
     displays->arrangement()->setTargeted(DisplayID{"S2"});
-    EXPECT_TRUE(save(w, "settings-displays-drag.png"));
+    EXPECT_TRUE(saveScreenshot(w, "settings-displays-drag.png"));
 }
 
 } // namespace

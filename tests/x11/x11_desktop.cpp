@@ -1,5 +1,8 @@
 #include "tests/x11/x11_desktop.h"
 
+#include "ax/screen_geometry.h"
+#include "core/layout_presets.h"
+
 namespace morvanta::testing {
 
 X11Desktop::X11Desktop(XvfbOptions options) : server_(std::move(options)) {
@@ -47,6 +50,36 @@ AXWindow X11Desktop::open(const std::string& name, int x, int y, int w, int h) {
 
 bool X11Desktop::waitForFrame(const AXWindow& window, const Rect& frame) {
     return waitFor([&] { return window.frame() == frame; });
+}
+
+Rect X11Desktop::visibleFrame() {
+    return system_->screenSource().screens().front().visibleFrame;
+}
+
+bool X11Desktop::isHidden(const AXWindow& window) {
+    const auto frame = window.frame();
+    if (frame && ScreenGeometry::isParkedPosition(system_->screenSource().screens(), *frame))
+        return true;
+    auto& access = system_->x11Access();
+    return access.parkMark(window) && access.isIconified(window);
+}
+
+bool X11Desktop::fillsSlots(const std::vector<AXWindow>& windows, LayoutKind kind) {
+    const auto slots = LayoutPresets::frames(static_cast<int>(windows.size()), kind, {}, {},
+                                             visibleFrame(), LayoutOptions{});
+    std::vector<bool> used(slots.size(), false);
+    for (const auto& w : windows) {
+        const auto frame = w.frame();
+        if (!frame || isHidden(w))
+            return false;
+        bool found = false;
+        for (std::size_t i = 0; i < slots.size() && !found; ++i)
+            if (!used[i] && frameMatches(*frame, slots[i], w.sizeIncrement()))
+                used[i] = found = true;
+        if (!found)
+            return false;
+    }
+    return true;
 }
 
 } // namespace morvanta::testing

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "ax/x11/x11_window_system.h"
+#include "core/layout_kind.h"
 #include "tests/support/xvfb_server.h"
 #include "tests/x11/test_client.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace morvanta::testing {
 
@@ -35,6 +37,13 @@ public:
     // Waits until the window's frame is exactly `frame`.
     bool waitForFrame(const AXWindow& window, const Rect& frame);
     bool managed() { return system_->connection().windowManager().has_value(); }
+    // The first screen's visible frame.
+    Rect visibleFrame();
+    // Whether the window is parked: in a parked position, or minimised with Morvanta's mark.
+    bool isHidden(const AXWindow& window);
+    // Whether every listed window shows and fills its own slot of `kind` laid out for that many
+    // windows on the first screen.
+    bool fillsSlots(const std::vector<AXWindow>& windows, LayoutKind kind);
     // Opens another Morvanta window system on the same display.
     std::unique_ptr<X11WindowSystem> openSystem(pid_t ownPid = getpid());
 
