@@ -2,6 +2,18 @@
 
 namespace morvanta {
 
+namespace {
+// Frames read when the query was made.
+class ReadFrames : public FrameQuery {
+public:
+    explicit ReadFrames(std::vector<std::optional<Rect>> frames) : frames_(std::move(frames)) {}
+    std::vector<std::optional<Rect>> collect() override { return std::move(frames_); }
+
+private:
+    std::vector<std::optional<Rect>> frames_;
+};
+} // namespace
+
 std::string WindowAccess::description(const AXWindow& window) {
     return appName(window) + " — “" + title(window) + "”";
 }
@@ -73,6 +85,22 @@ std::vector<bool> WindowAccess::isIconifiedAll(const std::vector<AXWindow>& wind
     for (const auto& w : windows)
         result.push_back(isIconified(w));
     return result;
+}
+
+void WindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+    setFrames(targets);
+}
+
+void WindowAccess::sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
+    setPositions(targets);
+}
+
+void WindowAccess::sendFocus(const AXWindow& window) {
+    focus(window);
+}
+
+std::unique_ptr<FrameQuery> WindowAccess::queryFrames(const std::vector<AXWindow>& windows) {
+    return std::make_unique<ReadFrames>(frames(windows));
 }
 
 } // namespace morvanta

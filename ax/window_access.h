@@ -7,8 +7,10 @@
 #pragma once
 
 #include "ax/ax_window.h"
+#include "ax/frame_query.h"
 #include "core/geometry.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -72,6 +74,18 @@ public:
     // Whether each window is minimised once the window manager has handled the requests.
     virtual std::vector<bool> iconifyAll(const std::vector<AXWindow>& windows);
     virtual std::vector<bool> isIconifiedAll(const std::vector<AXWindow>& windows);
+
+    // Sending without waiting: these send their requests and return without waiting for the
+    // server or a window manager, and report nothing (a vanished window is skipped). A command
+    // sends everything this way, and its checks read back afterwards, after settle(). The
+    // defaults call the waiting forms, for a backend that carries out every request at once.
+    virtual void sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets);
+    virtual void sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets);
+    virtual void sendFocus(const AXWindow& window);
+    // Sends the reads of frames() and answers at once; the default reads them right away.
+    virtual std::unique_ptr<FrameQuery> queryFrames(const std::vector<AXWindow>& windows);
+    // Waits until everything sent so far has been carried out, by a window manager too.
+    virtual void settle() {}
 };
 
 } // namespace morvanta

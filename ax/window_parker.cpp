@@ -3,21 +3,13 @@
 #include "ax/screen_geometry.h"
 
 #include <unordered_set>
+#include <utility>
 
 namespace morvanta {
 
 namespace {
 
-// One window of a park batch that can be parked: where its answer goes, its frame before and
-// its parking target.
-struct ParkJob {
-    std::size_t slot;
-    AXWindow window;
-    Rect before;
-    Point target;
-};
-
-std::vector<AXWindow> windowsOf(const std::vector<ParkJob>& jobs) {
+std::vector<AXWindow> windowsOf(const std::vector<WindowParker::ParkJob>& jobs) {
     std::vector<AXWindow> windows;
     windows.reserve(jobs.size());
     for (const auto& job : jobs)
@@ -33,69 +25,97 @@ std::optional<Rect> WindowParker::park(const AXWindow& window,
 }
 
 std::vector<std::optional<Rect>> WindowParker::parkAll(const std::vector<ParkRequest>& requests) {
-    std::vector<std::optional<Rect>> result(requests.size());
-    std::vector<std::size_t> slots;
+    auto batch = prepareParking(requests);
+    sendParking(batch);
+    return confirmParking(batch);
+}
+
+WindowParker::ParkBatch WindowParker::prepareParking(const std::vector<ParkRequest>& requests) {
+    ParkBatch batch;
+    batch.requests = requests;
     std::vector<AXWindow> candidates;
     std::unordered_set<AXWindow> named;
     for (std::size_t i = 0; i < requests.size(); ++i) {
         const AXWindow& window = requests[i].first;
         // The first saved frame stays: a parked window is not parked again.
         if (!isParked(window) && named.insert(window).second) {
-            slots.push_back(i);
+            batch.toPark.push_back(i);
             candidates.push_back(window);
         }
     }
-    if (candidates.empty())
-        return result;
-    const auto before = access_.frames(candidates);
+    if (!candidates.empty())
+        batch.before = access_.queryFrames(candidates);
+    return batch;
+}
 
+void WindowParker::sendParking(ParkBatch& batch) {
+    if (!batch.before)
+        return;
+    const auto before = std::exchange(batch.before, nullptr)->collect();
     // Read once, and only when some window needs them.
-    std::optional<std::vector<Screen>> screens;
-    const auto allScreens = [&]() -> const std::vector<Screen>& {
-        if (!screens)
-            screens = screens_.screens();
-        return *screens;
-    };
-    std::vector<ParkJob> jobs;
-    for (std::size_t k = 0; k < candidates.size(); ++k) {
-        if (!before[k])
+    auto& screens = batch.screens;
+    for (std::size_t k = 0; k < batch.toPark.size(); ++k) {
+        const auto& [window, given] = batch.requests[batch.toPark[k]];
+        // Skipped when it vanished, or was parked by someone else since the frames were asked for.
+        if (!before[k] || isParked(window))
             continue;
-        const auto& given = requests[slots[k]].second;
-        const auto target = given ? given : ScreenGeometry::screen(allScreens(), *before[k]);
+        if (!given && !screens)
+            screens = screens_.screens();
+        const auto target = given ? given : ScreenGeometry::screen(*screens, *before[k]);
         if (!target)
             continue;
-        jobs.push_back(
-            {slots[k], candidates[k], *before[k], ScreenGeometry::parkingTarget(*target)});
+        batch.jobs.push_back(
+            {batch.toPark[k], window, *before[k], ScreenGeometry::parkingTarget(*target)});
     }
-    if (jobs.empty())
-        return result;
+    if (batch.jobs.empty())
+        return;
 
     // The marks go on first: a process killed mid-way still leaves windows a later run finds.
     std::vector<std::pair<AXWindow, Rect>> marks;
-    for (const auto& job : jobs)
+    for (const auto& job : batch.jobs)
         marks.emplace_back(job.window, job.before);
     access_.setParkMarks(marks);
-    for (const auto& job : jobs)
+    for (const auto& job : batch.jobs)
         parked_[job.window] = Entry{job.before, minimises_};
-    const auto moved = windowsOf(jobs);
 
+    batch.minimised = minimises_;
     if (minimises_) {
-        access_.iconifyAll(moved);
-        const auto after = access_.frames(moved);
+        access_.iconifyAll(windowsOf(batch.jobs));
+        return;
+    }
+    std::vector<std::pair<AXWindow, Point>> corners;
+    for (const auto& job : batch.jobs)
+        corners.emplace_back(job.window, job.target);
+    access_.sendPositions(corners);
+}
+
+std::vector<std::optional<Rect>> WindowParker::confirmParking(const ParkBatch& batch) {
+    std::vector<std::optional<Rect>> result(batch.requests.size());
+    std::vector<ParkJob> jobs;
+    for (const auto& job : batch.jobs)
+        if (isParked(job.window))
+            jobs.push_back(job);
+    if (jobs.empty())
+        return result;
+    const auto moved = windowsOf(jobs);
+    if (!batch.minimised)
+        access_.settle();
+    const auto after = access_.frames(moved);
+    if (batch.minimised) {
         for (std::size_t k = 0; k < jobs.size(); ++k)
             result[jobs[k].slot] = after[k];
         return result;
     }
 
-    std::vector<std::pair<AXWindow, Point>> corners;
-    for (const auto& job : jobs)
-        corners.emplace_back(job.window, job.target);
-    access_.setPositions(corners);
-    const auto after = access_.frames(moved);
+    auto screens = batch.screens;
     std::vector<std::pair<AXWindow, Point>> back;
     for (std::size_t k = 0; k < jobs.size(); ++k) {
         result[jobs[k].slot] = after[k];
-        if (after[k] && !ScreenGeometry::isParkedPosition(allScreens(), *after[k])) {
+        if (!after[k])
+            continue;
+        if (!screens)
+            screens = screens_.screens();
+        if (!ScreenGeometry::isParkedPosition(*screens, *after[k])) {
             back.emplace_back(jobs[k].window, jobs[k].before.origin());
             parked_[jobs[k].window].minimised = true;
         }

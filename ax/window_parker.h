@@ -10,11 +10,13 @@
 #pragma once
 
 #include "ax/ax_window.h"
+#include "ax/frame_query.h"
 #include "ax/screen.h"
 #include "ax/screen_source.h"
 #include "ax/window_access.h"
 #include "core/geometry.h"
 
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -40,6 +42,32 @@ public:
     // read in one batch, the marks go on before any window moves, and minimising, when parking
     // minimises, costs one wait for the window manager for the whole batch.
     std::vector<std::optional<Rect>> parkAll(const std::vector<ParkRequest>& requests);
+
+    // One window of a park batch that was sent: where its answer goes, its frame before and its
+    // parking target.
+    struct ParkJob {
+        std::size_t slot;
+        AXWindow window;
+        Rect before;
+        Point target;
+    };
+    struct ParkBatch {
+        std::vector<ParkRequest> requests;
+        std::vector<std::size_t> toPark; // the requests to park (others are parked already)
+        std::unique_ptr<FrameQuery> before;
+        std::vector<ParkJob> jobs;
+        bool minimised = false;                     // sent as minimise requests, already waited for
+        std::optional<std::vector<Screen>> screens; // as read while sending, if they were
+    };
+    // parkAll in three steps, so a caller can send other requests while the frames before are
+    // on their way and before the frames after are read back. prepareParking asks for the
+    // frames. sendParking takes them, marks the windows and sends the moves without waiting;
+    // the windows count as parked from then on. confirmParking waits for the moves, reads the
+    // frames and answers as parkAll does; a corner park that did not hold is minimised there.
+    // A window restored or forgotten in between is skipped (its answer is none).
+    ParkBatch prepareParking(const std::vector<ParkRequest>& requests);
+    void sendParking(ParkBatch& batch);
+    std::vector<std::optional<Rect>> confirmParking(const ParkBatch& batch);
     // Puts a parked window back at its saved frame and forgets it; nothing for other windows.
     void restore(const AXWindow& window);
     // restore for many windows, with one wait for the window manager for all of them.

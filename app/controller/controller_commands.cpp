@@ -186,6 +186,7 @@ void ControllerCommands::setPaused(bool paused) {
         s_.log.append("Tiling resumed.");
         refresh_.run();
     } else {
+        applier_.finishCheck();
         s_.parker.restoreAll();
         s_.applied.clear();
         border_.hide();
@@ -211,7 +212,8 @@ void ControllerCommands::focusCurrentWindow() {
     s_.forgetFocusRead();
     if (const auto focused = s_.manager.focused())
         if (const auto window = s_.registry.windowFor(*focused)) {
-            window->focus();
+            // Not waited for: the focus tracker reports where the focus lands.
+            s_.system.windowAccess().sendFocus(*window);
             return;
         }
     if (activateSelf)

@@ -35,7 +35,13 @@ LayoutPlan LayoutApplier::currentPlan() {
     return plan(screensByDisplay());
 }
 
+LayoutApplier::~LayoutApplier() {
+    if (checkTask_ != 0)
+        s_.loop.cancel(checkTask_);
+}
+
 void LayoutApplier::apply(bool isRetry) {
+    finishCheck(); // an earlier apply's results first: they may change this plan
     if (!s_.isRunning.get() || s_.isPaused.get()) {
         summaries_.publish();
         return;
@@ -43,21 +49,46 @@ void LayoutApplier::apply(bool isRetry) {
     const auto held = s_.screenSnapshot.hold();
     const auto screens = screensByDisplay();
     const LayoutPlan layout = plan(screens);
-    const auto learned = placeVisible(layout);
+    Check check;
+    check.isRetry = isRetry;
+    // The frames of the windows to hide are asked for first, so their answers come back with
+    // the reads of the windows to show instead of after the server has moved those.
+    check.parking = prepareParking(layout, screens);
+    check.placed = placeVisible(layout);
     restoreFloating(layout);
-    parkHidden(layout, screens);
-    if (!learned.empty()) {
-        s_.log.append("Learned minimum sizes: " + joined(learned) + ".");
-        if (!isRetry) {
-            apply(true);
-            return;
-        }
-    }
+    s_.parker.sendParking(check.parking);
     border_.update(s_.focusedWindow());
     summaries_.publish();
+    if (check.placed.empty() && check.parking.jobs.empty())
+        return;
+    check_ = std::move(check);
+    checkTask_ = s_.loop.after(RunLoop::Duration::zero(), [this] {
+        checkTask_ = 0;
+        finishCheck();
+    });
 }
 
-std::vector<std::string> LayoutApplier::placeVisible(const LayoutPlan& layout) {
+void LayoutApplier::finishCheck() {
+    if (!check_)
+        return;
+    if (checkTask_ != 0) {
+        s_.loop.cancel(checkTask_);
+        checkTask_ = 0;
+    }
+    const Check check = std::move(*check_);
+    check_.reset();
+    const auto held = s_.screenSnapshot.hold();
+    s_.system.windowAccess().settle();
+    const auto learned = learnMinimums(check.placed);
+    reportUnhidden(check.parking);
+    if (learned.empty())
+        return;
+    s_.log.append("Learned minimum sizes: " + joined(learned) + ".");
+    if (!check.isRetry)
+        apply(true);
+}
+
+std::vector<LayoutApplier::Placement> LayoutApplier::placeVisible(const LayoutPlan& layout) {
     std::vector<Placement> toSet, toCheck;
     std::vector<AXWindow> shownAgain;
     for (const auto& [id, target] : layout.visible) {
@@ -97,14 +128,13 @@ std::vector<std::string> LayoutApplier::placeVisible(const LayoutPlan& layout) {
     std::vector<std::pair<AXWindow, Rect>> requests;
     for (const auto& p : toSet)
         requests.emplace_back(p.window, p.target);
-    s_.system.windowAccess().setFrames(requests);
+    s_.system.windowAccess().sendFrames(requests);
     // Frames first, then shown: a window manager that animates restoring may drop a frame set
     // while the animation runs, but keeps one set while the window was still minimised.
     s_.parker.forgetAll(shownAgain);
-    auto learned = learnMinimums(toSet);
     for (const auto& p : toSet)
         s_.applied[p.id] = p.target;
-    return learned;
+    return toSet;
 }
 
 std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placement>& placed) {
@@ -147,9 +177,9 @@ void LayoutApplier::restoreFloating(const LayoutPlan& layout) {
     s_.parker.restoreMany(floating);
 }
 
-void LayoutApplier::parkHidden(const LayoutPlan& layout,
-                               const std::map<std::string, Screen>& screens) {
-    std::vector<WindowID> ids;
+WindowParker::ParkBatch
+LayoutApplier::prepareParking(const LayoutPlan& layout,
+                              const std::map<std::string, Screen>& screens) {
     std::vector<WindowParker::ParkRequest> requests;
     for (const auto& [id, display] : layout.hidden) {
         const auto window = s_.registry.windowFor(id);
@@ -158,31 +188,29 @@ void LayoutApplier::parkHidden(const LayoutPlan& layout,
         std::optional<Screen> screen;
         if (const auto it = screens.find(display.raw); it != screens.end())
             screen = it->second;
-        ids.push_back(id);
         requests.emplace_back(*window, screen);
+        s_.applied.erase(id);
     }
-    if (requests.empty())
-        return;
-    const auto after = s_.parker.parkAll(requests);
+    return s_.parker.prepareParking(requests);
+}
 
-    std::vector<std::size_t> answered;
+void LayoutApplier::reportUnhidden(const WindowParker::ParkBatch& parking) {
+    const auto after = s_.parker.confirmParking(parking);
+    std::vector<const WindowParker::ParkJob*> answered;
     std::vector<std::pair<AXWindow, Rect>> landed;
-    for (std::size_t i = 0; i < requests.size(); ++i) {
-        if (after[i]) {
-            answered.push_back(i);
-            landed.emplace_back(requests[i].first, *after[i]);
+    for (const auto& job : parking.jobs) {
+        if (after[job.slot]) {
+            answered.push_back(&job);
+            landed.emplace_back(job.window, *after[job.slot]);
         }
-        s_.applied.erase(ids[i]);
     }
     const auto hidden = s_.parker.areInParkedPosition(landed);
     for (std::size_t k = 0; k < answered.size(); ++k) {
         if (hidden[k])
             continue;
-        // The parker read each window's frame just before moving it: that is its saved frame.
-        const AXWindow& window = requests[answered[k]].first;
-        s_.log.append("⚠️ " + window.description() +
-                      " didn't hide: " + frameText(s_.parker.savedFrame(window)) + " → " +
-                      frameText(after[answered[k]]) + ".");
+        // The frame read just before parking is the window's saved frame.
+        s_.log.append("⚠️ " + answered[k]->window.description() + " didn't hide: " +
+                      frameText(answered[k]->before) + " → " + frameText(landed[k].second) + ".");
     }
 }
 

@@ -5,7 +5,10 @@
 // workspaces not shown are parked, and the border and the summaries follow.
 //
 // Requests go out in batches (every read of a phase first, then every write), so on X11 an
-// apply of many windows costs a few round trips, not a few per window.
+// apply of many windows costs a few round trips, not a few per window. The apply itself only
+// reads what it needs to decide and sends its requests; reading the results back (minimum
+// sizes, parks that did not hold) waits for the server and a window manager, so it runs as a
+// check on the run loop's next turn, or at the start of the next apply, whichever comes first.
 #pragma once
 
 #include "app/controller/controller_state.h"
@@ -21,12 +24,19 @@ class LayoutApplier {
 public:
     LayoutApplier(ControllerState& state, FocusBorder& border, SummaryPublisher& summaries)
         : s_(state), border_(border), summaries_(summaries) {}
+    ~LayoutApplier();
+    LayoutApplier(const LayoutApplier&) = delete;
+    LayoutApplier& operator=(const LayoutApplier&) = delete;
 
     // The model's plan for the screens as they are now.
     LayoutPlan currentPlan();
     // Lays the windows out; while tiling is stopped or paused only publishes the summaries.
     // A retry (after minimum sizes were learned) never starts another.
     void apply(bool isRetry = false);
+    // Runs the last apply's check now if it has not run yet: learns minimum sizes (laying out
+    // once more when it learned one, unless that apply was a retry) and minimises windows whose
+    // park did not hold, with their log lines.
+    void finishCheck();
 
 private:
     struct Placement {
@@ -37,15 +47,26 @@ private:
     // The first screen of each display, by identity.
     std::map<std::string, Screen> screensByDisplay();
     LayoutPlan plan(const std::map<std::string, Screen>& screens);
-    // Sets the frames that need setting; answers the learned-size log entries.
-    std::vector<std::string> placeVisible(const LayoutPlan& plan);
+    // What an apply sent and its check reads back.
+    struct Check {
+        std::vector<Placement> placed;
+        WindowParker::ParkBatch parking;
+        bool isRetry = false;
+    };
+    // Sends the frames that need setting; answers the windows they were sent to.
+    std::vector<Placement> placeVisible(const LayoutPlan& plan);
     std::vector<std::string> learnMinimums(const std::vector<Placement>& placed);
     void restoreFloating(const LayoutPlan& plan);
-    void parkHidden(const LayoutPlan& plan, const std::map<std::string, Screen>& screens);
+    // Asks for the frames of the windows to park; sendParking parks them.
+    WindowParker::ParkBatch prepareParking(const LayoutPlan& plan,
+                                           const std::map<std::string, Screen>& screens);
+    void reportUnhidden(const WindowParker::ParkBatch& parking);
 
     ControllerState& s_;
     FocusBorder& border_;
     SummaryPublisher& summaries_;
+    std::optional<Check> check_;
+    RunLoop::TaskID checkTask_ = 0;
 };
 
 } // namespace morvanta

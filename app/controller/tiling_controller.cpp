@@ -153,6 +153,7 @@ void TilingController::stop() {
         s_->system.screenSource().onScreensChanged = nullptr;
         screensWatched_ = false;
     }
+    applier_->finishCheck(); // the last apply's parks are complete before they are undone
     const int parked = s_->parker.count();
     s_->parker.restoreAll();
     s_->isRunning.set(false);

@@ -10,6 +10,11 @@ X11FrameRequest::X11FrameRequest(X11Connection& connection, xcb_window_t window)
     extents_ = x_.getProperty(window, X11Atom::_NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
 }
 
+void X11FrameRequest::discard() {
+    for (const unsigned sequence : {geometry_.sequence, position_.sequence, extents_.sequence})
+        xcb_discard_reply(x_.raw(), sequence);
+}
+
 std::optional<X11FrameReading> X11FrameRequest::collect(X11Connection::Deadline deadline) {
     auto geometry = x_.reply<xcb_get_geometry_reply_t>(geometry_.sequence, deadline);
     auto position = x_.reply<xcb_translate_coordinates_reply_t>(position_.sequence, deadline);

@@ -24,6 +24,8 @@ class X11FrameRequest {
 public:
     X11FrameRequest(X11Connection& connection, xcb_window_t window);
     std::optional<X11FrameReading> collect(X11Connection::Deadline deadline);
+    // Tells the connection the answers of a request that will not be collected are unwanted.
+    void discard();
 
 private:
     X11Connection& x_;

@@ -143,19 +143,47 @@ std::optional<Rect> X11WindowAccess::frame(const AXWindow& window) {
     return frames({window}).front();
 }
 
-std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWindow>& windows) {
-    const auto d = x_->deadline();
-    std::vector<X11FrameRequest> requests;
-    requests.reserve(windows.size());
-    for (const auto& w : windows)
-        requests.emplace_back(*x_, windowOf(w));
-    std::vector<std::optional<Rect>> result;
-    result.reserve(windows.size());
-    for (auto& r : requests) {
-        const auto reading = r.collect(d);
-        result.push_back(reading ? std::optional<Rect>(reading->frame) : std::nullopt);
+namespace {
+// Frame reads sent at construction, collected on demand.
+class X11FrameQuery : public FrameQuery {
+public:
+    X11FrameQuery(X11Connection& x, const std::vector<xcb_window_t>& windows) : x_(x) {
+        requests_.reserve(windows.size());
+        for (const auto w : windows)
+            requests_.emplace_back(x, w);
     }
-    return result;
+    ~X11FrameQuery() override {
+        for (auto& r : requests_)
+            r.discard();
+    }
+    std::vector<std::optional<Rect>> collect() override {
+        const auto d = x_.deadline();
+        std::vector<std::optional<Rect>> result;
+        result.reserve(requests_.size());
+        for (auto& r : requests_) {
+            const auto reading = r.collect(d);
+            result.push_back(reading ? std::optional<Rect>(reading->frame) : std::nullopt);
+        }
+        requests_.clear();
+        return result;
+    }
+
+private:
+    X11Connection& x_;
+    std::vector<X11FrameRequest> requests_;
+};
+} // namespace
+
+std::unique_ptr<FrameQuery> X11WindowAccess::queryFrames(const std::vector<AXWindow>& windows) {
+    std::vector<xcb_window_t> ids;
+    ids.reserve(windows.size());
+    for (const auto& w : windows)
+        ids.push_back(windowOf(w));
+    return std::make_unique<X11FrameQuery>(*x_, ids);
+}
+
+std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWindow>& windows) {
+    return queryFrames(windows)->collect();
 }
 
 void X11WindowAccess::sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w,
@@ -170,8 +198,9 @@ bool X11WindowAccess::setFrame(const AXWindow& window, const Rect& frame) {
     return setFrames({{window, frame}}).front();
 }
 
-std::vector<bool>
-X11WindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+X11WindowAccess::SentFrames
+X11WindowAccess::sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>& targets,
+                                   bool checked) {
     const auto d = x_->deadline();
     std::vector<X11FrameRequest> requests;
     requests.reserve(targets.size());
@@ -182,12 +211,12 @@ X11WindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets
         readings.push_back(r.collect(d));
 
     const bool managed = x_->windowManager().has_value();
-    std::vector<bool> result(targets.size(), false);
-    std::vector<xcb_void_cookie_t> cookies;
-    std::vector<std::size_t> owners;
+    SentFrames sent;
+    sent.sent.assign(targets.size(), false);
     for (std::size_t i = 0; i < targets.size(); ++i) {
         if (!readings[i])
             continue; // vanished
+        sent.sent[i] = true;
         const auto& deco = readings[i]->decorations;
         const Rect& r = targets[i].second;
         const xcb_window_t id = windowOf(targets[i].first);
@@ -199,27 +228,51 @@ X11WindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets
             sendMoveResize(id, setSizeFlags, 0, 0, w, h);
             sendMoveResize(id, setPositionFlags, x, y, 0, 0);
             sendMoveResize(id, setSizeFlags, 0, 0, w, h);
-            result[i] = true;
             continue;
         }
         const std::uint32_t size[] = {static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)};
         const std::uint32_t position[] = {static_cast<std::uint32_t>(x),
                                           static_cast<std::uint32_t>(y)};
         const auto sizeMask = XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
+        const auto positionMask = XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
         xcb_configure_window(x_->raw(), id, sizeMask, size); // first step: result ignored
-        cookies.push_back(xcb_configure_window_checked(
-            x_->raw(), id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position));
-        cookies.push_back(xcb_configure_window_checked(x_->raw(), id, sizeMask, size));
-        owners.push_back(i);
+        if (!checked) {
+            // The error of a window that vanished meanwhile is dropped with the other events.
+            xcb_configure_window(x_->raw(), id, positionMask, position);
+            xcb_configure_window(x_->raw(), id, sizeMask, size);
+            continue;
+        }
+        sent.cookies.push_back(xcb_configure_window_checked(x_->raw(), id, positionMask, position));
+        sent.cookies.push_back(xcb_configure_window_checked(x_->raw(), id, sizeMask, size));
+        sent.owners.push_back(i);
     }
-    if (managed) {
+    x_->flush();
+    return sent;
+}
+
+std::vector<bool>
+X11WindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+    auto sent = sendFrameRequests(targets, true);
+    if (x_->windowManager()) {
         x_->syncWithWindowManager();
-    } else {
-        const auto ok = x_->check(cookies, x_->deadline());
-        for (std::size_t k = 0; k < owners.size(); ++k)
-            result[owners[k]] = ok[2 * k] && ok[2 * k + 1];
+        return sent.sent;
     }
+    std::vector<bool> result(targets.size(), false);
+    const auto ok = x_->check(sent.cookies, x_->deadline());
+    for (std::size_t k = 0; k < sent.owners.size(); ++k)
+        result[sent.owners[k]] = ok[2 * k] && ok[2 * k + 1];
     return result;
+}
+
+void X11WindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+    sendFrameRequests(targets, false);
+}
+
+void X11WindowAccess::settle() {
+    // Without a window manager the server carries out this connection's requests in order, so
+    // any later read already sees them.
+    if (x_->windowManager())
+        x_->syncWithWindowManager();
 }
 
 bool X11WindowAccess::setPosition(const AXWindow& window, const Point& origin) {
@@ -272,6 +325,13 @@ void X11WindowAccess::raise(const AXWindow& window) {
     x_->flush();
 }
 
+void X11WindowAccess::requestActivation(xcb_window_t window) {
+    // Bringing the window to the front is the window manager's job: ask it to activate the
+    // window (as a tool, at the current time) and to raise it.
+    x_->sendClientMessage(window, X11Atom::_NET_ACTIVE_WINDOW, {2, XCB_CURRENT_TIME, 0, 0, 0});
+    x_->sendClientMessage(window, X11Atom::_NET_RESTACK_WINDOW, {2, 0, XCB_STACK_MODE_ABOVE, 0, 0});
+}
+
 FocusResult X11WindowAccess::focus(const AXWindow& window) {
     const xcb_window_t id = windowOf(window);
     const auto d = x_->deadline();
@@ -279,10 +339,7 @@ FocusResult X11WindowAccess::focus(const AXWindow& window) {
     if (x_->windowManager()) {
         if (!x_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, d))
             return {badWindow, badWindow, badWindow};
-        // Bringing the window to the front is the window manager's job: ask it to activate the
-        // window (as a tool, at the current time) and to raise it.
-        x_->sendClientMessage(id, X11Atom::_NET_ACTIVE_WINDOW, {2, XCB_CURRENT_TIME, 0, 0, 0});
-        x_->sendClientMessage(id, X11Atom::_NET_RESTACK_WINDOW, {2, 0, XCB_STACK_MODE_ABOVE, 0, 0});
+        requestActivation(id);
         x_->syncWithWindowManager();
         return {0, 0, 0};
     }
@@ -297,6 +354,19 @@ FocusResult X11WindowAccess::focus(const AXWindow& window) {
         return {badWindow, badWindow, badWindow};
     // An unviewable window cannot take the focus (BadMatch).
     return {ok[0] ? 0 : 8, 0, ok[1] ? 0 : badWindow};
+}
+
+void X11WindowAccess::sendFocus(const AXWindow& window) {
+    const xcb_window_t id = windowOf(window);
+    if (x_->windowManager()) {
+        requestActivation(id);
+    } else {
+        // Unchecked: a window that vanished or cannot take the focus leaves it where it was.
+        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+        xcb_set_input_focus(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+        xcb_configure_window(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    }
+    x_->flush();
 }
 
 bool X11WindowAccess::setParkMark(const AXWindow& window, const Rect& savedFrame) {
@@ -476,9 +546,7 @@ std::vector<bool> X11WindowAccess::isIconifiedAll(const std::vector<AXWindow>& w
     return result;
 }
 
-void X11WindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
-    if (targets.empty())
-        return;
+void X11WindowAccess::sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
     const bool managed = x_->windowManager().has_value();
     for (const auto& [w, origin] : targets) {
         const int x = rounded(origin.x), y = rounded(origin.y);
@@ -492,12 +560,16 @@ void X11WindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>
         xcb_configure_window(x_->raw(), windowOf(w), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
                              position);
     }
+    x_->flush();
+}
+
+void X11WindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
+    if (targets.empty())
+        return;
+    sendPositions(targets);
     // The X server handles one connection's requests in order, so without a window manager a
     // later read already sees the moves; a window manager has to be waited for, once.
-    if (managed)
-        x_->syncWithWindowManager();
-    else
-        x_->flush();
+    settle();
 }
 
 void X11WindowAccess::setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) {

@@ -59,6 +59,12 @@ public:
     std::vector<bool> iconifyAll(const std::vector<AXWindow>& windows) override;
     std::vector<bool> isIconifiedAll(const std::vector<AXWindow>& windows) override;
 
+    void sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;
+    void sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets) override;
+    void sendFocus(const AXWindow& window) override;
+    std::unique_ptr<FrameQuery> queryFrames(const std::vector<AXWindow>& windows) override;
+    void settle() override;
+
     // The client windows that may be top-level application windows: the window manager's client
     // list, or the root's children without one. Mapping order (oldest first).
     std::vector<xcb_window_t> topLevelCandidates();
@@ -71,6 +77,18 @@ private:
     Texts texts(xcb_window_t window);
     std::string appNameFor(const AXWindow& window, const std::optional<std::string>& className);
     void sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w, int h);
+    // Frame requests after one batch read of the windows' decorations. `sent` tells which
+    // windows could be read (the others vanished); with `checked`, without a window manager,
+    // `cookies` holds each sent window's position and size requests and `owners` its index.
+    struct SentFrames {
+        std::vector<bool> sent;
+        std::vector<xcb_void_cookie_t> cookies;
+        std::vector<std::size_t> owners;
+    };
+    SentFrames sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>& targets,
+                                 bool checked);
+    // Asks the window manager to activate and raise the window.
+    void requestActivation(xcb_window_t window);
     // Waits (bounded) until every window is shown and its frame has stopped moving: window
     // managers may animate restoring, and a frame set meanwhile is overridden.
     void waitUntilSettled(const std::vector<AXWindow>& windows);

@@ -229,5 +229,34 @@ TEST_F(WindowParkerTest, ParkAllUnderAClampingWindowManagerMinimisesTheBatchAndK
     }
 }
 
+TEST_F(WindowParkerTest, ParkingInStepsSkipsWindowsParkedOrRestoredInBetween) {
+    desktop.setWindowManager(WindowManagerMode::clamping);
+    const Rect frames[] = {{100, 100, 800, 600}, {200, 200, 700, 500}, {1000, 50, 500, 300}};
+    std::vector<AXWindow> w;
+    std::vector<WindowParker::ParkRequest> requests;
+    for (const auto& f : frames) {
+        w.push_back(desktop.openWindow(editor, "w", f));
+        requests.emplace_back(w.back(), std::nullopt);
+    }
+    auto batch = parker.prepareParking(requests);
+    parker.park(w[0]); // parked another way while the batch's frames were on their way
+    parker.sendParking(batch);
+    EXPECT_TRUE(parker.isParked(w[1])); // parked from the moment the requests are sent
+    parker.restore(w[1]);               // and shown again before the check
+    const auto after = parker.confirmParking(batch);
+
+    EXPECT_FALSE(after[0]);
+    EXPECT_FALSE(after[1]);
+    ASSERT_TRUE(after[2]);
+    EXPECT_EQ(parker.savedFrame(w[0]), frames[0]); // not the frame it had once parked
+    EXPECT_FALSE(desktop.isIconified(w[1]));
+    EXPECT_EQ(desktop.frameOf(w[1]), frames[1]);
+    EXPECT_FALSE(desktop.parkMarkOf(w[1]));
+    EXPECT_TRUE(desktop.isIconified(w[2]));
+    parker.restoreAll();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(desktop.frameOf(w[i]), frames[i]) << i;
+}
+
 } // namespace
 } // namespace morvanta::testing

@@ -38,6 +38,34 @@ TEST_F(ControllerTest, WindowThatWillNotShrinkTeachesItsMinimumAndIsLaidOutOnceM
     EXPECT_EQ(countLogged("Learned minimum sizes: Editor — “wide” 800×0."), 1);
 }
 
+TEST_F(ControllerTest, CommandReadsItsResultsBackOnTheNextTurnOrBeforeAnythingElse) {
+    settings.setDefaultLayout(LayoutKind::columns);
+    settings.setAppRules({AppRule{"org.example.Editor", "Editor", 2, false, false},
+                          AppRule{"XTerm", "Terminal", 2, false, false}});
+    auto& c = startController();
+    const auto wide =
+        open(editor, "wide", {0, 0, 300, 300}, {.minimumSize = {800, 0}, .activate = false});
+    const auto other = open(term, "other", {10, 10, 300, 200}, {.activate = false});
+    settle();
+    ASSERT_TRUE(c.parker().isParked(wide));
+    clearLog();
+
+    c.switchToWorkspace(2);
+    // The command has sent its frames; what became of them is read on the loop's next turn.
+    EXPECT_FALSE(logged("Learned minimum sizes: Editor — “wide” 800×0."));
+    EXPECT_EQ(frame(other), (Rect{600, 0, 600, 800}));
+    // Another command before that turn runs the check first, so nothing it finds is lost.
+    c.switchToWorkspace(1);
+    EXPECT_TRUE(logged("Learned minimum sizes: Editor — “wide” 800×0."));
+    EXPECT_TRUE(c.parker().isParked(wide));
+    EXPECT_TRUE(c.parker().isParked(other));
+    c.switchToWorkspace(2);
+    EXPECT_EQ(frame(wide), (Rect{0, 0, 800, 800}));
+    EXPECT_EQ(frame(other), (Rect{800, 0, 400, 800}));
+    loop.runDue();
+    EXPECT_EQ(countLogged("Learned minimum sizes: Editor — “wide” 800×0."), 1);
+}
+
 TEST_F(ControllerTest, FrameCacheSkipsWindowsAtTheirTargetUntilSettingsChange) {
     auto& c = startController();
     const auto w = open(editor, "a");
