@@ -86,6 +86,10 @@ public:
     virtual std::unique_ptr<FrameQuery> queryFrames(const std::vector<AXWindow>& windows);
     // Waits until everything sent so far has been carried out, by a window manager too.
     virtual void settle() {}
+    // Whether a window manager carries out requests too. Such a window manager may animate
+    // minimising and restoring, and reads back are then best taken before the next event is
+    // handled rather than a turn of the run loop later.
+    virtual bool sharesWithWindowManager() const { return false; }
 };
 
 } // namespace morvanta

@@ -49,6 +49,9 @@ void LayoutApplier::apply(bool isRetry) {
     const auto held = s_.screenSnapshot.hold();
     const auto screens = screensByDisplay();
     const LayoutPlan layout = plan(screens);
+    // The summaries come from the model alone: published before anything is sent, their reads
+    // (the pointer, when no display is known) are answered without waiting for the moves.
+    summaries_.publish();
     Check check;
     check.isRetry = isRetry;
     // The frames of the windows to hide are asked for first, so their answers come back with
@@ -57,11 +60,16 @@ void LayoutApplier::apply(bool isRetry) {
     check.placed = placeVisible(layout);
     restoreFloating(layout);
     s_.parker.sendParking(check.parking);
-    border_.update(s_.focusedWindow());
-    summaries_.publish();
-    if (check.placed.empty() && check.parking.jobs.empty())
+    if (check.placed.empty() && check.parking.jobs.empty()) {
+        border_.update(s_.focusedWindow());
         return;
+    }
+    // The border follows once the moves are done, with the check.
     check_ = std::move(check);
+    if (s_.system.windowAccess().sharesWithWindowManager()) {
+        finishCheck();
+        return;
+    }
     checkTask_ = s_.loop.after(RunLoop::Duration::zero(), [this] {
         checkTask_ = 0;
         finishCheck();
@@ -81,11 +89,14 @@ void LayoutApplier::finishCheck() {
     s_.system.windowAccess().settle();
     const auto learned = learnMinimums(check.placed);
     reportUnhidden(check.parking);
-    if (learned.empty())
-        return;
-    s_.log.append("Learned minimum sizes: " + joined(learned) + ".");
-    if (!check.isRetry)
-        apply(true);
+    if (!learned.empty()) {
+        s_.log.append("Learned minimum sizes: " + joined(learned) + ".");
+        if (!check.isRetry) {
+            apply(true); // its own check places the border
+            return;
+        }
+    }
+    border_.update(s_.focusedWindow());
 }
 
 std::vector<LayoutApplier::Placement> LayoutApplier::placeVisible(const LayoutPlan& layout) {

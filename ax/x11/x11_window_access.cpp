@@ -268,6 +268,10 @@ void X11WindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& t
     sendFrameRequests(targets, false);
 }
 
+bool X11WindowAccess::sharesWithWindowManager() const {
+    return x_->windowManager().has_value();
+}
+
 void X11WindowAccess::settle() {
     // Without a window manager the server carries out this connection's requests in order, so
     // any later read already sees them.
@@ -360,12 +364,16 @@ void X11WindowAccess::sendFocus(const AXWindow& window) {
     const xcb_window_t id = windowOf(window);
     if (x_->windowManager()) {
         requestActivation(id);
-    } else {
-        // Unchecked: a window that vanished or cannot take the focus leaves it where it was.
-        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-        xcb_set_input_focus(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
-        xcb_configure_window(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+        // Waited for all the same: a window manager still restoring windows shown a moment ago
+        // and asked to activate one meanwhile may leave them a few points off their frames
+        // (seen with Openbox) when the next requests come before it is done.
+        x_->syncWithWindowManager();
+        return;
     }
+    // Unchecked: a window that vanished or cannot take the focus leaves it where it was.
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_set_input_focus(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+    xcb_configure_window(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
     x_->flush();
 }
 

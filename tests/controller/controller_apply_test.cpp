@@ -138,6 +138,7 @@ TEST_F(ControllerTest, BorderFollowsTheFocusedTiledWindowAndRespectsRules) {
     c.setPaused(true);
     EXPECT_FALSE(ring->visible());
     c.setPaused(false);
+    loop.runDue(); // the border follows once the windows are in place
     EXPECT_TRUE(ring->visible());
     settings.setBorderEnabled(false);
     EXPECT_FALSE(c.borderRunning());
