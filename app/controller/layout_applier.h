@@ -7,8 +7,10 @@
 // Requests go out in batches (every read of a phase first, then every write), so on X11 an
 // apply of many windows costs a few round trips, not a few per window. The apply itself only
 // reads what it needs to decide and sends its requests; reading the results back (minimum
-// sizes, parks that did not hold) waits for the server and a window manager, so it runs as a
-// check on the run loop's next turn, or at the start of the next apply, whichever comes first.
+// sizes, parks that did not hold, the border) waits for the server, so it runs as a check on
+// the run loop's next turn, or at the start of the next apply, whichever comes first. Under a
+// window manager the check runs at once: one that animates minimising and restoring is best
+// read back before anything else is handled.
 #pragma once
 
 #include "app/controller/controller_state.h"

@@ -2,9 +2,10 @@
 // Openbox, with 50 windows of the test client open. Prints:
 // - new window: from the client's map (the server has sent MapNotify) to the start and the end
 //   of the refresh it causes, and the controller's own time in that refresh;
-// - workspace switch parking 20 windows and showing 20: the command's time (every request sent
-//   and every reply it waits for), round trips made, and time to the server's reply to one more
-//   request sent afterwards;
+// - workspace switch parking 20 windows and showing 20: the command's time (until it returns:
+//   without a window manager that is when its last request is sent, as its reads back run on the
+//   loop's next turn; under one it includes them), round trips made, and time to the server's
+//   reply to one more request sent afterwards;
 // - idle: run-loop wake-ups over 10 s with nothing changing.
 #include "app/controller/run_loop_frame_timer.h"
 #include "app/controller/tiling_controller.h"
