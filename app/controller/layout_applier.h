@@ -36,8 +36,8 @@ public:
     // A retry (after minimum sizes were learned) never starts another.
     void apply(bool isRetry = false);
     // Runs the last apply's check now if it has not run yet: learns minimum sizes (laying out
-    // once more when it learned one, unless that apply was a retry) and minimises windows whose
-    // park did not hold, with their log lines.
+    // once more when it learned one, unless that apply was a retry), minimises windows whose
+    // park did not hold, with their log lines, and places the border.
     void finishCheck();
 
 private:
