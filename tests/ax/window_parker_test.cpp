@@ -13,6 +13,19 @@ class WindowParkerTest : public DesktopTest {
 protected:
     WindowParker parker{desktop.system().screenSource(), desktop.system().windowAccess()};
     using Kind = FakeOperation::Kind;
+
+    // Three windows, at `frames`, under a window manager that keeps windows on screen, and a
+    // park request for each on the screen holding it.
+    const Rect frames[3] = {{100, 100, 800, 600}, {200, 200, 700, 500}, {1000, 50, 500, 300}};
+    std::vector<AXWindow> windows;
+    std::vector<WindowParker::ParkRequest> requests;
+    void openThreeUnderAClampingWindowManager() {
+        desktop.setWindowManager(WindowManagerMode::clamping);
+        for (const auto& f : frames) {
+            windows.push_back(desktop.openWindow(editor, "w", f));
+            requests.emplace_back(windows.back(), std::nullopt);
+        }
+    }
 };
 
 TEST_F(WindowParkerTest, ParkingTwiceKeepsTheFirstSavedFrame) {
@@ -45,9 +58,8 @@ TEST_F(WindowParkerTest, UnreadableWindowIsNotParked) {
 }
 
 TEST_F(WindowParkerTest, RestoreAllBringsEveryWindowBackOnce) {
-    const Rect frames[] = {{0, 0, 800, 600}, {900, 0, 700, 500}, {2000, 100, 600, 400}};
-    std::vector<AXWindow> windows;
-    for (const auto& f : frames) {
+    const Rect spread[] = {{0, 0, 800, 600}, {900, 0, 700, 500}, {2000, 100, 600, 400}};
+    for (const auto& f : spread) {
         windows.push_back(desktop.openWindow(editor, "w", f));
         parker.park(windows.back());
     }
@@ -56,7 +68,7 @@ TEST_F(WindowParkerTest, RestoreAllBringsEveryWindowBackOnce) {
     EXPECT_EQ(parker.count(), 0);
     for (std::size_t i = 0; i < windows.size(); ++i) {
         EXPECT_FALSE(parker.isParked(windows[i]));
-        EXPECT_EQ(desktop.frameOf(windows[i]), frames[i]);
+        EXPECT_EQ(desktop.frameOf(windows[i]), spread[i]);
         EXPECT_FALSE(desktop.parkMarkOf(windows[i]));
     }
     desktop.clearOperations();
@@ -186,14 +198,7 @@ TEST_F(WindowParkerTest, ParkAllKeepsTheContractOfParkForEveryWindow) {
 }
 
 TEST_F(WindowParkerTest, ParkAllUnderAClampingWindowManagerMinimisesTheBatchAndKeepsFrames) {
-    desktop.setWindowManager(WindowManagerMode::clamping);
-    const Rect frames[] = {{100, 100, 800, 600}, {200, 200, 700, 500}, {1000, 50, 500, 300}};
-    std::vector<AXWindow> windows;
-    std::vector<WindowParker::ParkRequest> requests;
-    for (const auto& f : frames) {
-        windows.push_back(desktop.openWindow(editor, "w", f));
-        requests.emplace_back(windows.back(), std::nullopt);
-    }
+    openThreeUnderAClampingWindowManager();
     const auto after = parker.parkAll({requests[0], requests[1]});
     // The corner did not hold for either: both go back to their own place and are minimised.
     EXPECT_TRUE(parker.minimisesWindows());
@@ -230,14 +235,8 @@ TEST_F(WindowParkerTest, ParkAllUnderAClampingWindowManagerMinimisesTheBatchAndK
 }
 
 TEST_F(WindowParkerTest, ParkingInStepsSkipsWindowsParkedOrRestoredInBetween) {
-    desktop.setWindowManager(WindowManagerMode::clamping);
-    const Rect frames[] = {{100, 100, 800, 600}, {200, 200, 700, 500}, {1000, 50, 500, 300}};
-    std::vector<AXWindow> w;
-    std::vector<WindowParker::ParkRequest> requests;
-    for (const auto& f : frames) {
-        w.push_back(desktop.openWindow(editor, "w", f));
-        requests.emplace_back(w.back(), std::nullopt);
-    }
+    openThreeUnderAClampingWindowManager();
+    const auto& w = windows;
     auto batch = parker.prepareParking(requests);
     parker.park(w[0]); // parked another way while the batch's frames were on their way
     parker.sendParking(batch);
