@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench sanitize clean
+.PHONY: all deps configure build run test bench sanitize sanitize-e2e release-build clean
 
 all: build
 
@@ -16,7 +16,8 @@ deps:
 
 configure: deps
 	@if [ ! -f $(BUILD_DIR)/build.ninja ]; then \
-		cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS); \
+		cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DMORVANTA_WERROR=ON \
+			$(CMAKE_FLAGS); \
 	fi
 
 build: configure
@@ -28,6 +29,7 @@ run: configure
 	@scripts/run $(BUILD_DIR)
 
 test: build
+	@scripts/install-deps --tests
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
 
 bench: build
@@ -40,6 +42,35 @@ bench: build
 # AddressSanitizer + UndefinedBehaviorSanitizer build in its own folder.
 sanitize:
 	$(MAKE) test BUILD_DIR=build-asan BUILD_TYPE=Debug CMAKE_FLAGS="-DMORVANTA_SANITIZE=ON -DMORVANTA_BUILD_BENCH=OFF"
+
+# The end-to-end tiers (the real program, the controller host, the self-test, the shortcuts)
+# built with Clang under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, in a
+# build of their own that makes only what those tiers run. A leak report at exit fails the
+# run, but for the suppressions in tests/sanitizers/lsan.supp.
+SANITIZE_DIR ?= build-sanitize
+E2E_TARGETS = morvanta e2e_app_test e2e_quit_test e2e_controller_test e2e_switch_test \
+	selftest_x11_test selftest_verdicts_test e2e_shortcuts_test
+sanitize-e2e: deps
+	@scripts/install-deps --tests
+	@if [ ! -f $(SANITIZE_DIR)/build.ninja ]; then \
+		CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_DIR) -G Ninja \
+			-DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVANTA_SANITIZE=ON -DMORVANTA_BUILD_BENCH=OFF; \
+	fi
+	cmake --build $(SANITIZE_DIR) -j $(JOBS) --target $(E2E_TARGETS)
+	cd $(SANITIZE_DIR) && \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest -L e2e --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+
+# What a packager builds: a plain Release configuration without -Werror, the program only.
+RELEASE_DIR ?= build-release
+release-build: deps
+	@if [ ! -f $(RELEASE_DIR)/build.ninja ]; then \
+		cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+			-DMORVANTA_BUILD_TESTS=OFF -DMORVANTA_BUILD_BENCH=OFF; \
+	fi
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target morvanta
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -38,6 +38,9 @@ public:
     virtual std::optional<Size> sizeIncrement(const AXWindow& window) = 0;
     virtual void raise(const AXWindow& window) = 0;
     virtual FocusResult focus(const AXWindow& window) = 0;
+    // Takes the keyboard from every other program's window, so that nothing typed goes to a
+    // window about to be hidden; global shortcuts keep working. Not waited for.
+    virtual void focusNothing() = 0;
 
     // Batches: one answer per window, in the order given.
     virtual std::vector<std::optional<Rect>> frames(const std::vector<AXWindow>& windows);

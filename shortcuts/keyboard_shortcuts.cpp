@@ -47,10 +47,7 @@ void KeyboardShortcuts::storeShortcut(const std::optional<Shortcut>& shortcut, c
         storage_.removeValue(storageKey(name));
     }
     synchronize();
-    auto observers = changeObservers_;
-    for (auto& [token, observer] : observers) {
-        observer(name);
-    }
+    changeObservers_.notify(name);
 }
 
 void KeyboardShortcuts::addKeyDownHandler(const Name& name, Handler handler) {
@@ -96,23 +93,6 @@ bool KeyboardShortcuts::isActive(const Name& name) {
     }
     auto found = hotKeys_.find(*shortcut);
     return found != hotKeys_.end() && found->second->isRegistered;
-}
-
-KeyboardShortcuts::ObserverToken KeyboardShortcuts::addChangeObserver(ChangeObserver observer) {
-    changeObservers_.emplace_back(++lastToken_, std::move(observer));
-    return lastToken_;
-}
-
-KeyboardShortcuts::ObserverToken
-KeyboardShortcuts::addRegistrationFailedObserver(FailureObserver observer) {
-    failureObservers_.emplace_back(++lastToken_, std::move(observer));
-    return lastToken_;
-}
-
-void KeyboardShortcuts::removeObserver(ObserverToken token) {
-    auto matches = [token](const auto& entry) { return entry.first == token; };
-    std::erase_if(changeObservers_, matches);
-    std::erase_if(failureObservers_, matches);
 }
 
 std::unordered_map<Shortcut, std::vector<std::string>, ShortcutHash>
@@ -180,10 +160,7 @@ void KeyboardShortcuts::fire(const Shortcut& shortcut) {
 }
 
 void KeyboardShortcuts::reportFailure(const Shortcut& shortcut) {
-    auto observers = failureObservers_;
-    for (auto& [token, observer] : observers) {
-        observer(shortcut);
-    }
+    failureObservers_.notify(shortcut);
 }
 
 } // namespace morvanta

@@ -4,6 +4,7 @@
 // runs the names' handlers when that combination is pressed. Main thread only.
 #pragma once
 
+#include "core/observer_list.h"
 #include "shortcuts/hot_key.h"
 #include "shortcuts/hot_key_center.h"
 #include "shortcuts/shortcut.h"
@@ -24,9 +25,8 @@ class KeyboardShortcuts {
 public:
     using Name = ShortcutName;
     using Handler = std::function<void()>;
-    using ChangeObserver = std::function<void(const Name&)>;
-    using FailureObserver = std::function<void(const Shortcut&)>;
-    using ObserverToken = int;
+    using ChangeObserver = ObserverList<Name>::Observer;
+    using FailureObserver = ObserverList<Shortcut>::Observer;
 
     static constexpr const char* storageKeyPrefix = "KeyboardShortcuts_";
 
@@ -59,11 +59,14 @@ public:
     // pressing it runs the name's handlers.
     bool isActive(const Name& name);
 
-    ObserverToken addChangeObserver(ChangeObserver observer);
+    [[nodiscard]] Subscription addChangeObserver(ChangeObserver observer) {
+        return changeObservers_.add(std::move(observer));
+    }
     // Told when the window system refuses a combination (another client holds it, or the
     // current keyboard cannot type it). The stored combination is kept.
-    ObserverToken addRegistrationFailedObserver(FailureObserver observer);
-    void removeObserver(ObserverToken token);
+    [[nodiscard]] Subscription addRegistrationFailedObserver(FailureObserver observer) {
+        return failureObservers_.add(std::move(observer));
+    }
 
     HotKeyCenter& center() { return center_; }
 
@@ -82,9 +85,8 @@ private:
     std::unordered_map<Shortcut, std::shared_ptr<HotKey>, ShortcutHash> hotKeys_;
     // Combinations refused by the window system; tried again when a name asks for them anew.
     std::unordered_set<Shortcut, ShortcutHash> refused_;
-    ObserverToken lastToken_ = 0;
-    std::vector<std::pair<ObserverToken, ChangeObserver>> changeObservers_;
-    std::vector<std::pair<ObserverToken, FailureObserver>> failureObservers_;
+    ObserverList<Name> changeObservers_;
+    ObserverList<Shortcut> failureObservers_;
 };
 
 } // namespace morvanta

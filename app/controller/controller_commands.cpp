@@ -216,8 +216,8 @@ void ControllerCommands::focusCurrentWindow() {
             s_.system.windowAccess().sendFocus(*window);
             return;
         }
-    if (activateSelf)
-        activateSelf();
+    // Nothing to focus here: the keyboard must not stay with a window that was just hidden.
+    s_.system.windowAccess().focusNothing();
 }
 
 } // namespace morvanta

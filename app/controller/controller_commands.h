@@ -22,10 +22,6 @@ public:
                        WindowRefresh& refresh, FocusBorder& border)
         : s_(state), applier_(applier), summaries_(summaries), refresh_(refresh), border_(border) {}
 
-    // Called when no tiled window can take the focus, so that no window of a hidden workspace
-    // keeps it; the application brings one of its own windows forward. Empty: nothing.
-    std::function<void()> activateSelf;
-
     void switchToWorkspace(int number);
     void previousWorkspace();
     void moveFocusedWindow(int number);

@@ -1,17 +1,18 @@
 // Published: a value the user interface watches (the menu's workspace number, the running and
 // paused switches, the per-display summaries). Observers hear of a write only when it changes
-// the value; writing the same value again is silent.
+// the value; writing the same value again is silent. An observer holds the Subscription it is
+// given: ending it stops the calls, and it stays safe to end after the value itself is gone.
 #pragma once
 
-#include <functional>
-#include <map>
+#include "core/observer_list.h"
+
 #include <utility>
 
 namespace morvanta {
 
 template <class T> class Published {
 public:
-    using Observer = std::function<void(const T&)>;
+    using Observer = typename ObserverList<T>::Observer;
 
     Published() = default;
     explicit Published(T value) : value_(std::move(value)) {}
@@ -26,24 +27,16 @@ public:
         if (value == value_)
             return;
         value_ = std::move(value);
-        const auto observers = observers_; // an observer may remove itself
-        for (const auto& [token, observer] : observers)
-            if (observers_.contains(token))
-                observer(value_);
+        observers_.notify(value_);
     }
 
-    // Answers a token for removeObserver (never 0).
-    int addObserver(Observer observer) {
-        const int token = nextToken_++;
-        observers_.emplace(token, std::move(observer));
-        return token;
+    [[nodiscard]] Subscription addObserver(Observer observer) {
+        return observers_.add(std::move(observer));
     }
-    void removeObserver(int token) { observers_.erase(token); }
 
 private:
     T value_{};
-    std::map<int, Observer> observers_;
-    int nextToken_ = 1;
+    ObserverList<T> observers_;
 };
 
 } // namespace morvanta

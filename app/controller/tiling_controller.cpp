@@ -294,8 +294,5 @@ void TilingController::removeLetterWorkspace(int number) {
 void TilingController::setLetterShortcuts(LetterShortcuts* shortcuts) {
     letters_->setShortcuts(shortcuts);
 }
-void TilingController::setActivateSelf(std::function<void()> activate) {
-    commands_->activateSelf = std::move(activate);
-}
 
 } // namespace morvanta

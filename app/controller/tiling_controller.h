@@ -96,10 +96,6 @@ public:
     // Expires when the controller goes: callbacks held by longer-lived objects check it.
     std::weak_ptr<TilingController*> lifetime() const { return self_; }
 
-    // Called when no tiled window can take the focus (see focusCurrentWindow); the application
-    // activates one of its own windows. Empty: nothing happens.
-    void setActivateSelf(std::function<void()> activate);
-
     // Read-only views for the user interface, the self-test and tests.
     const WorkspaceManager& manager() const { return s_->manager; }
     const WindowRegistry& registry() const { return s_->registry; }

@@ -4,6 +4,8 @@
 // File errors never stop the in-memory log. Main thread only.
 #pragma once
 
+#include "core/observer_list.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -41,9 +43,10 @@ public:
     const std::optional<std::filesystem::path>& fileURL() const { return file_; }
 
     // Observers are called after every change of lines() (an append or a clear).
-    using Observer = std::function<void()>;
-    int addObserver(Observer observer);
-    void removeObserver(int token);
+    using Observer = ObserverList<>::Observer;
+    [[nodiscard]] Subscription addObserver(Observer observer) {
+        return observers_.add(std::move(observer));
+    }
 
 private:
     void writeToFile(const std::string& line) const;
@@ -51,8 +54,7 @@ private:
 
     std::vector<std::string> lines_;
     std::optional<std::filesystem::path> file_;
-    std::vector<std::pair<int, Observer>> observers_;
-    int nextToken_ = 1;
+    ObserverList<> observers_;
 };
 
 } // namespace morvanta

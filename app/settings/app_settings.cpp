@@ -206,20 +206,8 @@ AppSettings::ruleForBundleID(std::optional<std::string_view> bundleID) const {
     return std::nullopt;
 }
 
-int AppSettings::addObserver(Observer observer) {
-    observers_.emplace_back(nextToken_, std::move(observer));
-    return nextToken_++;
-}
-
-void AppSettings::removeObserver(int token) {
-    std::erase_if(observers_, [token](const auto& entry) { return entry.first == token; });
-}
-
 void AppSettings::notify(SettingsField field) {
-    auto observers = observers_; // observers may add or remove observers while told
-    for (auto& [token, observer] : observers)
-        if (observer)
-            observer(field);
+    observers_.notify(field);
 }
 
 } // namespace morvanta

@@ -11,6 +11,7 @@
 #include "app/settings/shortcut_style.h"
 #include "app/settings/srgb_color.h"
 #include "core/core.h"
+#include "core/observer_list.h"
 
 #include <functional>
 #include <map>
@@ -108,9 +109,10 @@ public:
     // The two rules used when none are stored: the desktop's settings and calculator apps.
     static std::vector<AppRule> builtInRules();
 
-    using Observer = std::function<void(SettingsField field)>;
-    int addObserver(Observer observer);
-    void removeObserver(int token);
+    using Observer = ObserverList<SettingsField>::Observer;
+    [[nodiscard]] Subscription addObserver(Observer observer) {
+        return observers_.add(std::move(observer));
+    }
 
 private:
     void load();
@@ -142,8 +144,7 @@ private:
     ShortcutStyle shortcutStyle_ = ShortcutStyle::option;
     bool onboardingCompleted_ = false;
 
-    std::vector<std::pair<int, Observer>> observers_;
-    int nextToken_ = 1;
+    ObserverList<SettingsField> observers_;
 };
 
 } // namespace morvanta

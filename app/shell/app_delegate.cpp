@@ -1,6 +1,7 @@
 #include "app/shell/app_delegate.h"
 
 #include "app/controller/run_loop_frame_timer.h"
+#include "app/settings/memory_preferences_domain.h"
 #include "app/shell/diagnostics_view.h"
 #include "app/shell/onboarding_view.h"
 #include "app/shell/settings_window.h"
@@ -21,25 +22,42 @@ namespace {
 constexpr QSize settingsSize{820, 620};
 constexpr QSize diagnosticsSize{720, 420};
 
+// The user's settings, or, for the self-test, a domain in memory that nothing reads: the
+// self-test keeps its own domain and never opens the user's file (opening it may move a damaged
+// file aside).
+std::unique_ptr<PreferencesDomain> userDomain(bool isSelfTest, DiagnosticsLog& log) {
+    if (isSelfTest)
+        return std::make_unique<MemoryPreferencesDomain>();
+    return std::make_unique<FilePreferencesDomain>(
+        std::string(FilePreferencesDomain::standardDomainName), &log);
+}
+
 } // namespace
 
 AppDelegate::AppDelegate(X11WindowSystem& system, std::string display, SingleInstance& instance,
                          Relauncher& relauncher, bool isSelfTest)
     : system_(system), display_(std::move(display)), instance_(instance), isSelfTest_(isSelfTest),
-      domain_(std::string(FilePreferencesDomain::standardDomainName), &log_), updateDialogs_(log_),
-      updater_(UpdaterConfiguration::fromBuild(), domain_, log_, updateDialogs_),
+      domain_(userDomain(isSelfTest, log_)), updateDialogs_(log_),
+      updater_(UpdaterConfiguration::fromBuild(), *domain_, log_, updateDialogs_),
       relauncher_(relauncher), self_(std::make_shared<AppDelegate*>(this)) {}
 
 AppDelegate::~AppDelegate() {
-    // Callbacks handed out go quiet first; then the services that use the controller, then it.
+    // Callbacks handed out go quiet first; then everything the user sees, then the services
+    // those showed, the controller last.
     self_.reset();
-    tray_.reset();
-    panels_.reset();
-    transferDialogs_.reset();
+    closeInterface();
+    popupKeys_.reset();
     transfer_.reset();
     shortcuts_.reset();
     controller_.reset();
     selfTest_.reset();
+}
+
+void AppDelegate::closeInterface() {
+    windows_.closeAll();
+    panels_.reset();
+    transferDialogs_.reset();
+    tray_.reset();
 }
 
 std::string AppDelegate::launchLine() {
@@ -56,7 +74,7 @@ std::function<void()> AppDelegate::weakly(void (AppDelegate::*action)()) {
 
 AppSettings& AppDelegate::settings() {
     if (!settings_)
-        settings_ = std::make_unique<AppSettings>(domain_);
+        settings_ = std::make_unique<AppSettings>(*domain_);
     return *settings_;
 }
 
@@ -72,10 +90,6 @@ TilingController& AppDelegate::controller() {
     controller_ =
         std::make_unique<TilingController>(system_, loop_, log_, settings(), std::move(devices));
     loop_.watch(system_.eventDescriptor(), [this] { system_.dispatchPending(); });
-    controller_->setActivateSelf([this] {
-        if (auto* window = QApplication::activeWindow())
-            window->activateWindow();
-    });
     return *controller_;
 }
 
@@ -107,7 +121,7 @@ void AppDelegate::runSelfTest() {
 }
 
 void AppDelegate::installShortcuts() {
-    shortcuts_ = std::make_unique<AppShortcuts>(display_, domain_, settings(), loop_);
+    shortcuts_ = std::make_unique<AppShortcuts>(display_, *domain_, settings(), loop_);
     if (!shortcuts_->ok()) {
         log_.append("⚠️ Global shortcuts are unavailable: " + shortcuts_->error());
         return;
@@ -124,6 +138,21 @@ void AppDelegate::installShortcuts() {
                                            panel(CommandPanelController::Mode::actions),
                                            panel(CommandPanelController::Mode::workspaces));
     shortcuts_->actions().setShortcutsEnabled(settings().shortcutsEnabled());
+    routePopupKeys();
+}
+
+void AppDelegate::routePopupKeys() {
+    PopupKeyRoutes routes;
+    auto& center = shortcuts_->center();
+    auto& hotKeys = shortcuts_->hotKeys();
+    routes.menuOpenChanged = [&center](bool open) { center.setMenuOpen(open); };
+    routes.translate = [&hotKeys](quint32 keyCode, quint32 state) {
+        return hotKeys.shortcutForKeyEvent(keyCode, static_cast<std::uint16_t>(state));
+    };
+    routes.rawKey = [&center](int keyCode, int modifiers, bool keyDown) {
+        return center.handleRawKeyEvent(keyCode, modifiers, keyDown);
+    };
+    popupKeys_ = std::make_unique<PopupKeyRouter>(std::move(routes));
 }
 
 void AppDelegate::showTray() {
@@ -141,16 +170,6 @@ TrayActions AppDelegate::trayActions() {
     actions.openDiagnostics = weakly(&AppDelegate::openDiagnostics);
     actions.contactSupport = [this] { supportMail_.compose(log_); };
     actions.quit = [] { QCoreApplication::quit(); };
-    const auto weak = std::weak_ptr<AppDelegate*>(self_);
-    actions.menuOpenChanged = [weak](bool open) {
-        if (const auto self = weak.lock(); self && (*self)->shortcuts_ && (*self)->shortcuts_->ok())
-            (*self)->shortcuts_->center().setMenuOpen(open);
-    };
-    actions.rawKey = [weak](int keyCode, int modifiers, bool keyDown) {
-        const auto self = weak.lock();
-        return self && (*self)->shortcuts_ && (*self)->shortcuts_->ok() &&
-               (*self)->shortcuts_->center().handleRawKeyEvent(keyCode, modifiers, keyDown);
-    };
     return actions;
 }
 
@@ -213,14 +232,17 @@ void AppDelegate::applicationShouldHandleReopen() {
 
 void AppDelegate::applicationWillTerminate() {
     crashReports_.stop();
+    // The windows come back first; then the interface ends (its subscriptions make the order
+    // safe either way), so nothing it holds runs after the quit.
     if (controller_ && controller_->isRunning().get())
         controller_->stop();
+    closeInterface();
 }
 
 void AppDelegate::openSettings() {
     windows_.open(
         settingsIdentifier, QString::fromUtf8(settingsTitle), [this] { return makeSettings(); },
-        settingsSize);
+        settingsSize, AppWindows::Reopen::freshContent);
 }
 
 void AppDelegate::openOnboarding() {
@@ -237,7 +259,7 @@ void AppDelegate::openDiagnostics() {
 
 std::unique_ptr<QWidget> AppDelegate::makeSettings() {
     if (!shortcuts_)
-        shortcuts_ = std::make_unique<AppShortcuts>(display_, domain_, settings(), loop_);
+        shortcuts_ = std::make_unique<AppShortcuts>(display_, *domain_, settings(), loop_);
     if (!transfer_) {
         transfer_ = std::make_unique<SettingsTransfer>(settings(), controller(),
                                                        shortcuts_->actions(), log_);
@@ -304,11 +326,11 @@ std::unique_ptr<QWidget> AppDelegate::makeDiagnostics() {
         shown->setStatus(status);
     };
     update();
-    // The view lives until the delegate ends, after the controller (see the destructor), so
-    // these observers never outlive it.
-    c.isTrusted().addObserver([update](bool) { update(); });
-    c.isPaused().addObserver([update](bool) { update(); });
-    c.currentNumber().addObserver([update](int) { update(); });
+    std::vector<Subscription> subscriptions;
+    subscriptions.push_back(c.isTrusted().addObserver([update](bool) { update(); }));
+    subscriptions.push_back(c.isPaused().addObserver([update](bool) { update(); }));
+    subscriptions.push_back(c.currentNumber().addObserver([update](int) { update(); }));
+    view->keepSubscriptions(std::move(subscriptions));
     return view;
 }
 

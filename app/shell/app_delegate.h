@@ -11,10 +11,8 @@
 
 // UpdateDialogs and CommandPanelController hand out a QPointer inline, which needs the complete
 // types.
-#include "app/commands/key_panel.h"
-#include <QMessageBox>
-
 #include "app/commands/command_panel_controller.h"
+#include "app/commands/key_panel.h"
 #include "app/commands/settings_transfer.h"
 #include "app/commands/settings_transfer_dialogs.h"
 #include "app/commands/support_mail.h"
@@ -25,6 +23,7 @@
 #include "app/settings/file_preferences_domain.h"
 #include "app/shell/app_shortcuts.h"
 #include "app/shell/app_windows.h"
+#include "app/shell/popup_key_router.h"
 #include "app/shell/qt_run_loop.h"
 #include "app/shell/relauncher.h"
 #include "app/shell/self_test_session.h"
@@ -35,6 +34,7 @@
 #include "app/shell/updates/updater.h"
 #include "ax/x11/x11_window_system.h"
 
+#include <QMessageBox>
 #include <functional>
 #include <memory>
 #include <string>
@@ -83,9 +83,13 @@ public:
     AppSettings& settings();
 
 private:
+    // Ends every window, the command panel and the tray item; safe to call more than once.
+    void closeInterface();
     void routeSignals();
     void runSelfTest();
     void installShortcuts();
+    // Global shortcuts keep working while a popup of Morvanta's own has the keyboard.
+    void routePopupKeys();
     void showTray();
     TrayActions trayActions();
     PanelCallbacks panelCallbacks();
@@ -104,13 +108,14 @@ private:
     QtRunLoop loop_;
     DiagnosticsLog log_;
     bool isSelfTest_;
-    FilePreferencesDomain domain_;
+    std::unique_ptr<PreferencesDomain> domain_;
     std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<TilingController> controller_;
     CrashReports crashReports_;
     UpdateDialogs updateDialogs_;
     Updater updater_;
     std::unique_ptr<AppShortcuts> shortcuts_;
+    std::unique_ptr<PopupKeyRouter> popupKeys_;
     std::unique_ptr<CommandPanelController> panels_;
     std::unique_ptr<SettingsTransfer> transfer_;
     std::unique_ptr<SettingsTransferDialogs> transferDialogs_;

@@ -102,9 +102,7 @@ AppearanceTab::AppearanceTab(const SettingsWindowServices& services, QWidget* pa
     showSettings();
 }
 
-AppearanceTab::~AppearanceTab() {
-    services_.settings.removeObserver(settingsObserver_);
-}
+AppearanceTab::~AppearanceTab() = default;
 
 void AppearanceTab::chooseCustomColour() {
     const QColor current(QString::fromStdString(services_.settings.borderColorHex()));

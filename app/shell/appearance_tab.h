@@ -3,6 +3,8 @@
 // preview drawn with the chosen colour and width.
 #pragma once
 
+#include "core/subscription.h"
+
 #include <QWidget>
 #include <array>
 #include <vector>
@@ -37,7 +39,7 @@ private:
     void chooseCustomColour();
 
     const SettingsWindowServices& services_;
-    int settingsObserver_ = 0;
+    Subscription settingsObserver_;
     QCheckBox* border_;
     QCheckBox* hideWhileDragging_;
     SliderRow* width_;

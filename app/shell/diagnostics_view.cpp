@@ -101,14 +101,12 @@ DiagnosticsView::DiagnosticsView(DiagnosticsLog& log, QWidget* parent)
     connect(bar, &QScrollBar::valueChanged, this,
             [this, bar](int value) { followNewest_ = value == bar->maximum(); });
 
-    observerToken_ = log_.addObserver([this] { syncLines(); });
+    logSubscription_ = log_.addObserver([this] { syncLines(); });
     showStatus();
     syncLines();
 }
 
-DiagnosticsView::~DiagnosticsView() {
-    log_.removeObserver(observerToken_);
-}
+DiagnosticsView::~DiagnosticsView() = default;
 
 QWidget* DiagnosticsView::buildStatusRow() {
     statusSymbol_ = new QLabel;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/diagnostics/diagnostics_status.h"
+#include "core/subscription.h"
 
 #include <QWidget>
 #include <functional>
@@ -35,6 +36,10 @@ public:
     void setStatus(const DiagnosticsStatus& status);
     // Run by the button shown without an X11 session (the controller's requestPermission).
     void setRequestPermission(std::function<void()> request);
+    // Keeps the subscriptions that feed setStatus, so they end with the view.
+    void keepSubscriptions(std::vector<Subscription> subscriptions) {
+        statusSubscriptions_ = std::move(subscriptions);
+    }
 
     // Replaces the clipboard's contents with the log's lines joined by line feeds.
     void copyLog();
@@ -56,7 +61,8 @@ private:
     void scrollToNewest();
 
     DiagnosticsLog& log_;
-    int observerToken_ = 0;
+    Subscription logSubscription_;
+    std::vector<Subscription> statusSubscriptions_;
     DiagnosticsStatus status_;
     std::function<void()> request_;
     std::vector<std::string> shown_;

@@ -77,9 +77,7 @@ DisplaysTab::DisplaysTab(TilingController& controller, QWidget* parent)
     showSummaries();
 }
 
-DisplaysTab::~DisplaysTab() {
-    controller_.summaries().removeObserver(summariesObserver_);
-}
+DisplaysTab::~DisplaysTab() = default;
 
 bool DisplaysTab::drop(const QStringList& texts, const DisplaySummary& screen) {
     const auto& summaries = controller_.summaries().get();

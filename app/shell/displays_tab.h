@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/controller/display_summary.h"
+#include "core/subscription.h"
 
 #include <QWidget>
 #include <optional>
@@ -45,7 +46,7 @@ private:
     void setDragging(bool running);
 
     TilingController& controller_;
-    int summariesObserver_ = 0;
+    Subscription summariesObserver_;
     QLabel* explanation_;
     ScreenArrangement* arrangement_;
     QWidget* messageRow_;

@@ -43,10 +43,7 @@ GeneralTab::GeneralTab(const SettingsWindowServices& services, QWidget* parent)
     showState();
 }
 
-GeneralTab::~GeneralTab() {
-    services_.controller.isTrusted().removeObserver(trustObserver_);
-    services_.controller.isPaused().removeObserver(pausedObserver_);
-}
+GeneralTab::~GeneralTab() = default;
 
 QWidget* GeneralTab::permissionRow() {
     auto* row = new QWidget;

@@ -3,6 +3,8 @@
 // follow the updater or, in builds without one, give way to a note.
 #pragma once
 
+#include "core/subscription.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -33,8 +35,8 @@ private:
     void showState();
 
     const SettingsWindowServices& services_;
-    int trustObserver_ = 0;
-    int pausedObserver_ = 0;
+    Subscription trustObserver_;
+    Subscription pausedObserver_;
     QLabel* permissionIcon_ = nullptr;
     QLabel* permissionTitle_ = nullptr;
     QLabel* permissionText_ = nullptr;

@@ -85,9 +85,7 @@ LayoutTab::LayoutTab(const SettingsWindowServices& services, QWidget* parent)
     showSettings();
 }
 
-LayoutTab::~LayoutTab() {
-    services_.settings.removeObserver(settingsObserver_);
-}
+LayoutTab::~LayoutTab() = default;
 
 void LayoutTab::showSettings() {
     const AppSettings& settings = services_.settings;

@@ -3,6 +3,8 @@
 // sliders, which write into the settings as they move so the real windows follow.
 #pragma once
 
+#include "core/subscription.h"
+
 #include <QWidget>
 #include <vector>
 
@@ -32,7 +34,7 @@ private:
     void showSettings();
 
     const SettingsWindowServices& services_;
-    int settingsObserver_ = 0;
+    Subscription settingsObserver_;
     std::vector<LayoutCard*> cards_;
     QPushButton* everyWorkspace_;
     QVBoxLayout* previewHolder_ = nullptr;

@@ -3,6 +3,7 @@
 // event loop until a quit, a signal or a relaunch ends it.
 #include "app/shell/app_delegate.h"
 #include "app/shell/command_line.h"
+#include "app/shell/exit_deadline.h"
 #include "app/shell/window_rescue.h"
 
 #include <QApplication>
@@ -15,6 +16,8 @@ using namespace morvanta;
 namespace {
 
 constexpr std::chrono::seconds answerLimit{5};
+// How long the rest of a quit may take once every window is back.
+constexpr std::chrono::seconds quitLimit{3};
 
 std::string displayName() {
     const char* display = std::getenv("DISPLAY");
@@ -105,6 +108,8 @@ int main(int argc, char** argv) {
     if (!system)
         return 1;
 
+    // Declared before the application so that it also bounds the application's own teardown.
+    std::optional<ExitDeadline> exitDeadline;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Morvanta");
     QApplication::setDesktopFileName("morvanta");
@@ -114,15 +119,17 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         AppDelegate delegate(*system, display, *instance, relauncher, selfTest);
+        // The self-test's verdicts are for the person or script that started it.
+        Subscription printVerdicts;
         if (selfTest)
-            // The self-test's verdicts are for the person or script that started it.
-            delegate.log().addObserver([&delegate] {
+            printVerdicts = delegate.log().addObserver([&delegate] {
                 if (!delegate.log().lines().empty())
                     std::cout << delegate.log().lines().back() << std::endl;
             });
         delegate.applicationDidFinishLaunching();
         status = QApplication::exec();
         delegate.applicationWillTerminate();
+        exitDeadline.emplace(quitLimit, status);
     }
     // The socket closes before a relaunch starts, so the new Morvanta finds the display free.
     instance.reset();

@@ -83,16 +83,12 @@ PermissionPage::PermissionPage(TilingController& controller, Actions actions,
     layout->addWidget(relaunchFailed_);
     layout->addStretch();
 
-    // The controller outlives the page; the observers go with the page.
     trustObserver_ = controller_.isTrusted().addObserver([this](const bool&) { update(); });
     windowsObserver_ = controller_.seesWindows().addObserver([this](const bool&) { update(); });
     update();
 }
 
-PermissionPage::~PermissionPage() {
-    controller_.isTrusted().removeObserver(trustObserver_);
-    controller_.seesWindows().removeObserver(windowsObserver_);
-}
+PermissionPage::~PermissionPage() = default;
 
 QWidget* PermissionPage::makeStatusRow(int marker, const char* text, QWidget* trailing) {
     auto* row = new QWidget;

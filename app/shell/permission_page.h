@@ -5,6 +5,8 @@
 // while, offers to start Morvanta again.
 #pragma once
 
+#include "core/subscription.h"
+
 #include <QWidget>
 #include <chrono>
 #include <functional>
@@ -62,8 +64,8 @@ private:
     std::chrono::milliseconds relaunchDelay_;
     std::optional<std::chrono::steady_clock::time_point> waitingSince_;
     State state_ = State::needed;
-    int trustObserver_ = 0;
-    int windowsObserver_ = 0;
+    Subscription trustObserver_;
+    Subscription windowsObserver_;
 
     QWidget* needed_ = nullptr;
     QWidget* waiting_ = nullptr;

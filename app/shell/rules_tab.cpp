@@ -87,9 +87,7 @@ RulesTab::RulesTab(const SettingsWindowServices& services, QWidget* parent)
     fillAddMenu();
 }
 
-RulesTab::~RulesTab() {
-    services_.settings.removeObserver(settingsObserver_);
-}
+RulesTab::~RulesTab() = default;
 
 std::vector<RuleApplication> RulesTab::runningApplications() const {
     if (services_.runningApplications)

@@ -5,6 +5,7 @@
 
 #include "app/settings/app_rule.h"
 #include "app/shell/settings_window_services.h"
+#include "core/subscription.h"
 
 #include <QWidget>
 #include <filesystem>
@@ -44,7 +45,7 @@ private:
     void changeRule(std::size_t index, const std::function<void(AppRule&)>& change);
 
     const SettingsWindowServices& services_;
-    int settingsObserver_ = 0;
+    Subscription settingsObserver_;
     QVBoxLayout* rows_;
     std::vector<QWidget*> rowWidgets_;
     QLabel* empty_;

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         options.display = arguments[displayAt + 1].toStdString();
 
     morvanta::DiagnosticsLog log;
-    log.addObserver([&log] {
+    const auto printLines = log.addObserver([&log] {
         if (!log.lines().empty()) {
             std::printf("%s\n", log.lines().back().c_str());
             std::fflush(stdout);

@@ -74,7 +74,6 @@ ShortcutRecorder::ShortcutRecorder(KeyboardShortcuts& shortcuts, KeyboardShortcu
 }
 
 ShortcutRecorder::~ShortcutRecorder() {
-    shortcuts_.removeObserver(changeObserver_);
     if (recording_)
         shortcuts_.center().setEnabled(centerWasEnabled_);
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "app/shell/shortcut_conflict_policy.h"
+#include "core/subscription.h"
 #include "shortcuts/keyboard_shortcuts.h"
 
 #include <QLineEdit>
@@ -75,7 +76,7 @@ private:
     ConflictPolicy policy_;
     ShortcutValidator validator_;
     QAction* clearAction_;
-    KeyboardShortcuts::ObserverToken changeObserver_ = 0;
+    Subscription changeObserver_;
     bool recording_ = false;
     bool centerWasEnabled_ = true;
     QString lastMessage_;

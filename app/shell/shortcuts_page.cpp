@@ -58,9 +58,7 @@ ShortcutsPage::ShortcutsPage(AppSettings& settings, ShortcutText shortcutText, Q
     showSettings();
 }
 
-ShortcutsPage::~ShortcutsPage() {
-    settings_.removeObserver(settingsObserver_);
-}
+ShortcutsPage::~ShortcutsPage() = default;
 
 void ShortcutsPage::choose(Choice choice) {
     if (choice == Choice::none) {

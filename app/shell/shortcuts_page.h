@@ -4,6 +4,8 @@
 // X connection of its own; they are read again whenever the choice changes.
 #pragma once
 
+#include "core/subscription.h"
+
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -42,7 +44,7 @@ private:
 
     AppSettings& settings_;
     ShortcutText shortcutText_;
-    int settingsObserver_ = 0;
+    Subscription settingsObserver_;
     std::array<QRadioButton*, 3> choices_{};
     std::array<QLabel*, 3> bindings_{};
 };

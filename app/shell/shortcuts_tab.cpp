@@ -59,9 +59,7 @@ ShortcutsTab::ShortcutsTab(const SettingsWindowServices& services, QWidget* pare
     showSettings();
 }
 
-ShortcutsTab::~ShortcutsTab() {
-    services_.settings.removeObserver(settingsObserver_);
-}
+ShortcutsTab::~ShortcutsTab() = default;
 
 void ShortcutsTab::showSettings() {
     const QSignalBlocker enabledBlocker(enabled_);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/settings/shortcut_style.h"
+#include "core/subscription.h"
 
 #include <QWidget>
 #include <vector>
@@ -35,7 +36,7 @@ private:
     void showSettings();
 
     const SettingsWindowServices& services_;
-    int settingsObserver_ = 0;
+    Subscription settingsObserver_;
     QCheckBox* enabled_;
     QComboBox* style_;
     QPushButton* restore_;

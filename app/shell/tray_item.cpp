@@ -16,8 +16,7 @@ TrayItem::TrayItem(TilingController& controller, AppSettings& settings, Updater&
                              menu_.menu().popup(QCursor::pos());
                      });
     auto follow = [this](auto& published) {
-        const int token = published.addObserver([this](const auto&) { refresh(); });
-        unsubscribe_.push_back([&published, token] { published.removeObserver(token); });
+        subscriptions_.push_back(published.addObserver([this](const auto&) { refresh(); }));
     };
     follow(controller.isTrusted());
     follow(controller.isPaused());
@@ -28,9 +27,8 @@ TrayItem::TrayItem(TilingController& controller, AppSettings& settings, Updater&
 }
 
 TrayItem::~TrayItem() {
+    subscriptions_.clear();
     qApp->removeEventFilter(this);
-    for (const auto& unsubscribe : unsubscribe_)
-        unsubscribe();
 }
 
 void TrayItem::refresh() {

@@ -7,6 +7,7 @@
 
 #include "app/shell/menu_bar_label.h"
 #include "app/shell/tray_menu.h"
+#include "core/subscription.h"
 
 #include <QObject>
 #include <QSystemTrayIcon>
@@ -37,7 +38,7 @@ private:
     MenuBarLabel label_;
     TrayMenu menu_;
     QSystemTrayIcon icon_;
-    std::vector<std::function<void()>> unsubscribe_;
+    std::vector<Subscription> subscriptions_;
 };
 
 } // namespace morvanta

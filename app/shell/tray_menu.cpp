@@ -2,12 +2,9 @@
 
 #include "core/layout_kind.h"
 #include "core/workspace_numbers.h"
-#include "shortcuts/modifiers.h"
-#include "shortcuts/x11/key_table.h"
 
 #include <QActionGroup>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QStyle>
 #include <QTimer>
 
@@ -22,19 +19,6 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-int carbonModifiers(Qt::KeyboardModifiers modifiers) {
-    int mask = 0;
-    if (modifiers & Qt::ShiftModifier)
-        mask |= carbon::shift;
-    if (modifiers & Qt::ControlModifier)
-        mask |= carbon::control;
-    if (modifiers & Qt::AltModifier)
-        mask |= carbon::option;
-    if (modifiers & Qt::MetaModifier)
-        mask |= carbon::command;
-    return mask;
-}
-
 } // namespace
 
 TrayMenu::TrayMenu(TilingController& controller, AppSettings& settings, Updater& updater,
@@ -42,37 +26,24 @@ TrayMenu::TrayMenu(TilingController& controller, AppSettings& settings, Updater&
     : controller_(controller), settings_(settings), updater_(updater), actions_(std::move(actions)),
       menu_(std::make_unique<QMenu>()) {
     auto follow = [this](auto& published) {
-        const int token = published.addObserver([this](const auto&) { scheduleRebuild(); });
-        unsubscribe_.push_back([&published, token] { published.removeObserver(token); });
+        subscriptions_.push_back(published.addObserver([this](const auto&) { scheduleRebuild(); }));
     };
     follow(controller_.isTrusted());
     follow(controller_.isPaused());
     follow(controller_.summaries());
     follow(controller_.currentNumber());
-    const int token = settings_.addObserver([this](SettingsField field) {
+    subscriptions_.push_back(settings_.addObserver([this](SettingsField field) {
         if (field == SettingsField::workspaceNames ||
             field == SettingsField::letterWorkspaceNames ||
             field == SettingsField::letterWorkspaces)
             scheduleRebuild();
-    });
-    unsubscribe_.push_back([this, token] { settings_.removeObserver(token); });
+    }));
 
-    QObject::connect(menu_.get(), &QMenu::aboutToShow, this, [this] {
-        if (actions_.menuOpenChanged)
-            actions_.menuOpenChanged(true);
-    });
-    QObject::connect(menu_.get(), &QMenu::aboutToHide, this, [this] {
-        if (actions_.menuOpenChanged)
-            actions_.menuOpenChanged(false);
-    });
-    menu_->installEventFilter(this);
     rebuild();
 }
 
 TrayMenu::~TrayMenu() {
-    for (const auto& unsubscribe : unsubscribe_)
-        unsubscribe();
-    menu_->removeEventFilter(this);
+    subscriptions_.clear();
 }
 
 std::string TrayMenu::entryText(const std::string& displayName, int windowCount) {
@@ -179,19 +150,6 @@ void TrayMenu::addCommands() {
     command("Diagnostics…", actions_.openDiagnostics);
     command("Contact Support…", actions_.contactSupport);
     command("Quit Morvanta", actions_.quit)->setShortcut(QKeySequence("Ctrl+Q"));
-}
-
-bool TrayMenu::eventFilter(QObject* watched, QEvent* event) {
-    const bool press = event->type() == QEvent::KeyPress;
-    if (watched != menu_.get() || !actions_.rawKey ||
-        (!press && event->type() != QEvent::KeyRelease))
-        return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    // The key's position on the keyboard names it, as the stored shortcuts do.
-    const KeyTableEntry* entry = keyTableEntryForPosition(key->nativeScanCode());
-    if (entry == nullptr)
-        return false;
-    return actions_.rawKey(entry->carbonKeyCode, carbonModifiers(key->modifiers()), press);
 }
 
 } // namespace morvanta

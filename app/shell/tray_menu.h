@@ -5,14 +5,15 @@
 //
 // It follows the controller's published values and the workspace names: every change rebuilds
 // the menu on the next turn of the event loop (never inside the action that caused it, whose
-// object the rebuild deletes). While it is open it tells the hot-key centre, and forwards the
-// keys it sees, so the global shortcuts keep working. Windows are opened through the callbacks
+// object the rebuild deletes). While it is open the global shortcuts keep working through the
+// application's PopupKeyRouter, as for every popup. Windows are opened through the callbacks
 // the application supplies.
 #pragma once
 
 #include "app/controller/tiling_controller.h"
 #include "app/settings/app_settings.h"
 #include "app/shell/updates/updater.h"
+#include "core/subscription.h"
 
 #include <QMenu>
 #include <QObject>
@@ -27,11 +28,6 @@ struct TrayActions {
     std::function<void()> openDiagnostics;
     std::function<void()> contactSupport;
     std::function<void()> quit;
-    // The menu opened (true) or closed (false): HotKeyCenter::setMenuOpen.
-    std::function<void(bool open)> menuOpenChanged;
-    // A key seen while the menu is open, as a stored key code and modifier mask; answers
-    // whether a shortcut took it (HotKeyCenter::handleRawKeyEvent).
-    std::function<bool(int carbonKeyCode, int carbonModifiers, bool keyDown)> rawKey;
 };
 
 class TrayMenu : public QObject {
@@ -51,9 +47,6 @@ public:
     // "Workspace 4  ·  1 window", "2 · Mail  ·  empty".
     static std::string entryText(const std::string& displayName, int windowCount);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void scheduleRebuild();
     void addDisplay(const DisplaySummary& summary, bool withHeading);
@@ -67,7 +60,7 @@ private:
     TrayActions actions_;
     std::unique_ptr<QMenu> menu_;
     bool rebuildPending_ = false;
-    std::vector<std::function<void()>> unsubscribe_;
+    std::vector<Subscription> subscriptions_;
 };
 
 } // namespace morvanta

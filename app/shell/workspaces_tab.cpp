@@ -77,10 +77,7 @@ WorkspacesTab::WorkspacesTab(const SettingsWindowServices& services, QWidget* pa
     fillAddMenu();
 }
 
-WorkspacesTab::~WorkspacesTab() {
-    services_.settings.removeObserver(settingsObserver_);
-    services_.controller.summaries().removeObserver(summariesObserver_);
-}
+WorkspacesTab::~WorkspacesTab() = default;
 
 void WorkspacesTab::setAdvancedShown(bool shown) {
     if (disclosure_->isChecked() != shown)

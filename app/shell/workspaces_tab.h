@@ -4,6 +4,8 @@
 // workspaces yet, and the page says which of a new letter's keys could be bound.
 #pragma once
 
+#include "core/subscription.h"
+
 #include <QWidget>
 #include <vector>
 
@@ -47,8 +49,8 @@ private:
     void setWorkspaceLayout(int number, int index);
 
     const SettingsWindowServices& services_;
-    int settingsObserver_ = 0;
-    int summariesObserver_ = 0;
+    Subscription settingsObserver_;
+    Subscription summariesObserver_;
     QGridLayout* table_;
     std::vector<int> rowNumbers_;
     std::vector<QWidget*> rowWidgets_;

@@ -15,6 +15,7 @@ struct FakeOperation {
         setPosition,
         raise,
         focus,
+        focusNothing,
         iconify,
         deiconify,
         setParkMark,

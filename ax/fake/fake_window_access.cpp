@@ -141,6 +141,11 @@ FocusResult FakeWindowAccess::focus(const AXWindow& window) {
     return FocusResult{0, 0, 0};
 }
 
+void FakeWindowAccess::focusNothing() {
+    desktop_.record(Kind::focusNothing, 0, std::nullopt, true);
+    desktop_.clearFocus();
+}
+
 bool FakeWindowAccess::setParkMark(const AXWindow& window, const Rect& savedFrame) {
     auto* w = desktop_.touch(window.id());
     desktop_.record(Kind::setParkMark, window.id(), savedFrame, w != nullptr);

@@ -42,6 +42,7 @@ public:
     std::optional<Size> sizeIncrement(const AXWindow& window) override;
     void raise(const AXWindow& window) override;
     FocusResult focus(const AXWindow& window) override;
+    void focusNothing() override;
 
     bool setParkMark(const AXWindow& window, const Rect& savedFrame) override;
     void clearParkMark(const AXWindow& window) override;

@@ -360,6 +360,12 @@ FocusResult X11WindowAccess::focus(const AXWindow& window) {
     return {ok[0] ? 0 : 8, 0, ok[1] ? 0 : badWindow};
 }
 
+void X11WindowAccess::focusNothing() {
+    // Beside a window manager too: it sees the focus go to a window it does not manage and
+    // counts no window of its own as active.
+    focusHolder_.takeFocus();
+}
+
 void X11WindowAccess::sendFocus(const AXWindow& window) {
     const xcb_window_t id = windowOf(window);
     if (x_->windowManager()) {

@@ -7,6 +7,7 @@
 
 #include "ax/window_access.h"
 #include "ax/x11/x11_connection.h"
+#include "ax/x11/x11_focus_holder.h"
 
 #include <memory>
 #include <xcb/xcb.h>
@@ -16,7 +17,7 @@ namespace morvanta {
 class X11WindowAccess : public WindowAccess, public std::enable_shared_from_this<X11WindowAccess> {
 public:
     explicit X11WindowAccess(std::shared_ptr<X11Connection> connection)
-        : x_(std::move(connection)) {}
+        : x_(connection), focusHolder_(std::move(connection)) {}
 
     AXWindow handle(xcb_window_t window, std::int32_t pid) {
         return AXWindow(weak_from_this(), window, pid);
@@ -38,6 +39,7 @@ public:
     std::optional<Size> sizeIncrement(const AXWindow& window) override;
     void raise(const AXWindow& window) override;
     FocusResult focus(const AXWindow& window) override;
+    void focusNothing() override;
 
     std::vector<std::optional<Rect>> frames(const std::vector<AXWindow>& windows) override;
     std::vector<bool> setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;
@@ -99,6 +101,7 @@ private:
     void forgetOwnStateChanges(const std::vector<AXWindow>& windows);
 
     std::shared_ptr<X11Connection> x_;
+    X11FocusHolder focusHolder_;
 };
 
 } // namespace morvanta

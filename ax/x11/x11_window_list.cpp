@@ -140,7 +140,9 @@ std::optional<AXWindow> X11WindowList::focused() {
     }
     auto attributesReply = x.reply<xcb_get_window_attributes_reply_t>(attributes.sequence, d);
     auto pidReply = x.reply<xcb_get_property_reply_t>(pid.sequence, d);
-    if (!attributesReply)
+    // An override-redirect window is nobody's application window: Morvanta's own focus holder
+    // (which has the keyboard while nothing shown can take it), or a menu.
+    if (!attributesReply || attributesReply->override_redirect)
         return std::nullopt;
     const auto p = propertyValues32(pidReply.get());
     return access_->handle(window, p.empty() ? 0 : static_cast<std::int32_t>(p[0]));

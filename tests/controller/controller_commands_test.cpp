@@ -18,9 +18,12 @@ protected:
 
 TEST_F(CommandsTest, SwitchingHidesAndRestoresInPlaceAndAlwaysLogs) {
     const Rect fa = frame(a), fb = frame(b);
+    desktop.focus(b);
     controller->switchToWorkspace(2);
     EXPECT_TRUE(controller->parker().isParked(a));
     EXPECT_TRUE(controller->parker().isParked(b));
+    // Nothing on workspace 2 can take the keyboard: no hidden window keeps it.
+    EXPECT_EQ(desktop.focusedWindow(), std::nullopt);
     controller->switchToWorkspace(1);
     controller->switchToWorkspace(1);
     EXPECT_EQ(messages(), (std::vector<std::string>{"Workspace 2 on S1.", "Workspace 1 on S1.",
@@ -100,7 +103,7 @@ TEST_F(CommandsTest, SummariesOfTwoDisplaysShareCountsAndNotifyOnlyOnChange) {
     desktop.addScreen(FakeDesktop::makeScreen("S2", {1200, 0, 800, 600}));
     settle();
     int notified = 0;
-    controller->summaries().addObserver([&](const auto&) { ++notified; });
+    const auto subscription = controller->summaries().addObserver([&](const auto&) { ++notified; });
     EXPECT_TRUE(logged("Displays changed."));
     EXPECT_FALSE(controller->assignWorkspace(42, DisplayID{"S2"}));
     EXPECT_TRUE(controller->assignWorkspace(2, DisplayID{"S2"}));

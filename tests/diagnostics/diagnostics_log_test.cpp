@@ -47,7 +47,7 @@ TEST(DiagnosticsLog, KeepsTheNewest500LinesButTheFileKeepsAllAndClearLeavesTheFi
     testing::XdgSandbox sandbox;
     DiagnosticsLog log;
     int changes = 0;
-    int token = log.addObserver([&] { ++changes; });
+    auto subscription = log.addObserver([&] { ++changes; });
     for (int i = 1; i <= 501; ++i)
         log.append("line " + std::to_string(i));
     ASSERT_EQ(log.lines().size(), 500u);
@@ -60,7 +60,7 @@ TEST(DiagnosticsLog, KeepsTheNewest500LinesButTheFileKeepsAllAndClearLeavesTheFi
     EXPECT_EQ(changes, 502);
     EXPECT_EQ(fileLines(*log.fileURL()).size(), 501u);
 
-    log.removeObserver(token);
+    subscription.cancel();
     log.append("after");
     EXPECT_EQ(changes, 502);
     EXPECT_EQ(log.lines().size(), 1u);

@@ -7,9 +7,11 @@
 #include "tests/x11/x11_desktop.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
+#include <xcb/xcb.h>
 
 namespace morvanta::testing {
 namespace {
@@ -80,6 +82,15 @@ protected:
             [&] { return host->command("focused") == "focused " + std::to_string(w.id()); }));
     }
 
+    // The X server's input focus, wherever a window manager's properties say it is.
+    xcb_window_t inputFocus() {
+        auto* raw = desktop->system().connection().raw();
+        auto* reply = xcb_get_input_focus_reply(raw, xcb_get_input_focus(raw), nullptr);
+        const xcb_window_t focus = reply ? reply->focus : XCB_NONE;
+        free(reply);
+        return focus;
+    }
+
     std::unique_ptr<X11Desktop> desktop;
     std::unique_ptr<HostProcess> host;
     AXWindow a, b;
@@ -120,9 +131,13 @@ TEST_P(ControllerE2E, SwitchingPausingAndStoppingBringWindowsBackInPlace) {
     ASSERT_TRUE(waitTiled(windows(), LayoutKind::mainStack));
     const auto saved = frames();
 
+    focus("a", a);
     ASSERT_EQ(host->command("switch 2"), "ok");
     EXPECT_TRUE(allHidden());
     EXPECT_EQ(host->command("parked"), "parked 4");
+    // Workspace 2 is empty: the keyboard left the hidden window, and no window has it.
+    EXPECT_TRUE(waitFor([&] { return host->command("focused") == "focused none"; }));
+    EXPECT_NE(inputFocus(), a.id());
     ASSERT_EQ(host->command("switch 1"), "ok");
     EXPECT_TRUE(backAt(saved));
 

@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     }
     QtRunLoop loop;
     DiagnosticsLog log(std::nullopt);
-    log.addObserver([&] {
+    const auto printLines = log.addObserver([&] {
         if (!log.lines().empty())
             std::cerr << "host: " << log.lines().back() << "\n";
     });

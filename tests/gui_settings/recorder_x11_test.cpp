@@ -1,6 +1,8 @@
 // The shortcut recorder over the real X11 hot-key backend on a private Xvfb: key events convert
 // from their native X keycode and state, our own grabs are let go while it records (another
-// client can take Alt+1 then), and a combination another client grabs is refused.
+// client can take Alt+1 then), and a combination another client grabs is refused; keys typed
+// into a popup follow the keyboard layout as the grabs do.
+#include "app/shell/popup_key_router.h"
 #include "app/shell/settings_texts.h"
 #include "app/shell/shortcut_recorder.h"
 #include "shortcuts/memory_shortcut_storage.h"
@@ -9,7 +11,9 @@
 #include "tests/gui/gui_application.h"
 #include "tests/support/xvfb_server.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <gtest/gtest.h>
 #include <memory>
 #include <xcb/xcb.h>
@@ -110,6 +114,44 @@ TEST(RecorderOnX11, ConvertsKeysSuspendsOurGrabsAndRefusesAnotherClientsCombinat
     hotKeys.sync();
     EXPECT_FALSE(other.grab(XKB_KEY_j, altMask)) << "the new combination is ours again";
     EXPECT_TRUE(other.grab(XKB_KEY_1, altMask)) << "the old one is free";
+}
+
+// While a popup of Morvanta's has the keyboard, its keys reach the shortcuts by what they type in
+// the current layout, as the grabs and the recorder read them: on a German keyboard the key
+// that types "y" runs the binding for Y, not the one for the key at Y's place on a US keyboard.
+TEST(PopupKeysOnX11, FollowTheKeyboardLayout) {
+    guiApplication();
+    XvfbServer server;
+    ASSERT_TRUE(server.ok()) << server.error();
+    ASSERT_EQ(server.run({"setxkbmap", "-display", server.display(), "de"}), 0);
+    X11HotKeys hotKeys(server.display());
+    ASSERT_TRUE(hotKeys.ok()) << hotKeys.error();
+    Grabber typist(server.display());
+    ASSERT_TRUE(testing::waitFor([&] {
+        hotKeys.sync();
+        return typist.keycode(XKB_KEY_y) == 52;
+    }));
+    std::vector<Shortcut> heard;
+    PopupKeyRoutes routes;
+    routes.translate = [&](quint32 code, quint32 state) {
+        return hotKeys.shortcutForKeyEvent(code, static_cast<std::uint16_t>(state));
+    };
+    routes.rawKey = [&](int keyCode, int modifiers, bool down) {
+        if (down)
+            heard.push_back(Shortcut{keyCode, modifiers});
+        return true;
+    };
+    PopupKeyRouter router(routes);
+    QMenu menu;
+    menu.addAction("Settings…");
+    menu.popup(QPoint(10, 10));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(router.anyPopupOpen());
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Y, Qt::AltModifier, typist.keycode(XKB_KEY_y),
+                    XKB_KEY_y, altMask);
+    QApplication::sendEvent(&menu, &press);
+    EXPECT_EQ(heard, std::vector<Shortcut>({Shortcut{16, carbon::option}}));
+    menu.hide();
 }
 
 } // namespace

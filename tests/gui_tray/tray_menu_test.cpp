@@ -1,13 +1,18 @@
 // The tray menu on Qt's offscreen platform over a controller on the fake desktop: its order
 // and texts with one and two displays, the entries' window counts and names, the session
 // notice coming and going, the update command in builds without a signing key, following the
-// controller at once, and telling the hot-key centre when it opens and closes.
+// controller at once; and the popup key router, which keeps the shortcuts working while the
+// menu or any other popup is open.
+#include "app/shell/popup_key_router.h"
 #include "app/shell/tray_menu.h"
 #include "tests/gui/gui_application.h"
 #include "tests/gui_tray/tray_fixture.h"
 #include "tests/updates/test_signing_key.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -169,21 +174,57 @@ TEST(TrayMenu, UpdateCommandIsOnlyEnabledWithASigningKey) {
     EXPECT_TRUE(update->isEnabled());
 }
 
-TEST(TrayMenu, TellsTheHotKeyCentreWhenItOpensAndCloses) {
+TEST(PopupKeyRouter, EveryPopupOpensTheMenuModeOnceAndKeysGoToTheShortcuts) {
     guiApplication();
     TrayDesktop d;
     d.start();
     std::vector<bool> reports;
+    std::vector<std::pair<int, bool>> keys;
     int settingsOpened = 0;
+    PopupKeyRoutes routes;
+    routes.menuOpenChanged = [&](bool open) { reports.push_back(open); };
+    routes.translate = [](quint32 keyCode, quint32 state) -> std::optional<Shortcut> {
+        if (keyCode == 0)
+            return std::nullopt; // a key the keyboard layout does not name
+        return Shortcut{static_cast<int>(keyCode), static_cast<int>(state)};
+    };
+    routes.rawKey = [&](int keyCode, int, bool down) {
+        keys.emplace_back(keyCode, down);
+        return keyCode == 19; // the one bound combination
+    };
+    PopupKeyRouter router(routes);
     TrayActions actions;
-    actions.menuOpenChanged = [&](bool open) { reports.push_back(open); };
     actions.openSettings = [&] { ++settingsOpened; };
     TrayMenu tray(*d.controller, d.settings, d.updater, actions);
+    QComboBox combo;
+    combo.addItems({"Columns", "Rows"});
+    combo.show();
+
     tray.menu().popup(QPoint(10, 10));
+    processEvents();
+    combo.showPopup(); // a second popup while the first is open: no second report
+    processEvents();
+    EXPECT_EQ(reports, std::vector<bool>({true}));
+    auto send = [&combo](QEvent::Type type, quint32 keyCode) {
+        QKeyEvent event(type, Qt::Key_2, Qt::AltModifier, keyCode, 0, 0);
+        QWidget* popup = QApplication::activePopupWidget();
+        QApplication::sendEvent(popup ? popup : &combo, &event);
+    };
+    send(QEvent::KeyPress, 19);
+    send(QEvent::KeyRelease, 19);
+    send(QEvent::KeyPress, 0);
+    ASSERT_GE(keys.size(), 2u);
+    EXPECT_EQ(keys[0], std::make_pair(19, true));
+    EXPECT_EQ(keys[1], std::make_pair(19, false));
+    EXPECT_EQ(keys.size(), 2u) << "an untranslatable key is not offered";
+
+    combo.hidePopup();
     processEvents();
     tray.menu().hide();
     processEvents();
     EXPECT_EQ(reports, std::vector<bool>({true, false}));
+    send(QEvent::KeyPress, 19);
+    EXPECT_EQ(keys.size(), 2u) << "no popup open: keys are not routed";
     findAction(tray.menu(), "Settings…")->trigger();
     EXPECT_EQ(settingsOpened, 1);
 }

@@ -239,7 +239,7 @@ TEST(AppSettingsWrites, ObserversHearOnlyRealChangesButTheStoreIsWrittenAlways) 
     MemoryPreferencesDomain domain;
     AppSettings settings(domain, testPlatform());
     std::vector<SettingsField> heard;
-    int token = settings.addObserver([&](SettingsField field) { heard.push_back(field); });
+    auto subscription = settings.addObserver([&](SettingsField field) { heard.push_back(field); });
     int changes = 0;
     settings.onChange = [&] { ++changes; };
 
@@ -253,7 +253,7 @@ TEST(AppSettingsWrites, ObserversHearOnlyRealChangesButTheStoreIsWrittenAlways) 
     EXPECT_EQ(settings.innerGap(), 5) << "a gap that is not a number is refused";
     EXPECT_EQ(heard, std::vector<SettingsField>{SettingsField::innerGap});
 
-    settings.removeObserver(token);
+    subscription.cancel();
     settings.setInnerGap(6);
     EXPECT_EQ(heard.size(), 1u);
 }

@@ -102,7 +102,8 @@ TEST(LaunchAtLogin, AFailedChangeIsReportedAndTheRealStateReadAgain) {
     MemoryPreferencesDomain domain;
     AppSettings settings(domain, platform);
     std::vector<SettingsField> heard;
-    settings.addObserver([&](SettingsField field) { heard.push_back(field); });
+    const auto subscription =
+        settings.addObserver([&](SettingsField field) { heard.push_back(field); });
 
     settings.setLaunchAtLogin(true);
     EXPECT_FALSE(settings.launchAtLogin());

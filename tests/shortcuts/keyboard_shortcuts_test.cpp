@@ -142,7 +142,7 @@ TEST(ShortcutRegistration, OneRegistrationPerCombinationSharedByNames) {
     KeyboardShortcuts::Name second{"second", optionOne};
     std::vector<std::string> ran;
     std::vector<std::string> changed;
-    service.shortcuts.addChangeObserver(
+    const auto heardChanges = service.shortcuts.addChangeObserver(
         [&](const auto& name) { changed.push_back(name.rawValue); });
     service.shortcuts.addKeyDownHandler(first, [&] { ran.push_back("first"); });
     service.shortcuts.addKeyDownHandler(second, [&] { ran.push_back("second"); });
@@ -168,7 +168,7 @@ TEST(ShortcutRegistration, RefusedCombinationIsReportedAndStoredBindingKept) {
     service.backend.take(optionOne);
     KeyboardShortcuts::Name name{"switchToWorkspace1", optionOne};
     std::vector<Shortcut> refused;
-    service.shortcuts.addRegistrationFailedObserver(
+    const auto heardRefusals = service.shortcuts.addRegistrationFailedObserver(
         [&](const Shortcut& s) { refused.push_back(s); });
     service.shortcuts.addKeyDownHandler(name, [] {});
     EXPECT_EQ(refused, std::vector<Shortcut>{optionOne});

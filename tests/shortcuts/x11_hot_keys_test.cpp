@@ -175,7 +175,8 @@ TEST_F(X11HotKeysTest, CombinationHeldByAnotherClientFailsAndBindingSurvives) {
     EXPECT_FALSE(hotKeys->isGrabbedByAnotherClient(optionOne));
 
     std::vector<Shortcut> refused;
-    shortcuts->addRegistrationFailedObserver([&](const Shortcut& s) { refused.push_back(s); });
+    const auto heardRefusals =
+        shortcuts->addRegistrationFailedObserver([&](const Shortcut& s) { refused.push_back(s); });
     KeyboardShortcuts::Name name{"switchToWorkspace2", optionTwo};
     int fired = 0;
     shortcuts->addKeyDownHandler(name, [&] { ++fired; });

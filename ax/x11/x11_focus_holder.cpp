@@ -1,0 +1,35 @@
+#include "ax/x11/x11_focus_holder.h"
+
+#include "ax/x11/x11_connection.h"
+
+namespace morvanta {
+
+X11FocusHolder::X11FocusHolder(std::shared_ptr<X11Connection> connection)
+    : x_(std::move(connection)) {}
+
+X11FocusHolder::~X11FocusHolder() {
+    if (window_ != 0) {
+        xcb_destroy_window(x_->raw(), window_);
+        x_->flush();
+    }
+}
+
+void X11FocusHolder::create() {
+    window_ = xcb_generate_id(x_->raw());
+    const std::uint32_t values[] = {1}; // override-redirect
+    xcb_create_window(x_->raw(), XCB_COPY_FROM_PARENT, window_, x_->root(), -16, -16, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
+                      XCB_CW_OVERRIDE_REDIRECT, values);
+    xcb_map_window(x_->raw(), window_);
+}
+
+void X11FocusHolder::takeFocus() {
+    if (window_ == 0)
+        create();
+    // Should the holder ever go, the focus falls back to the window under the pointer, never
+    // to the window that had it.
+    xcb_set_input_focus(x_->raw(), XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
+    x_->flush();
+}
+
+} // namespace morvanta

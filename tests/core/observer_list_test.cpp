@@ -1,0 +1,70 @@
+// Observation that is safe whichever side ends first: a subscription outliving its subject ends
+// quietly, an observer may end itself or another while being told, and a subscription that is
+// replaced or moved ends exactly once.
+#include "core/observer_list.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace morvanta {
+namespace {
+
+TEST(ObserverList, SubscriptionsEndSafelyWhicheverSideGoesFirst) {
+    Subscription outlives;
+    {
+        ObserverList<int> subject;
+        std::vector<int> heard;
+        outlives = subject.add([&](int value) { heard.push_back(value); });
+        subject.notify(1);
+        EXPECT_EQ(heard, std::vector<int>{1});
+    }
+    EXPECT_TRUE(outlives.active());
+    outlives.cancel(); // the subject is gone: nothing to touch
+    EXPECT_FALSE(outlives.active());
+
+    ObserverList<int> subject;
+    int calls = 0;
+    {
+        const auto scoped = subject.add([&](int) { ++calls; });
+        subject.notify(1);
+    }
+    subject.notify(2);
+    EXPECT_EQ(calls, 1) << "an ended observer is not told";
+    EXPECT_TRUE(subject.empty());
+}
+
+TEST(ObserverList, ObserversMayEndThemselvesOthersOrTheSubjectWhileTold) {
+    auto subject = std::make_unique<ObserverList<>>();
+    std::vector<std::string> told;
+    Subscription second;
+    Subscription first = subject->add([&] {
+        told.push_back("first");
+        second.cancel(); // ends the one not yet told
+        first.cancel();  // and itself
+    });
+    second = subject->add([&] { told.push_back("second"); });
+    Subscription third = subject->add([&] {
+        told.push_back("third");
+        subject.reset(); // the subject itself ends inside its own notify
+    });
+    subject->notify();
+    EXPECT_EQ(told, (std::vector<std::string>{"first", "third"}));
+    EXPECT_EQ(subject, nullptr);
+    third.cancel();
+
+    ObserverList<> list;
+    int a = 0;
+    int b = 0;
+    Subscription held = list.add([&] { ++a; });
+    held = list.add([&] { ++b; }); // the replaced subscription ends
+    Subscription moved = std::move(held);
+    list.notify();
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(b, 1);
+    EXPECT_FALSE(held.active());
+}
+
+} // namespace
+} // namespace morvanta

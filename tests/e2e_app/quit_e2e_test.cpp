@@ -1,0 +1,121 @@
+// Every way of quitting the real `morvanta` program, with each of its windows open: SIGTERM,
+// SIGINT and "Quit Morvanta" from the command panel, while the welcome guide, the settings
+// window, the command panel, the diagnostics window or none of them is open; without a window
+// manager and beside Openbox. Each quit ends with status 0 within two seconds (more under the
+// sanitizers) and every window it hid back at its exact frame.
+#include "tests/e2e_app/app_fixture.h"
+
+#include <csignal>
+
+namespace morvanta::testing {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr auto quitLimit = 8s; // the sanitizers' own work at exit
+#else
+constexpr auto quitLimit = 2s;
+#endif
+
+enum class Open { nothing, welcome, settings, panel, diagnostics };
+enum class Quit { term, interrupt, menu };
+
+std::string name(Open open) {
+    constexpr const char* names[] = {"nothing", "welcome guide", "settings", "command panel",
+                                     "diagnostics"};
+    return names[static_cast<int>(open)];
+}
+std::string name(Quit quit) {
+    constexpr const char* names[] = {"SIGTERM", "SIGINT", "Quit Morvanta"};
+    return names[static_cast<int>(quit)];
+}
+
+class QuitE2E : public AppE2E, public ::testing::WithParamInterface<bool> {
+protected:
+    QuitE2E() : AppE2E(GetParam()) {}
+
+    // A window of Morvanta's own with exactly this title is on screen.
+    bool showing(const std::string& title) {
+        return desktop.server().run(
+                   {"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}) == 0;
+    }
+    bool openPanel() {
+        return pressUntil("alt+shift+semicolon", [&] { return showing("Morvanta"); });
+    }
+    // Types a command into the open panel and runs it.
+    void runFromPanel(const std::string& command) {
+        ASSERT_EQ(desktop.server().run({"xdotool", "type", "--delay", "20", command}), 0);
+        keys("Return");
+    }
+    void open(Open what) {
+        switch (what) {
+        case Open::nothing:
+            return;
+        case Open::welcome:
+            EXPECT_TRUE(waitFor([&] { return showing("Welcome to Morvanta"); }, 10s));
+            return;
+        case Open::settings:
+            EXPECT_EQ(runToEnd({}).first, 0);
+            EXPECT_TRUE(waitFor([&] { return showing("Morvanta Settings"); }, 10s));
+            return;
+        case Open::panel:
+            EXPECT_TRUE(openPanel());
+            return;
+        case Open::diagnostics:
+            ASSERT_TRUE(openPanel());
+            runFromPanel("Diagnostics");
+            EXPECT_TRUE(waitFor([&] { return showing("Morvanta Diagnostics"); }, 10s));
+            return;
+        }
+    }
+    void quit(Quit how, const MorvantaProcess& morvanta, Open opened) {
+        if (how == Quit::term) {
+            morvanta.signal(SIGTERM);
+        } else if (how == Quit::interrupt) {
+            morvanta.signal(SIGINT);
+        } else {
+            if (opened != Open::panel) {
+                ASSERT_TRUE(openPanel());
+            }
+            runFromPanel("Quit Morvanta");
+        }
+    }
+    void setWelcomeCompleted(bool completed) {
+        FilePreferencesDomain domain(std::string(FilePreferencesDomain::standardDomainName),
+                                     nullptr);
+        AppSettings(domain).setOnboardingCompleted(completed);
+    }
+};
+
+TEST_P(QuitE2E, EveryQuitWithEveryWindowOpenEndsCleanlyAndBringsEveryWindowBack) {
+    for (const auto& program : std::vector<std::vector<std::string>>{
+             {"xterm", "-title", "one", "-geometry", "80x24+100+400"},
+             {"xeyes", "-geometry", "150x100+500+100"}})
+        ASSERT_GT(desktop.server().spawn(program), 0);
+    ASSERT_TRUE(waitFor([&] { return windows().size() == 2; }, 30s)) << described();
+    for (const Open opened :
+         {Open::nothing, Open::welcome, Open::settings, Open::panel, Open::diagnostics})
+        for (const Quit how : {Quit::term, Quit::interrupt, Quit::menu}) {
+            SCOPED_TRACE(name(how) + " with " + name(opened) + " open");
+            setWelcomeCompleted(opened != Open::welcome);
+            const auto morvanta = start();
+            ASSERT_TRUE(waitTiled(windows()));
+            const auto saved = frames();
+            ASSERT_TRUE(pressUntil("alt+2", [&] { return allHidden(2); }));
+            open(opened);
+            const auto asked = std::chrono::steady_clock::now();
+            quit(how, *morvanta, opened);
+            const auto status = morvanta->waitExit(quitLimit + 10s);
+            const auto took = std::chrono::steady_clock::now() - asked;
+            ASSERT_EQ(status, 0) << morvanta->output();
+            EXPECT_LT(took, quitLimit + (how == Quit::menu ? 1s : 0s)) // the panel's 0.15 s
+                << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+            EXPECT_TRUE(backAt(saved));
+        }
+    EXPECT_EQ(countLogged("Tiling stopped; brought back 2 hidden window(s)."), 15);
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, QuitE2E, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Openbox" : "None"; });
+
+} // namespace
+} // namespace morvanta::testing
