@@ -18,8 +18,8 @@ void X11FocusHolder::create() {
     window_ = xcb_generate_id(x_->raw());
     const std::uint32_t values[] = {1}; // override-redirect
     xcb_create_window(x_->raw(), XCB_COPY_FROM_PARENT, window_, x_->root(), -16, -16, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
-                      XCB_CW_OVERRIDE_REDIRECT, values);
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
+                      values);
     xcb_map_window(x_->raw(), window_);
 }
 
