@@ -56,7 +56,7 @@ std::optional<std::uint32_t> BorderOverlay::windowNumber(const AXWindow& window,
     const auto frame = knownFrame ? knownFrame : window.frame();
     if (!frame)
         return std::nullopt;
-    const auto number = numbers_.number(window.pid(), *frame);
+    const auto number = numbers_.number(window, *frame);
     if (!number)
         return std::nullopt;
     cachedWindow_ = window;

@@ -41,7 +41,10 @@ LayoutApplier::~LayoutApplier() {
 }
 
 void LayoutApplier::apply(bool isRetry) {
-    finishCheck(); // an earlier apply's results first: they may change this plan
+    // Every earlier check first (and the retry's check when one learned a minimum): their
+    // results may change this plan, and a check read after this apply's requests would compare
+    // its windows with targets they no longer have.
+    finishCheck();
     if (!s_.isRunning.get() || s_.isPaused.get()) {
         summaries_.publish();
         return;
@@ -64,7 +67,8 @@ void LayoutApplier::apply(bool isRetry) {
         border_.update(s_.focusedWindow());
         return;
     }
-    // The border follows once the moves are done, with the check.
+    // The border follows once the moves are done, with the check. Nothing is pending here:
+    // finishCheck above ran every earlier check.
     check_ = std::move(check);
     if (s_.system.windowAccess().sharesWithWindowManager()) {
         finishCheck();
@@ -77,8 +81,13 @@ void LayoutApplier::apply(bool isRetry) {
 }
 
 void LayoutApplier::finishCheck() {
-    if (!check_)
-        return;
+    // A check that learns a minimum lays out once more, and that retry leaves a check of its
+    // own: run until none is left, so no check is ever dropped.
+    while (check_)
+        runCheck();
+}
+
+void LayoutApplier::runCheck() {
     if (checkTask_ != 0) {
         s_.loop.cancel(checkTask_);
         checkTask_ = 0;

@@ -37,7 +37,8 @@ public:
     void apply(bool isRetry = false);
     // Runs the last apply's check now if it has not run yet: learns minimum sizes (laying out
     // once more when it learned one, unless that apply was a retry), minimises windows whose
-    // park did not hold, with their log lines, and places the border.
+    // park did not hold, with their log lines, and places the border. A retry's own check runs
+    // too, so afterwards no check is pending.
     void finishCheck();
 
 private:
@@ -63,10 +64,13 @@ private:
     WindowParker::ParkBatch prepareParking(const LayoutPlan& plan,
                                            const std::map<std::string, Screen>& screens);
     void reportUnhidden(const WindowParker::ParkBatch& parking);
+    // Runs the pending check (which may leave a retry's check pending in its place).
+    void runCheck();
 
     ControllerState& s_;
     FocusBorder& border_;
     SummaryPublisher& summaries_;
+    // The one check not yet run; finishCheck runs it before anything may replace it.
     std::optional<Check> check_;
     RunLoop::TaskID checkTask_ = 0;
 };

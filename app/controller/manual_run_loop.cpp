@@ -24,7 +24,13 @@ RunLoop::TaskID ManualRunLoop::every(Duration interval, std::function<void()> ta
 
 RunLoop::TaskID ManualRunLoop::watch(int fd, std::function<void()> onReadable) {
     const TaskID id = nextID_++;
-    watches_.emplace(id, std::make_pair(fd, std::move(onReadable)));
+    watches_.emplace(id, Watch{fd, POLLIN, std::move(onReadable)});
+    return id;
+}
+
+RunLoop::TaskID ManualRunLoop::watchWritable(int fd, std::function<void()> onWritable) {
+    const TaskID id = nextID_++;
+    watches_.emplace(id, Watch{fd, POLLOUT, std::move(onWritable)});
     return id;
 }
 
@@ -59,18 +65,16 @@ void ManualRunLoop::advance(Duration step) {
 }
 
 int ManualRunLoop::pollDescriptors() {
-    std::vector<std::pair<TaskID, int>> watched;
-    for (const auto& [id, entry] : watches_)
-        watched.emplace_back(id, entry.first);
+    std::vector<std::pair<TaskID, Watch>> watched(watches_.begin(), watches_.end());
     int ran = 0;
-    for (const auto& [id, fd] : watched) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 0) <= 0 || !(p.revents & (POLLIN | POLLHUP)))
+    for (const auto& [id, entry] : watched) {
+        pollfd p{entry.fd, entry.events, 0};
+        if (poll(&p, 1, 0) <= 0 || !(p.revents & (entry.events | POLLHUP | POLLERR)))
             continue;
         const auto it = watches_.find(id); // an earlier watcher may have cancelled this one
         if (it == watches_.end())
             continue;
-        auto callback = it->second.second;
+        auto callback = it->second.task;
         callback();
         ++ran;
     }

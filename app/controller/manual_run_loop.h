@@ -18,13 +18,15 @@ public:
     TaskID after(Duration delay, std::function<void()> task) override;
     TaskID every(Duration interval, std::function<void()> task) override;
     TaskID watch(int fd, std::function<void()> onReadable) override;
+    TaskID watchWritable(int fd, std::function<void()> onWritable) override;
     void cancel(TaskID id) override;
 
     // Moves the clock forward by `step`, running every task that falls due on the way.
     void advance(Duration step);
     // Runs the tasks due now (zero-delay calls) without moving the clock.
     void runDue() { advance(Duration::zero()); }
-    // Calls the watchers of every watched descriptor that is readable now; answers how many ran.
+    // Calls the watchers of every watched descriptor that is readable (or, for writable
+    // watches, writable) now; answers how many ran.
     int pollDescriptors();
 
     // Calls and timers still waiting; descriptor watches are not counted.
@@ -45,7 +47,12 @@ private:
     TimePoint now_{};
     TaskID nextID_ = 1;
     std::map<Key, Timer> timers_;
-    std::map<TaskID, std::pair<int, std::function<void()>>> watches_;
+    struct Watch {
+        int fd = -1;
+        short events = 0; // POLLIN or POLLOUT
+        std::function<void()> task;
+    };
+    std::map<TaskID, Watch> watches_;
 };
 
 } // namespace morvanta

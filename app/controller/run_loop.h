@@ -26,6 +26,9 @@ public:
     virtual TaskID every(Duration interval, std::function<void()> task) = 0;
     // Runs `onReadable` whenever `fd` has data to read, until cancelled.
     virtual TaskID watch(int fd, std::function<void()> onReadable) = 0;
+    // Runs `onWritable` whenever `fd` has room to write, until cancelled: watch only while
+    // something waits to be sent, or it runs on every turn.
+    virtual TaskID watchWritable(int fd, std::function<void()> onWritable) = 0;
     // Cancels a call, timer or watch; unknown, finished and already cancelled ids are ignored.
     // Safe from inside any task, including the one being cancelled.
     virtual void cancel(TaskID id) = 0;

@@ -12,6 +12,9 @@ namespace {
 void deleteLater(QObject* object) {
     if (auto* timer = qobject_cast<QTimer*>(object))
         timer->stop();
+    // Its descriptor may be closed right after the cancel: stop watching it now.
+    if (auto* notifier = qobject_cast<QSocketNotifier*>(object))
+        notifier->setEnabled(false);
     object->blockSignals(true);
     object->deleteLater();
 }
@@ -54,13 +57,21 @@ RunLoop::TaskID QtRunLoop::every(Duration interval, std::function<void()> task) 
     return addTimer(interval, true, std::move(task));
 }
 
-RunLoop::TaskID QtRunLoop::watch(int fd, std::function<void()> onReadable) {
+RunLoop::TaskID QtRunLoop::addNotifier(int fd, bool write, std::function<void()> task) {
     const TaskID id = nextID_++;
-    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
-    QObject::connect(notifier, &QSocketNotifier::activated,
-                     [onReadable = std::move(onReadable)] { onReadable(); });
+    auto* notifier =
+        new QSocketNotifier(fd, write ? QSocketNotifier::Write : QSocketNotifier::Read);
+    QObject::connect(notifier, &QSocketNotifier::activated, [task = std::move(task)] { task(); });
     sources_.emplace(id, std::unique_ptr<QObject, void (*)(QObject*)>(notifier, deleteLater));
     return id;
+}
+
+RunLoop::TaskID QtRunLoop::watch(int fd, std::function<void()> onReadable) {
+    return addNotifier(fd, false, std::move(onReadable));
+}
+
+RunLoop::TaskID QtRunLoop::watchWritable(int fd, std::function<void()> onWritable) {
+    return addNotifier(fd, true, std::move(onWritable));
 }
 
 void QtRunLoop::cancel(TaskID id) {

@@ -22,6 +22,7 @@ public:
     TaskID after(Duration delay, std::function<void()> task) override;
     TaskID every(Duration interval, std::function<void()> task) override;
     TaskID watch(int fd, std::function<void()> onReadable) override;
+    TaskID watchWritable(int fd, std::function<void()> onWritable) override;
     void cancel(TaskID id) override;
 
     // Live timers and watches; an idle loop holds only its descriptor watches.
@@ -29,6 +30,7 @@ public:
 
 private:
     TaskID addTimer(Duration interval, bool repeat, std::function<void()> task);
+    TaskID addNotifier(int fd, bool write, std::function<void()> task);
 
     // Qt objects are deleted later, never inside their own signal: a task may cancel itself.
     std::unordered_map<TaskID, std::unique_ptr<QObject, void (*)(QObject*)>> sources_;

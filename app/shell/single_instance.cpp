@@ -1,5 +1,6 @@
 #include "app/shell/single_instance.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +16,9 @@ namespace morvanta {
 
 namespace {
 
-constexpr std::size_t maxRequestBytes = 256;
-constexpr std::chrono::milliseconds requestReadLimit{1000};
+constexpr std::size_t maxReplyBytes = 256;
+// Connections taken from the backlog in one turn of the loop; the rest wait for the next.
+constexpr int acceptsPerTurn = 16;
 
 std::optional<std::filesystem::path> runtimeFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -75,10 +77,11 @@ bool waitReady(int fd, short events, std::chrono::milliseconds limit) {
 }
 
 // Reads up to a line feed; none when nothing complete arrives within `limit` or it is too long.
+// Only the asking side waits like this; the serving side never blocks.
 std::optional<std::string> readLine(int fd, std::chrono::milliseconds limit) {
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (line.size() <= maxRequestBytes) {
+    while (line.size() <= maxReplyBytes) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || !waitReady(fd, POLLIN, left))
@@ -180,27 +183,54 @@ void SingleInstance::serve(RunLoop& loop, Handler handler) {
         return;
     loop_ = &loop;
     handler_ = std::move(handler);
-    watch_ = loop.watch(fd_, [this] { acceptOne(); });
+    watch_ = loop.watch(fd_, [this] { acceptPending(); });
 }
 
-void SingleInstance::acceptOne() {
-    const int client = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0)
-        return;
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    const bool sameUser =
-        getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == getuid();
-    if (sameUser) {
-        if (const auto request = readLine(client, requestReadLimit)) {
-            const std::string reply = *request == pingRequest ? "pong" : handler_(*request);
-            sendAll(client, reply + "\n");
+std::size_t SingleInstance::clientCount() const {
+    return static_cast<std::size_t>(std::count_if(clients_.begin(), clients_.end(),
+                                                  [](const auto& c) { return !c->closed(); }));
+}
+
+void SingleInstance::acceptPending() {
+    for (int i = 0; i < acceptsPerTurn; ++i) {
+        const int client = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return; // the backlog is empty (or the process is out of descriptors for now)
         }
+        ucred peer{};
+        socklen_t size = sizeof peer;
+        if (getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 ||
+            peer.uid != getuid()) {
+            close(client); // another user: not a word
+            continue;
+        }
+        std::erase_if(clients_, [](const auto& c) { return c->closed(); });
+        if (clients_.size() >= maxClients)
+            clients_.erase(clients_.begin());
+        auto connection = std::make_unique<SocketLineClient>(
+            *loop_, client, limits_, [this](const std::string& request) {
+                return request == pingRequest ? std::string("pong") : handler_(request);
+            });
+        connection->onClosed = [this] { sweepLater(); };
+        clients_.push_back(std::move(connection));
     }
-    close(client);
+}
+
+void SingleInstance::sweepLater() {
+    if (sweep_ != 0 || !loop_)
+        return;
+    sweep_ = loop_->after(RunLoop::Duration::zero(), [this] {
+        sweep_ = 0;
+        std::erase_if(clients_, [](const auto& c) { return c->closed(); });
+    });
 }
 
 void SingleInstance::stop() {
+    clients_.clear();
+    if (sweep_ != 0 && loop_)
+        loop_->cancel(std::exchange(sweep_, 0));
     if (watch_ != 0 && loop_)
         loop_->cancel(std::exchange(watch_, 0));
     if (fd_ >= 0) {

@@ -3,16 +3,24 @@
 // id is checked); a second launch finds it there, sends one request line ("open settings"),
 // waits for the one-line answer and exits, which is how a user reaches a Morvanta whose tray
 // icon is hidden or missing. A socket file left by a killed run answers nobody and is replaced.
+//
+// Callers are served on the run loop without ever blocking it: each accepted connection is a
+// SocketLineClient that answers every request line it receives, and a caller that sends nothing
+// is dropped after its idle limit. At most `maxClients` are kept; a new one pushes out the
+// oldest, so callers that hang cannot keep a second launch out.
 #pragma once
 
 #include "app/controller/run_loop.h"
+#include "app/shell/socket_line_client.h"
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace morvanta {
 
@@ -20,6 +28,7 @@ class SingleInstance {
 public:
     static constexpr const char* openSettingsRequest = "open settings";
     static constexpr const char* pingRequest = "ping";
+    static constexpr std::size_t maxClients = 32;
     using Handler = std::function<std::string(const std::string& request)>;
 
     // What a request to a running Morvanta came to.
@@ -38,7 +47,7 @@ public:
     static Answer ask(const std::filesystem::path& path, const std::string& request,
                       std::chrono::milliseconds timeout);
 
-    SingleInstance() = default;
+    explicit SingleInstance(SocketLineClient::Limits limits = {}) : limits_(limits) {}
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
@@ -47,12 +56,16 @@ public:
     // listens there). `taken` when another Morvanta listens there; `failed` when the socket
     // cannot be made. Connections wait in the backlog until serve().
     Claim claim(const std::filesystem::path& path);
-    // Answers each request with `handler` on the run loop's thread ("ping" with "pong").
+    // Answers each request line with `handler` on the run loop's thread ("ping" with "pong").
     void serve(RunLoop& loop, Handler handler);
     bool claimed() const { return fd_ >= 0; }
+    // Connections open now.
+    std::size_t clientCount() const;
 
 private:
-    void acceptOne();
+    void acceptPending();
+    // Removes closed connections on the loop's next turn (never inside their own callbacks).
+    void sweepLater();
     void stop();
 
     RunLoop* loop_ = nullptr;
@@ -61,6 +74,9 @@ private:
     int fd_ = -1;
     ino_t inode_ = 0;
     RunLoop::TaskID watch_ = 0;
+    SocketLineClient::Limits limits_;
+    std::vector<std::unique_ptr<SocketLineClient>> clients_; // oldest first
+    RunLoop::TaskID sweep_ = 0;
 };
 
 } // namespace morvanta

@@ -75,16 +75,14 @@ std::optional<AXWindow> FakeWindowSystem::focused() {
     return handle(*desktop_.focused_);
 }
 
-std::optional<std::uint32_t> FakeWindowSystem::number(std::int32_t pid, const Rect& frame) {
+std::optional<std::uint32_t> FakeWindowSystem::number(const AXWindow& window, const Rect& frame) {
     const auto near = [](double a, double b) { return std::abs(a - b) <= 2.0; };
-    for (auto it = desktop_.stacking_.rbegin(); it != desktop_.stacking_.rend(); ++it) {
-        const auto& w = desktop_.windows_.at(*it);
-        if (w.pid != pid || w.iconified)
-            continue;
-        if (near(w.frame.x, frame.x) && near(w.frame.y, frame.y) &&
-            near(w.frame.width, frame.width) && near(w.frame.height, frame.height))
-            return w.id + frameNumberOffset;
-    }
+    const auto* w = desktop_.find(window.id());
+    if (!w || w->iconified)
+        return std::nullopt;
+    if (near(w->frame.x, frame.x) && near(w->frame.y, frame.y) &&
+        near(w->frame.width, frame.width) && near(w->frame.height, frame.height))
+        return w->id + frameNumberOffset;
     return std::nullopt;
 }
 

@@ -53,7 +53,7 @@ public:
     std::vector<AXWindow> all() override;
     std::optional<AXWindow> focused() override;
 
-    std::optional<std::uint32_t> number(std::int32_t pid, const Rect& frame) override;
+    std::optional<std::uint32_t> number(const AXWindow& window, const Rect& frame) override;
     std::optional<Rect> bounds(std::uint32_t number) override;
 
     std::vector<Screen> screens() override;

@@ -1,10 +1,8 @@
 #include "ax/x11/x11_window_numbers.h"
 
 #include "ax/x11/x11_frame_request.h"
-#include "ax/x11/x11_window_facts.h"
 #include "ax/x11/x11_window_list.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace morvanta {
@@ -18,48 +16,18 @@ bool within(const Rect& a, const Rect& b, double tolerance) {
 
 } // namespace
 
-std::optional<std::uint32_t> X11WindowNumbers::number(std::int32_t pid, const Rect& frame) {
+std::optional<std::uint32_t> X11WindowNumbers::number(const AXWindow& window, const Rect& frame) {
     auto& x = access_->connection();
-    std::vector<xcb_window_t> frontToBack;
-    if (x.windowManager()) {
-        auto stacking = x.reply<xcb_get_property_reply_t>(
-            x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, 65536)
-                .sequence,
-            x.deadline());
-        frontToBack = propertyValues32(stacking.get());
-    } else {
-        frontToBack = access_->topLevelCandidates();
-    }
-    std::reverse(frontToBack.begin(), frontToBack.end());
-
     const auto d = x.deadline();
-    struct Pending {
-        xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_property_cookie_t pid;
-        X11FrameRequest frame;
-    };
-    std::vector<Pending> pending;
-    pending.reserve(frontToBack.size());
-    for (const auto w : frontToBack)
-        pending.push_back({xcb_get_window_attributes(x.raw(), w),
-                           x.getProperty(w, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1),
-                           X11FrameRequest(x, w)});
-    std::optional<xcb_window_t> match;
-    for (std::size_t i = 0; i < pending.size(); ++i) {
-        auto attributes =
-            x.reply<xcb_get_window_attributes_reply_t>(pending[i].attributes.sequence, d);
-        auto pidReply = x.reply<xcb_get_property_reply_t>(pending[i].pid.sequence, d);
-        const auto reading = pending[i].frame.collect(d);
-        if (match || !attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE || !reading)
-            continue;
-        const auto p = propertyValues32(pidReply.get());
-        if (!p.empty() && static_cast<std::int32_t>(p[0]) == pid &&
-            within(reading->frame, frame, 2.0))
-            match = frontToBack[i];
-    }
-    if (!match)
+    const xcb_window_t client = window.id();
+    auto attributes = xcb_get_window_attributes(x.raw(), client);
+    X11FrameRequest reading(x, client);
+    const auto shown = x.reply<xcb_get_window_attributes_reply_t>(attributes.sequence, d);
+    const auto current = reading.collect(d);
+    if (!shown || shown->map_state != XCB_MAP_STATE_VIEWABLE || !current ||
+        !within(current->frame, frame, 2.0))
         return std::nullopt;
-    return X11WindowList::topLevelOf(x, *match);
+    return X11WindowList::topLevelOf(x, client);
 }
 
 std::optional<Rect> X11WindowNumbers::bounds(std::uint32_t number) {

@@ -14,7 +14,7 @@ public:
     explicit X11WindowNumbers(std::shared_ptr<X11WindowAccess> access)
         : access_(std::move(access)) {}
 
-    std::optional<std::uint32_t> number(std::int32_t pid, const Rect& frame) override;
+    std::optional<std::uint32_t> number(const AXWindow& window, const Rect& frame) override;
     std::optional<Rect> bounds(std::uint32_t number) override;
 
 private:

@@ -42,6 +42,9 @@ public:
     TaskID watch(int fd, std::function<void()> t) override {
         return inner_.watch(fd, wrap(t, false));
     }
+    TaskID watchWritable(int fd, std::function<void()> t) override {
+        return inner_.watchWritable(fd, wrap(t, false));
+    }
     void cancel(TaskID id) override { inner_.cancel(id); }
 
     long wakeUps = 0;

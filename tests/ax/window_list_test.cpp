@@ -65,18 +65,24 @@ TEST_F(WindowListTest, FocusedWindowMayBeADialogOrAnOwnWindow) {
     EXPECT_EQ(list.focused(), quiet);
 }
 
-TEST_F(WindowListTest, WindowNumberMatchesWithinTwoPointsFrontMostFirst) {
+TEST_F(WindowListTest, WindowNumberIsTheHandlesOwnWithinTwoPoints) {
     auto& numbers = desktop.system().windowNumbers();
     const AXWindow back = desktop.openWindow(editor, "back", {100, 100, 400, 300});
     const AXWindow front = desktop.openWindow(editor, "front", {100, 100, 400, 300});
-    const auto n = numbers.number(editor, {102, 98, 402, 298});
+    const auto n = numbers.number(front, {102, 98, 402, 298});
     ASSERT_TRUE(n);
     EXPECT_EQ(*n, front.id() + FakeWindowSystem::frameNumberOffset);
-    EXPECT_FALSE(numbers.number(editor, {102.01, 100, 400, 300}));
-    EXPECT_FALSE(numbers.number(term, {100, 100, 400, 300}));
+    // The same frame under another window of the same application: that window's own number.
+    EXPECT_EQ(numbers.number(back, {100, 100, 400, 300}),
+              back.id() + FakeWindowSystem::frameNumberOffset);
+    EXPECT_FALSE(numbers.number(front, {102.01, 100, 400, 300}));
+    // Without a process id the window is still found by its handle.
+    const AXWindow anonymous = desktop.openWindow(0, "anonymous", {600, 100, 300, 200});
+    EXPECT_EQ(numbers.number(anonymous, {600, 100, 300, 200}),
+              anonymous.id() + FakeWindowSystem::frameNumberOffset);
 
     desktop.userMove(back, {500, 500});
-    EXPECT_EQ(numbers.bounds(*numbers.number(editor, {500, 500, 400, 300})),
+    EXPECT_EQ(numbers.bounds(*numbers.number(back, {500, 500, 400, 300})),
               (Rect{500, 500, 400, 300}));
     EXPECT_FALSE(numbers.bounds(12));
 }

@@ -171,10 +171,40 @@ TEST_F(X11BorderTest, StacksAboveTheTargetAndBelowWindowsAboveIt) {
     }));
 }
 
-TEST_F(X11BorderTest, FloatsOnTopWhenTheFrameIsUnknown) {
+TEST_F(X11BorderTest, WindowWithoutProcessIdIsStackedAboveAndFollowedInADrag) {
+    // Many older programs (xeyes, xlogo) never set _NET_WM_PID: the handle still names the
+    // window, so the ring still sits just above it rather than above everything.
     const auto target = client->openWindow(100, 100, 400, 300, white, false);
-    ASSERT_TRUE(border->show(handle(target, false)));
+    const auto other = client->openWindow(300, 200, 400, 300, green);
+    client->configure(target, XCB_CONFIG_WINDOW_STACK_MODE, {XCB_STACK_MODE_ABOVE});
+    const auto window = handle(target, false);
+    ASSERT_TRUE(border->show(window));
     settle();
+    EXPECT_EQ(border->cachedNumber(), std::optional<std::uint32_t>(target));
+    EXPECT_EQ(client->stackIndex(border->window()), client->stackIndex(target) + 1);
+    client->configure(other, XCB_CONFIG_WINDOW_STACK_MODE, {XCB_STACK_MODE_ABOVE});
+    EXPECT_TRUE(pumpUntil([&] { return client->stacking().back() == other; }));
+
+    tracker->target = window;
+    tracker->mode = BorderDragTracker::Mode::liveFollow;
+    tracker->start();
+    client->pointerTo(150, 150);
+    client->button(true);
+    ASSERT_TRUE(pumpUntil([&] { return tracker->isTracking(); }));
+    client->configure(target, XCB_CONFIG_WINDOW_X, {140});
+    EXPECT_TRUE(pumpUntil([&] { return border->frame().x == 136; }));
+    client->button(false);
+    EXPECT_TRUE(pumpUntil([&] { return ended == 1; }));
+}
+
+TEST_F(X11BorderTest, FloatsOnTopWhenTheNumberIsUnknown) {
+    // A window that is not on screen has a frame but no number to stack against.
+    const auto target = client->openWindow(100, 100, 400, 300, white);
+    xcb_unmap_window(client->raw(), target);
+    client->sync();
+    ASSERT_TRUE(border->show(handle(target)));
+    settle();
+    EXPECT_FALSE(border->cachedNumber());
     EXPECT_EQ(client->stacking().back(), border->window());
     const auto later = client->openWindow(150, 150, 100, 100, green);
     client->configure(later, XCB_CONFIG_WINDOW_STACK_MODE, {XCB_STACK_MODE_ABOVE});
@@ -321,7 +351,7 @@ TEST_F(X11BorderOpenboxTest, PredictiveDragByTheTitleBar) {
     EXPECT_EQ(border->frame(), border->panelFrame(bounds(window)));
 }
 
-TEST_F(X11BorderOpenboxTest, RingAroundAnXterm) {
+TEST_F(X11BorderOpenboxTest, RingAroundAnXtermAndAnXlogo) {
     client->setRootColor(0x303030);
     server.spawn({"xterm", "-geometry", "80x24+200+150", "-bg", "white", "-fg", "black"});
     std::optional<AXWindow> xterm;
@@ -345,6 +375,27 @@ TEST_F(X11BorderOpenboxTest, RingAroundAnXterm) {
     EXPECT_EQ(client->pixel(static_cast<int>(frame.x) - 5, midY), 0x303030u);
     EXPECT_EQ(client->stackIndex(border->window()),
               client->stackIndex(*border->cachedNumber()) + 1);
+
+    // xlogo gives no process id: its ring still sits directly above its frame.
+    server.spawn({"xlogo", "-geometry", "200x200+900+150"});
+    std::optional<AXWindow> xlogo;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const auto& w : system->windowList().all())
+                if (w.appName() == "XLogo")
+                    xlogo = w;
+            return xlogo && xlogo->frame() && system->windowList().focused() == xlogo;
+        },
+        std::chrono::seconds(10)));
+    EXPECT_EQ(xlogo->pid(), 0);
+    ASSERT_TRUE(border->show(*xlogo));
+    settle();
+    ASSERT_TRUE(border->cachedNumber());
+    EXPECT_EQ(system->windowNumbers().bounds(*border->cachedNumber()), xlogo->frame());
+    EXPECT_EQ(client->stackIndex(border->window()),
+              client->stackIndex(*border->cachedNumber()) + 1);
+    ASSERT_TRUE(border->show(*xterm)); // back to the xterm for the picture below
+    settle();
 
     // A picture for people: build/screenshots/border-xterm.png.
     std::filesystem::create_directories(MORVANTA_SCREENSHOT_DIR);

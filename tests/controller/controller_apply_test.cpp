@@ -66,6 +66,38 @@ TEST_F(ControllerTest, CommandReadsItsResultsBackOnTheNextTurnOrBeforeAnythingEl
     EXPECT_EQ(countLogged("Learned minimum sizes: Editor — “wide” 800×0."), 1);
 }
 
+TEST_F(ControllerTest, RetryCheckedBeforeTheNextCommandIsNeverLost) {
+    // Workspace 2's check learns a minimum; its retry, laid out after the next command changed
+    // the model, parks "hider", whose park does not hold. The command itself sends a frame
+    // again ("sticky" ignores its moves) and so has a check of its own; the retry's check must
+    // still run and minimise the window whose park did not hold.
+    settings.setDefaultLayout(LayoutKind::columns);
+    settings.setAppRules({AppRule{"org.example.Editor", "Editor", 2, false, false}});
+    auto& c = startController();
+    const auto sticky = open(term, "sticky");
+    const auto wide =
+        open(editor, "wide", {0, 0, 300, 300}, {.minimumSize = {700, 0}, .activate = false});
+    const auto hider = open(editor, "hider", {10, 10, 300, 200}, {.activate = false});
+    settle();
+    ASSERT_TRUE(c.parker().isParked(wide));
+    c.switchToWorkspace(2);
+    ASSERT_FALSE(logged("Learned minimum sizes: Editor — “wide” 700×0."));
+    desktop.setMoveFault(hider, MoveFault::ignored);
+    desktop.setMoveFault(sticky, MoveFault::ignored);
+    clearLog();
+
+    c.switchToWorkspace(1);
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "Workspace 1 on S1.",
+                              "Learned minimum sizes: Editor — “wide” 700×0.",
+                          }));
+    // The retry's check found the park did not hold and minimised the window instead.
+    EXPECT_TRUE(desktop.isIconified(hider));
+    EXPECT_FALSE(desktop.isIconified(wide));
+    loop.advance(1s);
+    EXPECT_EQ(countLogged("Learned minimum sizes: Editor — “wide” 700×0."), 1);
+}
+
 TEST_F(ControllerTest, FrameCacheSkipsWindowsAtTheirTargetUntilSettingsChange) {
     auto& c = startController();
     const auto w = open(editor, "a");

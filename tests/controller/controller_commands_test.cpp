@@ -33,6 +33,83 @@ TEST_F(CommandsTest, SwitchingHidesAndRestoresInPlaceAndAlwaysLogs) {
     EXPECT_EQ(controller->parker().count(), 0);
 }
 
+TEST_F(CommandsTest, PreviousWorkspaceGoesBackAndNamesItOnlyWithAFocusedWindow) {
+    const Rect fa = frame(a), fb = frame(b);
+    desktop.focus(a);
+    controller->previousWorkspace(); // none yet: stays, still names where the focus is
+    controller->switchToWorkspace(3);
+    EXPECT_TRUE(controller->parker().isParked(a));
+    controller->previousWorkspace();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Back to workspace 1.", "Workspace 3 on S1.",
+                                                    "Back to workspace 1."}));
+    EXPECT_EQ(controller->manager().activeWorkspaceNumber(DisplayID{"S1"}), 1);
+    EXPECT_EQ(frame(a), fa);
+    EXPECT_EQ(frame(b), fb);
+    EXPECT_EQ(desktop.focusedWindow(), a);
+    // Back to the empty workspace: no window to name, so no line, but the windows go.
+    clearLog();
+    controller->previousWorkspace();
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(controller->manager().activeWorkspaceNumber(DisplayID{"S1"}), 3);
+    EXPECT_TRUE(controller->parker().isParked(a));
+    EXPECT_TRUE(controller->parker().isParked(b));
+}
+
+TEST_F(CommandsTest, NeighboursAreFocusedAndSwappedSilentlyOnlyFromATiledWindow) {
+    const Rect left = frame(a), right = frame(b);
+    ASSERT_LT(left.x, right.x);
+    desktop.focus(a);
+    desktop.clearOperations();
+    controller->focusNeighbour(Direction::left); // nothing further left
+    EXPECT_EQ(desktop.focusedWindow(), a);
+    controller->focusNeighbour(Direction::right);
+    EXPECT_EQ(desktop.focusedWindow(), b);
+    EXPECT_EQ(desktop.setFrameCount(a) + desktop.setFrameCount(b), 0); // focus only, no apply
+
+    controller->swapWithNeighbour(Direction::right); // nothing further right
+    EXPECT_EQ(frame(b), right);
+    controller->swapWithNeighbour(Direction::left);
+    EXPECT_EQ(frame(a), right);
+    EXPECT_EQ(frame(b), left);
+    EXPECT_EQ(desktop.focusedWindow(), b);
+
+    // Nothing focused, a window Morvanta does not track, a floating window: nothing happens.
+    desktop.clearFocus();
+    controller->focusNeighbour(Direction::right);
+    controller->swapWithNeighbour(Direction::right);
+    const auto dialog =
+        open(editor, "dialog", {400, 300, 200, 100}, {.type = FakeWindowType::dialog});
+    controller->focusNeighbour(Direction::right);
+    controller->swapWithNeighbour(Direction::right);
+    EXPECT_EQ(desktop.focusedWindow(), dialog);
+    desktop.focus(b);
+    controller->toggleFloat();
+    clearLog();
+    desktop.clearOperations();
+    controller->swapWithNeighbour(Direction::right);
+    controller->focusNeighbour(Direction::right);
+    EXPECT_EQ(desktop.focusedWindow(), b);
+    EXPECT_EQ(desktop.setFrameCount(a) + desktop.setFrameCount(b), 0);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(CommandsTest, ClosedAndMinimisedWindowsAreCountedInOneLine) {
+    const auto c = open(editor, "c");
+    settle();
+    clearLog();
+    desktop.closeWindow(a);
+    desktop.minimise(c);
+    settle();
+    EXPECT_EQ(countLogged("2 window(s) closed or minimised."), 1);
+    EXPECT_FALSE(controller->registry().idFor(a));
+    EXPECT_FALSE(controller->registry().idFor(c));
+    EXPECT_EQ(frame(b), (Rect{0, 0, 1200, 800})); // alone now
+    // Nothing gone: no line.
+    clearLog();
+    controller->refresh();
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(CommandsTest, MovingNeedsAFocusedTiledWindow) {
     desktop.clearFocus();
     controller->moveFocusedWindow(3);

@@ -34,6 +34,39 @@ TEST_F(ControllerTest, WaitsForPermissionPollingEverySecondThenStartsAlone) {
     EXPECT_EQ(loop.pendingCount(), 0u); // the poll ended
 }
 
+TEST_F(ControllerTest, RequestingPermissionPromptsOpensSettingsAndPollsUntilGranted) {
+    desktop.setTrusted(false);
+    auto& c = startController(false); // the welcome guide asks before anything started
+    c.requestPermission();
+    c.requestPermission();
+    EXPECT_EQ(desktop.trustPrompts(), 2);
+    EXPECT_EQ(desktop.settingsOpened(), 2);
+    EXPECT_FALSE(c.isTrusted().get());
+    EXPECT_EQ(loop.pendingCount(), 1u); // one poll however often it is asked
+    loop.advance(2500ms);
+    EXPECT_FALSE(c.isRunning().get());
+    EXPECT_TRUE(messages().empty());
+
+    open(editor, "a");
+    desktop.setTrusted(true);
+    loop.advance(1s);
+    EXPECT_TRUE(c.isTrusted().get());
+    EXPECT_TRUE(c.isRunning().get());
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{std::string(ControllerTexts::permissionGranted),
+                                        "Tiling started.", "New windows: Editor — “a”."}));
+    EXPECT_EQ(loop.pendingCount(), 0u);
+
+    // Asked while trusted: the prompt answers yes, no settings open, the poll ends at once.
+    c.requestPermission();
+    EXPECT_EQ(desktop.trustPrompts(), 3);
+    EXPECT_EQ(desktop.settingsOpened(), 2);
+    EXPECT_TRUE(c.isTrusted().get());
+    loop.advance(1s);
+    EXPECT_EQ(loop.pendingCount(), 0u);
+    EXPECT_EQ(countLogged("Tiling started."), 1);
+}
+
 TEST_F(ControllerTest, FiveEventsWithin50msGiveOneRefresh60msAfterTheLast) {
     startController();
     clearLog();

@@ -1,17 +1,25 @@
 // The two run loops: the virtual clock's exact ordering, and Qt's real one keeping the same
-// promises (cancellation from inside a task, repeating timers, descriptor watches).
+// promises (cancellation from inside a task, repeating timers, descriptor watches for reading
+// and for writing).
 #include "app/controller/manual_run_loop.h"
-#include "app/shell/qt_run_loop.h"
+#include "qt_run_loop_fixture.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace morvanta {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::QtRunLoopTest;
+
+// Fills the socket's send buffer (non-blocking) until it takes no more.
+void fill(int fd) {
+    const std::string block(4096, 'x');
+    while (send(fd, block.data(), block.size(), MSG_DONTWAIT) > 0) {
+    }
+}
 
 TEST(ManualRunLoop, RunsDueTasksInTimeThenSchedulingOrder) {
     ManualRunLoop loop;
@@ -82,26 +90,19 @@ TEST(ManualRunLoop, WatchesReadableDescriptors) {
     EXPECT_EQ(loop.pollDescriptors(), 0);
     close(fds[0]);
     close(fds[1]);
-}
 
-class QtRunLoopTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "run_loop_test";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
-    // Processes events until `done` holds or five seconds pass.
-    static bool spinUntil(const std::function<bool()>& done) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        return done();
-    }
-};
+    // A writable watch runs while there is room, and not once the peer stops reading.
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    int writable = 0;
+    const auto room = loop.watchWritable(fds[0], [&] { ++writable; });
+    EXPECT_EQ(loop.pollDescriptors(), 1);
+    fill(fds[0]);
+    EXPECT_EQ(loop.pollDescriptors(), 0);
+    EXPECT_EQ(writable, 1);
+    loop.cancel(room);
+    close(fds[0]);
+    close(fds[1]);
+}
 
 TEST_F(QtRunLoopTest, OneShotsRunOnceAndCancelledOnesNever) {
     QtRunLoop loop;
@@ -142,6 +143,25 @@ TEST_F(QtRunLoopTest, WatchFiresWhenDataArrives) {
     ASSERT_EQ(write(fds[1], "x", 1), 1);
     ASSERT_TRUE(spinUntil([&] { return reads == 1; }));
     loop.cancel(id);
+    EXPECT_EQ(loop.activeCount(), 0u);
+    close(fds[0]);
+    close(fds[1]);
+
+    // Writable: fires once the full socket's peer reads, and can cancel itself.
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, fds), 0);
+    fill(fds[0]);
+    int writable = 0;
+    RunLoop::TaskID room = 0;
+    room = loop.watchWritable(fds[0], [&] {
+        ++writable;
+        loop.cancel(room);
+    });
+    spinUntil([] { return false; }, 50ms);
+    EXPECT_EQ(writable, 0);
+    char sink[65536];
+    while (read(fds[1], sink, sizeof sink) > 0) {
+    }
+    ASSERT_TRUE(spinUntil([&] { return writable == 1; }));
     EXPECT_EQ(loop.activeCount(), 0u);
     close(fds[0]);
     close(fds[1]);

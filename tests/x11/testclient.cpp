@@ -10,7 +10,7 @@
 //   minsize NAME W H | increments NAME W H                 move NAME X Y | resize NAME W H
 //   iconify NAME | deiconify NAME | fullscreen NAME on|off | focus NAME
 //   strut NAME LEFT RIGHT TOP BOTTOM                       many COUNT PREFIX (opens COUNT)
-//   pid | quit
+//   nopid NAME (drops _NET_WM_PID, as many older programs never set it)   pid | quit
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -227,6 +227,8 @@ std::string run(const std::string& line) {
             clientMessage(w, "_NET_ACTIVE_WINDOW", {1, XCB_CURRENT_TIME, 0});
         else
             xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, w, XCB_CURRENT_TIME);
+    } else if (command == "nopid") {
+        xcb_delete_property(c, w, atom("_NET_WM_PID"));
     } else if (command == "strut") {
         std::uint32_t l = 0, r = 0, t = 0, b = 0;
         in >> l >> r >> t >> b;

@@ -159,15 +159,24 @@ TEST_P(X11Frames, WindowNumbersMatchWithinTwoPointsAndGiveTheFrameWindow) {
     const auto frame = w.frame();
     ASSERT_TRUE(frame);
     auto& numbers = desktop->system().windowNumbers();
-    const auto number = numbers.number(w.pid(), *frame);
+    const auto number = numbers.number(w, *frame);
     ASSERT_TRUE(number);
     // The number is the top-level window: its bounds are the outer frame.
     EXPECT_EQ(numbers.bounds(*number), frame);
     const Rect off2{frame->x + 2, frame->y - 2, frame->width + 2, frame->height - 2};
-    EXPECT_EQ(numbers.number(w.pid(), off2), number);
+    EXPECT_EQ(numbers.number(w, off2), number);
     const Rect off201{frame->x + 2.01, frame->y, frame->width, frame->height};
-    EXPECT_FALSE(numbers.number(w.pid(), off201));
-    EXPECT_FALSE(numbers.number(w.pid() + 1, *frame));
+    EXPECT_FALSE(numbers.number(w, off201));
+    // A window that gives no process id (as xeyes and xlogo do) is numbered all the same.
+    ASSERT_EQ(desktop->client().command("nopid numbered"), "ok");
+    EXPECT_EQ(numbers.number(desktop->system().x11Access().handle(w.id(), 0), *frame), number);
+    // Off screen: no number.
+    ASSERT_EQ(desktop->client().command("unmap numbered"), "ok");
+    EXPECT_TRUE(waitFor([&] {
+        if (desktop->managed())
+            desktop->system().connection().syncWithWindowManager();
+        return !numbers.number(w, *frame);
+    }));
     ASSERT_EQ(desktop->client().command("close numbered"), "ok");
     // A closed window's number has no bounds (its frame goes with it).
     EXPECT_TRUE(waitFor([&] {
