@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace morvanta {
 
@@ -26,12 +27,22 @@ std::string joinedLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// A tray application has no window in front: once the alert shows, bring it forward.
+void bringForwardWhenShown(QWidget& alert) {
+    QTimer::singleShot(0, &alert, [&alert] {
+        alert.raise();
+        alert.activateWindow();
+    });
+}
+
 } // namespace
 
 SupportMail::SupportMail()
-    : SupportMail([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
+    : SupportMail([](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                  [] { return MailHandlerCheck::ask(); }) {}
 
-SupportMail::SupportMail(UrlOpener openUrl) : openUrl_(std::move(openUrl)) {}
+SupportMail::SupportMail(UrlOpener openUrl, HandlerCheck hasMailProgram)
+    : openUrl_(std::move(openUrl)), hasMailProgram_(std::move(hasMailProgram)) {}
 
 QUrl SupportMail::mailURL() {
     const auto screens = static_cast<int>(QGuiApplication::screens().size());
@@ -40,11 +51,21 @@ QUrl SupportMail::mailURL() {
 
 void SupportMail::compose(const DiagnosticsLog& log, QWidget* parent) {
     copyText(joinedLines(log.lines()));
-    const QUrl url = mailURL();
-    if (url.isValid() && openUrl_ && openUrl_(url))
+    if (openMail())
         return;
     auto alert = makeAlert(parent);
+    bringForwardWhenShown(*alert);
     alert->exec();
+}
+
+bool SupportMail::openMail() {
+    // Opening answers only whether xdg-open started, which it does also when no program for
+    // mailto exists; so a desktop known to have none gets the alert without trying. When the
+    // check cannot tell, the opening's own answer decides.
+    if (hasMailProgram_ && hasMailProgram_() == MailHandlerCheck::Answer::none)
+        return false;
+    const QUrl url = mailURL();
+    return url.isValid() && openUrl_ && openUrl_(url);
 }
 
 std::unique_ptr<QMessageBox> SupportMail::makeAlert(QWidget* parent) {

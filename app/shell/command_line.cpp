@@ -1,34 +1,122 @@
 #include "app/shell/command_line.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 namespace morvanta {
 
-CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
+namespace {
+
+// How Qt reads one of its options: alone, with the next argument as its value, or also with
+// the value attached after "=".
+enum class Form { flag, value, valueOrAttached };
+
+struct QtOption {
+    std::string_view name;
+    Form form;
+};
+
+// The options QApplication, QGuiApplication and the xcb platform take out of the command line
+// (Qt accepts each with one dash or two).
+constexpr std::array qtOptions{
+    QtOption{"style", Form::valueOrAttached},
+    QtOption{"stylesheet", Form::valueOrAttached},
+    QtOption{"widgetcount", Form::flag},
+    QtOption{"platform", Form::value},
+    QtOption{"platformpluginpath", Form::value},
+    QtOption{"platformtheme", Form::value},
+    QtOption{"plugin", Form::valueOrAttached},
+    QtOption{"qwindowgeometry", Form::value},
+    QtOption{"qwindowicon", Form::value},
+    QtOption{"qwindowtitle", Form::value},
+    QtOption{"reverse", Form::flag},
+    QtOption{"session", Form::valueOrAttached},
+    QtOption{"testability", Form::flag},
+    QtOption{"qmljsdebugger", Form::valueOrAttached},
+    QtOption{"display", Form::value},
+    QtOption{"geometry", Form::value},
+    QtOption{"title", Form::value},
+    QtOption{"icon", Form::value},
+    QtOption{"name", Form::value},
+    QtOption{"sync", Form::flag},
+};
+
+const QtOption* findQtOption(std::string_view name) {
+    const auto found = std::ranges::find(qtOptions, name, &QtOption::name);
+    return found == qtOptions.end() ? nullptr : &*found;
+}
+
+// "-name" or "--name" without the dashes; empty for anything else.
+std::string_view withoutDashes(std::string_view argument) {
+    if (argument.starts_with("--"))
+        argument.remove_prefix(2);
+    else if (argument.starts_with("-"))
+        argument.remove_prefix(1);
+    else
+        return {};
+    return argument;
+}
+
+CommandLine invalid(const std::string& message) {
     CommandLine line;
-    if (arguments.empty())
-        return line;
-    if (arguments.size() > 1) {
-        line.mode = Mode::invalid;
-        line.error = "morvanta: give at most one option; try 'morvanta --help'.";
-        return line;
-    }
-    const std::string& option = arguments.front();
+    line.mode = CommandLine::Mode::invalid;
+    line.error = "morvanta: " + message + "; try 'morvanta --help'.";
+    return line;
+}
+
+CommandLine::Mode ownMode(const std::string& option) {
+    using Mode = CommandLine::Mode;
     if (option == "--help" || option == "-h")
-        line.mode = Mode::help;
-    else if (option == "--version")
-        line.mode = Mode::version;
-    else if (option == "--self-test")
-        line.mode = Mode::selfTest;
-    else if (option == "--rescue")
-        line.mode = Mode::rescue;
-    else {
-        line.mode = Mode::invalid;
-        line.error = "morvanta: unknown option '" + option + "'; try 'morvanta --help'.";
+        return Mode::help;
+    if (option == "--version")
+        return Mode::version;
+    if (option == "--self-test")
+        return Mode::selfTest;
+    if (option == "--rescue")
+        return Mode::rescue;
+    return Mode::invalid;
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
+    std::optional<std::string> display;
+    std::vector<std::string> own;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view name = withoutDashes(arguments[i]);
+        const auto equals = name.find('=');
+        if (const QtOption* option = findQtOption(name.substr(0, equals))) {
+            if (equals != std::string_view::npos) {
+                if (option->form != Form::valueOrAttached)
+                    return invalid("unknown option '" + arguments[i] + "'");
+                continue;
+            }
+            if (option->form == Form::flag)
+                continue;
+            if (i + 1 == arguments.size())
+                return invalid("option '" + arguments[i] + "' needs a value");
+            if (option->name == "display")
+                display = arguments[i + 1];
+            ++i;
+            continue;
+        }
+        own.push_back(arguments[i]);
     }
+    if (own.size() > 1)
+        return invalid("give at most one option");
+    CommandLine line;
+    line.display = display;
+    if (own.empty())
+        return line;
+    line.mode = ownMode(own.front());
+    if (line.mode == Mode::invalid)
+        return invalid("unknown option '" + own.front() + "'");
     return line;
 }
 
 std::string CommandLine::helpText() {
-    return "Usage: morvanta [OPTION]\n"
+    return "Usage: morvanta [OPTION] [QT OPTION]...\n"
            "Tiles the windows of an X11 desktop into workspaces.\n"
            "\n"
            "Without an option Morvanta starts tiling the display named by $DISPLAY. When it\n"
@@ -39,6 +127,9 @@ std::string CommandLine::helpText() {
            "  --rescue    bring back every window an ended Morvanta left hidden, then exit\n"
            "  --version   print the version and exit\n"
            "  -h, --help  print this help and exit\n"
+           "\n"
+           "Qt's standard options (-platform, -style, -stylesheet, -geometry, -session, ...) are\n"
+           "passed to Qt; -display DISPLAY also names the display Morvanta tiles.\n"
            "\n"
            "SIGTERM and SIGINT quit Morvanta the ordinary way: hidden windows come back.\n"
            "Log: $XDG_STATE_HOME/morvanta/Morvanta.log. See morvanta(1).\n";

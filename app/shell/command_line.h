@@ -1,6 +1,10 @@
-// CommandLine: what the arguments of `morvanta` ask for. No arguments: the normal run.
+// CommandLine: what the arguments of `morvanta` ask for. No arguments: the normal run. The
+// standard options Qt takes for itself (-platform, -style, -display, -geometry, -session, …),
+// which desktop launchers and session managers pass, are accepted and left to QApplication;
+// everything else must be one of Morvanta's own options, at most one of them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,8 @@ struct CommandLine {
     Mode mode = Mode::run;
     // For an invalid command line: what was wrong, for standard error.
     std::string error;
+    // The X display Qt's "-display" names, which Morvanta then tiles too; none when not given.
+    std::optional<std::string> display;
 
     // `arguments` without the program name.
     static CommandLine parse(const std::vector<std::string>& arguments);

@@ -80,6 +80,9 @@ std::optional<int> reachRunning(const std::optional<std::filesystem::path>& path
 
 int main(int argc, char** argv) {
     const auto line = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
+    // Qt connects to the display "-display" names: Morvanta, and what it starts, use it too.
+    if (line.display)
+        setenv("DISPLAY", line.display->c_str(), 1);
     switch (line.mode) {
     case CommandLine::Mode::help:
         std::cout << CommandLine::helpText();

@@ -152,7 +152,10 @@ void PermissionPage::update() {
     const bool waitedLongEnough = waitingSince_ && Clock::now() - *waitingSince_ >= relaunchDelay_;
     state_ = stateFor(trusted, sees, waitedLongEnough);
     needed_->setVisible(state_ == State::needed);
-    waiting_->setVisible(state_ == State::needed || state_ == State::waiting);
+    // The wait and its session hint are for a session Morvanta cannot use. A trusted session
+    // whose first windows have not been seen yet shows no status until they come or the
+    // relaunch is offered.
+    waiting_->setVisible(state_ == State::needed);
     granted_->setVisible(state_ == State::granted);
     noWindows_->setVisible(state_ == State::grantedNoWindows);
     relaunchFailed_->setVisible(!relaunchFailed_->isHidden() && state_ == State::grantedNoWindows);

@@ -2,7 +2,7 @@
 // (and what Morvanta never does), and follows the controller's published trust and window
 // sight: while Morvanta has no session it offers help and waits (the controller polls by
 // itself); once trusted it confirms, or, when the controller still sees no window after a
-// while, offers to start Morvanta again.
+// while, offers to start Morvanta again (until then it shows no status).
 #pragma once
 
 #include "core/subscription.h"

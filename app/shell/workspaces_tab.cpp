@@ -193,8 +193,10 @@ void WorkspacesTab::addRow(int row, int number) {
     name->setPlaceholderText(isDigitWorkspace(number)
                                  ? QString::fromStdString(T::namePlaceholder(number))
                                  : "Workspace " + label(number));
+    // The name is stored as typed; spaces alone make no name.
     connect(name, &QLineEdit::textEdited, this, [this, number](const QString& text) {
-        services_.settings.setWorkspaceName(text.trimmed().toStdString(), number);
+        const QString typed = text.trimmed().isEmpty() ? QString() : text;
+        services_.settings.setWorkspaceName(typed.toStdString(), number);
     });
 
     auto* count = new QLabel;

@@ -160,7 +160,25 @@ TEST_F(AppE2E, CommandLineOptions) {
     const auto [wrong, message] = runToEnd({"--tile-everything"});
     EXPECT_EQ(wrong, 2);
     EXPECT_NE(message.find("unknown option '--tile-everything'"), std::string::npos);
+    // Qt's standard options are Qt's, also beside the options that end before Qt starts.
+    const auto [styled, styledVersion] = runToEnd({"-style", "Fusion", "--version"});
+    EXPECT_EQ(styled, 0);
+    EXPECT_EQ(styledVersion, "morvanta 0.1.0\n");
+    EXPECT_EQ(runToEnd({"--help", "-platform", "xcb"}).first, 0);
+    // "-display" names the display, here where $DISPLAY names none.
+    const auto [rescued, summary] = MorvantaProcess::run(
+        ":99999", {"--rescue", "-display", desktop.server().display()}, sandbox.root() / "rescue");
+    EXPECT_EQ(rescued, 0) << summary;
     EXPECT_EQ(logText(), ""); // none of these started Morvanta
+}
+
+TEST_F(AppE2E, StartsWithQtsStandardOptionsAndQuitsTheOrdinaryWay) {
+    openBefore();
+    const auto morvanta = launch({"-platform", "xcb", "-style", "Fusion"});
+    EXPECT_TRUE(waitFor([&] { return logged("Tiling started."); }, 15s)) << morvanta->output();
+    EXPECT_TRUE(waitTiled(windows()));
+    morvanta->signal(SIGTERM);
+    EXPECT_EQ(morvanta->waitExit(), 0) << morvanta->output();
 }
 
 } // namespace

@@ -181,6 +181,13 @@ TEST_F(SettingsTest, WorkspaceRowsNameAndLayOutTheirWorkspace) {
     name->setFocus();
     QTest::keyClicks(name, "Web");
     EXPECT_EQ(settings.workspaceName(3), "Web");
+    // A name keeps its spaces as typed, also while the space is the last key so far; a name of
+    // spaces alone is no name.
+    name->clear();
+    QTest::keyClicks(name, " My ");
+    EXPECT_EQ(settings.workspaceName(3), " My ");
+    QTest::keyClicks(name, "Web ");
+    EXPECT_EQ(settings.workspaceName(3), " My Web ");
     QComboBox* picker = tab->layoutPicker(3);
     EXPECT_EQ(picker->accessibleName(), "Layout for workspace 3");
     EXPECT_EQ(picker->count(), 5);
@@ -189,6 +196,14 @@ TEST_F(SettingsTest, WorkspaceRowsNameAndLayOutTheirWorkspace) {
     EXPECT_EQ(settings.layoutsByWorkspace().at("3"), "monocle");
     tab->addLetter(105);
     EXPECT_EQ(tab->nameField(105)->placeholderText(), "Workspace E");
+    QLineEdit* letterName = tab->nameField(105);
+    letterName->setFocus();
+    QTest::keyClicks(letterName, "Mail box");
+    EXPECT_EQ(settings.workspaceName(105), "Mail box");
+    letterName->selectAll();
+    QTest::keyClicks(letterName, "  ");
+    EXPECT_EQ(settings.workspaceName(105), "");
+    EXPECT_FALSE(settings.letterWorkspaceNames().contains("E"));
 }
 
 TEST_F(SettingsTest, SwitchingTheStyleResetsCustomRecordings) {

@@ -1,8 +1,8 @@
 // The tray menu on Qt's offscreen platform over a controller on the fake desktop: its order
 // and texts with one and two displays, the entries' window counts and names, the session
 // notice coming and going, the update command in builds without a signing key, following the
-// controller at once; and the popup key router, which keeps the shortcuts working while the
-// menu or any other popup is open.
+// controller at once, letter workspaces in the move submenu; and the popup key router, which
+// keeps the shortcuts working while the menu or any other popup is open.
 #include "app/shell/popup_key_router.h"
 #include "app/shell/tray_menu.h"
 #include "tests/gui/gui_application.h"
@@ -125,6 +125,36 @@ TEST(TrayMenu, FollowsTheControllerAndTheNames) {
     d.settings.setWorkspaceName("Notes", 3);
     processEvents();
     EXPECT_TRUE(entries(tray.menu()).contains("[x] 3 · Notes  ·  empty"));
+}
+
+TEST(TrayMenu, MoveMenuListsLetterWorkspacesAndMovesThere) {
+    guiApplication();
+    TrayDesktop d;
+    const auto window = d.desktop.openWindow(d.app, "a", {10, 10, 300, 200});
+    d.start();
+    TrayMenu tray(*d.controller, d.settings, d.updater, {});
+    d.controller->addLetterWorkspace(103);
+    processEvents();
+    const QMenu* move = findAction(tray.menu(), "Move Window to Workspace")->menu();
+    QStringList expected;
+    for (int number = 1; number <= 9; ++number)
+        expected << QString("Workspace %1").arg(number);
+    EXPECT_EQ(entries(*move), expected + QStringList{"Workspace C"});
+
+    d.desktop.focus(window);
+    d.settle();
+    QAction* letter = findAction(*move, "Workspace C");
+    ASSERT_NE(letter, nullptr);
+    letter->trigger();
+    processEvents();
+    const auto id = d.controller->registry().idFor(window);
+    ASSERT_TRUE(id.has_value());
+    EXPECT_EQ(d.controller->manager().locations().at(*id), 103);
+
+    d.controller->removeLetterWorkspace(103);
+    processEvents();
+    move = findAction(tray.menu(), "Move Window to Workspace")->menu();
+    EXPECT_EQ(entries(*move), expected);
 }
 
 TEST(TrayMenu, SessionNoticeAppearsWithoutControlAndGoesOnceGranted) {
