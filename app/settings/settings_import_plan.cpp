@@ -24,8 +24,9 @@ std::vector<int> letterNumbers(const std::vector<std::string>& labels) {
             number && isLetterWorkspace(*number))
             numbers.push_back(*number);
     std::ranges::sort(numbers);
-    const auto repeats = std::ranges::unique(numbers);
-    numbers.erase(repeats.begin(), repeats.end());
+    // std::unique, not std::ranges::unique: Clang 14 cannot use the subrange the latter answers
+    // with Debian 12's standard library.
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
     return numbers;
 }
 

@@ -45,6 +45,8 @@ AppDelegate::~AppDelegate() {
     // Callbacks handed out go quiet first; then everything the user sees, then the services
     // those showed, the controller last.
     self_.reset();
+    // The socket outlives the delegate (it closes just before a relaunch) but not its run loop.
+    instance_.stopServing();
     closeInterface();
     popupKeys_.reset();
     transfer_.reset();

@@ -227,12 +227,17 @@ void SingleInstance::sweepLater() {
     });
 }
 
-void SingleInstance::stop() {
+void SingleInstance::stopServing() {
     clients_.clear();
     if (sweep_ != 0 && loop_)
         loop_->cancel(std::exchange(sweep_, 0));
     if (watch_ != 0 && loop_)
         loop_->cancel(std::exchange(watch_, 0));
+    loop_ = nullptr;
+}
+
+void SingleInstance::stop() {
+    stopServing();
     if (fd_ >= 0) {
         close(std::exchange(fd_, -1));
         // Remove the file only while it is still the one this object made.

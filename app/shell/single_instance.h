@@ -58,6 +58,9 @@ public:
     Claim claim(const std::filesystem::path& path);
     // Answers each request line with `handler` on the run loop's thread ("ping" with "pong").
     void serve(RunLoop& loop, Handler handler);
+    // Lets go of the run loop and every connection, before the loop ends; the socket stays
+    // claimed (later callers wait in the backlog) until this object goes.
+    void stopServing();
     bool claimed() const { return fd_ >= 0; }
     // Connections open now.
     std::size_t clientCount() const;
