@@ -217,7 +217,9 @@ void ControllerCommands::focusCurrentWindow() {
             return;
         }
     // Nothing to focus here: the keyboard must not stay with a window that was just hidden.
-    s_.system.windowAccess().focusNothing();
+    // Morvanta's own window takes it when one is open, as activating the program would.
+    if (!activateSelf || !activateSelf())
+        s_.system.windowAccess().focusNothing();
 }
 
 } // namespace morvanta

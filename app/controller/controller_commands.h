@@ -22,6 +22,10 @@ public:
                        WindowRefresh& refresh, FocusBorder& border)
         : s_(state), applier_(applier), summaries_(summaries), refresh_(refresh), border_(border) {}
 
+    // Gives the keyboard to a visible window of the application's own, when it has one;
+    // answers whether it did. Empty: it has none.
+    std::function<bool()> activateSelf;
+
     void switchToWorkspace(int number);
     void previousWorkspace();
     void moveFocusedWindow(int number);

@@ -295,4 +295,8 @@ void TilingController::setLetterShortcuts(LetterShortcuts* shortcuts) {
     letters_->setShortcuts(shortcuts);
 }
 
+void TilingController::setActivateSelf(std::function<bool()> activate) {
+    commands_->activateSelf = std::move(activate);
+}
+
 } // namespace morvanta

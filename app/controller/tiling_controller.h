@@ -93,6 +93,9 @@ public:
     // Connects the shortcut actions, which must outlive the controller or be disconnected
     // with nullptr first; they receive the letter workspaces at once and on every change.
     void setLetterShortcuts(LetterShortcuts* shortcuts);
+    // When no window of the shown workspace can take the keyboard, `activate` may give it to a
+    // visible window of the application's own (answering true); otherwise nothing keeps it.
+    void setActivateSelf(std::function<bool()> activate);
     // Expires when the controller goes: callbacks held by longer-lived objects check it.
     std::weak_ptr<TilingController*> lifetime() const { return self_; }
 

@@ -92,6 +92,14 @@ TilingController& AppDelegate::controller() {
     controller_ =
         std::make_unique<TilingController>(system_, loop_, log_, settings(), std::move(devices));
     loop_.watch(system_.eventDescriptor(), [this] { system_.dispatchPending(); });
+    controller_->setActivateSelf([] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window->windowType() == Qt::Window) {
+                window->activateWindow();
+                return true;
+            }
+        return false;
+    });
     return *controller_;
 }
 

@@ -22,12 +22,25 @@ TEST_F(CommandsTest, SwitchingHidesAndRestoresInPlaceAndAlwaysLogs) {
     controller->switchToWorkspace(2);
     EXPECT_TRUE(controller->parker().isParked(a));
     EXPECT_TRUE(controller->parker().isParked(b));
-    // Nothing on workspace 2 can take the keyboard: no hidden window keeps it.
+    // Nothing on workspace 2 can take the keyboard: no hidden window keeps it, unless a window
+    // of Morvanta's own is open to take it.
     EXPECT_EQ(desktop.focusedWindow(), std::nullopt);
+    const auto focusNothings = [&] {
+        return std::ranges::count_if(desktop.operations(), [](const FakeOperation& op) {
+            return op.kind == FakeOperation::Kind::focusNothing;
+        });
+    };
+    EXPECT_EQ(focusNothings(), 1);
+    int activated = 0;
+    controller->setActivateSelf([&] { return ++activated > 0; });
+    controller->switchToWorkspace(3);
+    EXPECT_EQ(activated, 1);
+    EXPECT_EQ(focusNothings(), 1);
+    controller->setActivateSelf({});
     controller->switchToWorkspace(1);
     controller->switchToWorkspace(1);
-    EXPECT_EQ(messages(), (std::vector<std::string>{"Workspace 2 on S1.", "Workspace 1 on S1.",
-                                                    "Workspace 1 on S1."}));
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Workspace 2 on S1.", "Workspace 3 on S1.",
+                                                    "Workspace 1 on S1.", "Workspace 1 on S1."}));
     EXPECT_EQ(frame(a), fa);
     EXPECT_EQ(frame(b), fb);
     EXPECT_EQ(controller->parker().count(), 0);

@@ -136,12 +136,18 @@ TEST_F(AppE2E, ASecondLaunchOpensTheRunningMorvantasWindowAndExits) {
 
 TEST_F(AppE2E, SelfTestRunsWithItsOwnSettingsAndQuits) {
     openBefore();
-    const auto userSettings = sandbox.config() / "morvanta" / "org.morvanta.Morvanta.json";
+    // The user's settings are damaged: the self-test must not even read them (reading a
+    // damaged file moves it aside).
+    const auto folder = sandbox.config() / "morvanta";
+    const auto userSettings = folder / "org.morvanta.Morvanta.json";
+    std::ofstream(userSettings) << "{\"innerGap\": ";
     const auto before = std::filesystem::last_write_time(userSettings);
     const auto [status, output] = runToEnd({"--self-test"});
     EXPECT_EQ(status, 0) << output;
     EXPECT_NE(output.find("0 failed"), std::string::npos) << output;
     EXPECT_EQ(std::filesystem::last_write_time(userSettings), before);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        EXPECT_EQ(entry.path().string().find(".corrupt"), std::string::npos) << entry.path();
     EXPECT_TRUE(std::filesystem::exists(sandbox.config() / "morvanta" /
                                         "org.morvanta.Morvanta.selftest.json"));
     // The real programs are where the self-test found them, none left hidden.

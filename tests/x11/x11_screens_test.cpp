@@ -23,7 +23,12 @@ protected:
         desktop = std::make_unique<X11Desktop>(twoMonitors());
         ASSERT_TRUE(desktop->ok()) << desktop->error();
     }
-    std::vector<Screen> screens() { return desktop->system().screenSource().screens(); }
+    // The screens as the application reads them: after the run loop has handed over the
+    // events that arrived (screen news among them).
+    std::vector<Screen> screens() {
+        desktop->system().dispatchPending();
+        return desktop->system().screenSource().screens();
+    }
     std::unique_ptr<X11Desktop> desktop;
 };
 
