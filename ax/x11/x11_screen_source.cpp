@@ -43,8 +43,9 @@ std::vector<Screen> X11ScreenSource::screens() {
     auto& x = access_->connection();
     // News already sent counts: a monitor added a moment ago is not answered from the cache.
     x.readAvailable();
-    if (cached_ && cachedGeneration_ == x.screenGeneration())
+    if (cached_ && !readAgain_ && cachedGeneration_ == x.screenGeneration())
         return *cached_;
+    readAgain_ = false;
     // Stamped before reading: news that arrives while reading makes the next call read again.
     const auto generation = x.screenGeneration();
     auto screens = readScreens();
@@ -139,6 +140,7 @@ std::vector<Screen> X11ScreenSource::readScreens() {
         result.push_back(screen);
     }
     std::vector<Strut> struts;
+    std::set<xcb_window_t> docks;
     for (std::size_t i = 0; i < strutCookies.size(); ++i) {
         auto& s = strutCookies[i];
         auto attributes = x.reply<xcb_get_window_attributes_reply_t>(s.attributes.sequence, d2);
@@ -155,9 +157,14 @@ std::vector<Screen> X11ScreenSource::readScreens() {
         else
             continue;
         // A dock that changes the space it reserves is heard of, so cached screens go stale.
-        x.selectClientEvents(candidates[i]);
+        docks.insert(candidates[i]);
+        if (!watchedDocks_.contains(candidates[i])) {
+            x.selectClientEvents(candidates[i]);
+            readAgain_ = true;
+        }
     }
     x.flush(); // the selections above must reach the server before the dock changes again
+    watchedDocks_ = std::move(docks); // a dock gone is forgotten: its number may come back
     if (result.empty()) {
         Screen whole;
         whole.frame = {0, 0, rootSize.width, rootSize.height};

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 
 namespace morvanta {
 
@@ -27,6 +28,11 @@ private:
     int handler_ = 0;
     std::optional<std::vector<Screen>> cached_;
     std::uint64_t cachedGeneration_ = 0;
+    // Docks whose changes are selected. A dock seen for the first time was read before its
+    // selection reached the server: a change in between would go unheard, so that read is not
+    // kept, and the next call reads again.
+    std::set<xcb_window_t> watchedDocks_;
+    bool readAgain_ = false;
 };
 
 } // namespace morvanta
