@@ -217,8 +217,12 @@ void ControllerCommands::focusCurrentWindow() {
             return;
         }
     // Nothing to focus here: the keyboard must not stay with a window that was just hidden.
-    // Morvanta's own window takes it when one is open, as activating the program would.
-    if (!activateSelf || !activateSelf())
+    // Morvanta's own window takes it when one is open, as activating the program would; else,
+    // when the keyboard is still on a hidden window (a window manager that minimised it has
+    // moved the focus itself), nothing keeps it.
+    if (activateSelf && activateSelf())
+        return;
+    if (const auto focused = s_.focusedWindow(); focused && s_.parker.isParked(*focused))
         s_.system.windowAccess().focusNothing();
 }
 

@@ -362,8 +362,11 @@ FocusResult X11WindowAccess::focus(const AXWindow& window) {
 
 void X11WindowAccess::focusNothing() {
     // Beside a window manager too: it sees the focus go to a window it does not manage and
-    // counts no window of its own as active.
+    // counts no window of its own as active. Waited for there, as sendFocus is: the next
+    // requests must not overtake a window manager still busy with the last ones.
     focusHolder_.takeFocus();
+    if (x_->windowManager())
+        x_->syncWithWindowManager();
 }
 
 void X11WindowAccess::sendFocus(const AXWindow& window) {
