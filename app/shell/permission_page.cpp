@@ -147,9 +147,14 @@ void PermissionPage::update() {
     // The wait starts the first time the page is on screen without everything in place.
     if (!waitingSince_ && isVisible() && !(trusted && sees)) {
         waitingSince_ = Clock::now();
-        QTimer::singleShot(relaunchDelay_, this, [this] { update(); });
+        // The wait is over when this timer fires, not when a clock says so: a coarse timer may
+        // fire a little early, and nothing would look again.
+        QTimer::singleShot(relaunchDelay_, this, [this] {
+            waitOver_ = true;
+            update();
+        });
     }
-    const bool waitedLongEnough = waitingSince_ && Clock::now() - *waitingSince_ >= relaunchDelay_;
+    const bool waitedLongEnough = waitOver_;
     state_ = stateFor(trusted, sees, waitedLongEnough);
     needed_->setVisible(state_ == State::needed);
     // The wait and its session hint are for a session Morvanta cannot use. A trusted session

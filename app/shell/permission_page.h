@@ -63,6 +63,7 @@ private:
     Actions actions_;
     std::chrono::milliseconds relaunchDelay_;
     std::optional<std::chrono::steady_clock::time_point> waitingSince_;
+    bool waitOver_ = false;
     State state_ = State::needed;
     Subscription trustObserver_;
     Subscription windowsObserver_;
