@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench sanitize sanitize-e2e release-build clean
+.PHONY: all deps configure build run test test-wm bench sanitize sanitize-e2e release-build clean
 
 all: build
 
@@ -30,7 +30,12 @@ run: configure
 
 test: build
 	@scripts/install-deps --tests
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+	cd $(BUILD_DIR) && ctest -LE wm --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+
+# The window-manager matrix: Morvanta beside each window manager of the matrix, one test each.
+test-wm: build
+	@scripts/install-deps --tests
+	cd $(BUILD_DIR) && ctest -L wm --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
 
 bench: build
 	@set -e; for b in $(BUILD_DIR)/bin/bench_*; do \
@@ -49,7 +54,7 @@ sanitize:
 # run, but for the suppressions in tests/sanitizers/lsan.supp.
 SANITIZE_DIR ?= build-sanitize
 E2E_TARGETS = morvanta e2e_app_test e2e_quit_test e2e_controller_test e2e_switch_test \
-	selftest_x11_test selftest_verdicts_test e2e_shortcuts_test
+	selftest_verdicts_test e2e_shortcuts_test
 sanitize-e2e: deps
 	@scripts/install-deps --tests
 	@if [ ! -f $(SANITIZE_DIR)/build.ninja ]; then \

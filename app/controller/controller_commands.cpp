@@ -214,6 +214,7 @@ void ControllerCommands::focusCurrentWindow() {
         if (const auto window = s_.registry.windowFor(*focused)) {
             // Not waited for: the focus tracker reports where the focus lands.
             s_.system.windowAccess().sendFocus(*window);
+            s_.focusAskedFor = *window;
             return;
         }
     // Nothing to focus here: the keyboard must not stay with a window that was just hidden.
@@ -222,8 +223,10 @@ void ControllerCommands::focusCurrentWindow() {
     // moved the focus itself), nothing keeps it.
     if (activateSelf && activateSelf())
         return;
-    if (const auto focused = s_.focusedWindow(); focused && s_.parker.isParked(*focused))
+    if (const auto focused = s_.focusedWindow(); focused && s_.parker.isParked(*focused)) {
         s_.system.windowAccess().focusNothing();
+        s_.keyboardTakenAt = s_.loop.now();
+    }
 }
 
 } // namespace morvanta

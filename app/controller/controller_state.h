@@ -56,6 +56,9 @@ struct ControllerState {
     std::map<WindowID, std::optional<Size>> increments;
     // The focused window the controller last acted on, and the display last worked on.
     std::optional<AXWindow> lastOSFocus;
+    // When the controller last took the keyboard from a window it hid. Some window managers
+    // then hand it to another window of theirs at once, hidden ones included (IceWM).
+    std::optional<RunLoop::TimePoint> keyboardTakenAt;
     std::optional<DisplayID> lastDisplay;
     std::optional<std::optional<AXWindow>> focusRead;
     std::uint64_t focusReadInHold = 0;
@@ -66,12 +69,29 @@ struct ControllerState {
     // forgets it. Outside a hold every read is fresh.
     std::optional<AXWindow> focusedWindow() {
         if (!screenSnapshot.isHeld())
-            return system.windowList().focused();
+            return readFocus();
         if (!focusRead || focusReadInHold != screenSnapshot.holdNumber()) {
-            focusRead = system.windowList().focused();
+            focusRead = readFocus();
             focusReadInHold = screenSnapshot.holdNumber();
         }
         return *focusRead;
+    }
+    // The window the controller last asked to focus, until the focus is seen elsewhere.
+    std::optional<AXWindow> focusAskedFor;
+    // The window system's focused window. Some window managers report none at all while the
+    // window the controller activated is one that never takes the keyboard (Mutter with a
+    // clock): that window still counts as focused while it shows and the model's focus is on it.
+    std::optional<AXWindow> readFocus() {
+        auto focused = system.windowList().focused();
+        if (focused) {
+            if (focused != focusAskedFor)
+                focusAskedFor.reset();
+            return focused;
+        }
+        if (focusAskedFor && !parker.isParked(*focusAskedFor) && manager.focused() &&
+            registry.idFor(*focusAskedFor) == manager.focused())
+            return focusAskedFor;
+        return std::nullopt;
     }
     void forgetFocusRead() { focusRead.reset(); }
 

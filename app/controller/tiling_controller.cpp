@@ -269,6 +269,10 @@ void TilingController::reloadFromSettings(const AppSettings::StringMap& layouts,
     const auto held = s_->screenSnapshot.hold();
     commands_->reloadFromSettings(layouts, assignment);
 }
+std::optional<AXWindow> TilingController::focusedWindow() {
+    return s_->readFocus();
+}
+
 void TilingController::focusCurrentWindow() {
     const auto held = s_->screenSnapshot.hold();
     commands_->focusCurrentWindow();

@@ -63,6 +63,9 @@ public:
     void applyLayout(bool isRetry = false);
     LayoutPlan currentPlan();
     void updateBorder(const std::optional<AXWindow>& window);
+    // The window the commands act on: the window system's focused window, or the window the
+    // controller activated when the window system reports none for it.
+    std::optional<AXWindow> focusedWindow();
 
     // Commands.
     void switchToWorkspace(int number);

@@ -106,6 +106,13 @@ void WindowRefresh::followFocus() {
     if (!id)
         return;
     s_.lastOSFocus = focused;
+    // The window manager handing the keyboard to a hidden window right after the controller
+    // took it from one is the window manager's own choice, not the user's: followed, it would
+    // bounce back to the workspace just left.
+    constexpr auto handOver = std::chrono::milliseconds(500);
+    if (s_.parker.isParked(*focused) && s_.keyboardTakenAt &&
+        s_.loop.now() - *s_.keyboardTakenAt < handOver)
+        return;
     const auto before = s_.manager.locationOf(*id);
     s_.lastDisplay = before ? std::optional(before->display) : std::nullopt;
     const int shownBefore = before ? s_.manager.activeWorkspaceNumber(before->display) : 0;

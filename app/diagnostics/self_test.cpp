@@ -90,12 +90,12 @@ void SelfTest::placementCheck(std::string name) {
 }
 
 std::string SelfTest::frontAppName() {
-    const auto focused = controller_.windowSystem().windowList().focused();
+    const auto focused = controller_.focusedWindow();
     return focused ? focused->appName() : "?";
 }
 
 std::optional<WindowID> SelfTest::focusedID() {
-    const auto focused = controller_.windowSystem().windowList().focused();
+    const auto focused = controller_.focusedWindow();
     return focused ? controller_.registry().idFor(*focused) : std::nullopt;
 }
 

@@ -136,6 +136,8 @@ void AppDelegate::installShortcuts() {
         log_.append("⚠️ Global shortcuts are unavailable: " + shortcuts_->error());
         return;
     }
+    refusedShortcuts_ =
+        shortcuts_->reportRefusals([this](const std::string& text) { log_.append(text); });
     const auto weak = std::weak_ptr<AppDelegate*>(self_);
     const auto panel = [weak](CommandPanelController::Mode mode) {
         return [weak, mode] {

@@ -115,6 +115,7 @@ private:
     UpdateDialogs updateDialogs_;
     Updater updater_;
     std::unique_ptr<AppShortcuts> shortcuts_;
+    Subscription refusedShortcuts_; // a combination another program holds is logged once
     std::unique_ptr<PopupKeyRouter> popupKeys_;
     std::unique_ptr<CommandPanelController> panels_;
     std::unique_ptr<SettingsTransfer> transfer_;

@@ -25,4 +25,20 @@ std::string AppShortcuts::printed(const std::string& actionName) {
     return {};
 }
 
+Subscription AppShortcuts::reportRefusals(std::function<void(const std::string&)> report) {
+    return shortcuts_.addRegistrationFailedObserver(
+        [this, report = std::move(report)](const Shortcut& refused) {
+            if (!reported_.insert(refused.toJson()).second)
+                return;
+            std::string titles;
+            for (const auto& entry : actions_.shortcutEntries())
+                if (shortcuts_.shortcutFor(entry.name) == refused)
+                    titles += (titles.empty() ? "" : ", ") + entry.title;
+            report("⚠️ " + hotKeys_.shortcutText(refused) +
+                   (titles.empty() ? "" : " (" + titles + ")") +
+                   " is taken by another program, perhaps the window manager; choose another "
+                   "shortcut in Settings.");
+        });
+}
+
 } // namespace morvanta

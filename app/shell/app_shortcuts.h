@@ -11,7 +11,9 @@
 #include "shortcuts/keyboard_shortcuts.h"
 #include "shortcuts/x11/x11_hot_keys.h"
 
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace morvanta {
@@ -33,6 +35,9 @@ public:
     X11HotKeys& hotKeys() { return hotKeys_; }
     // The printed binding of an action ("Alt+2"); empty when it is unbound or unknown.
     std::string printed(const std::string& actionName);
+    // Calls `report` once for each combination another program holds (a window manager binds
+    // some of the same keys by default), with a sentence that names the actions left without it.
+    [[nodiscard]] Subscription reportRefusals(std::function<void(const std::string&)> report);
 
 private:
     RunLoop& loop_;
@@ -42,6 +47,7 @@ private:
     KeyboardShortcuts shortcuts_;
     ShortcutActions actions_;
     RunLoop::TaskID watch_ = 0;
+    std::set<std::string> reported_; // refused combinations already told, in stored form
 };
 
 } // namespace morvanta

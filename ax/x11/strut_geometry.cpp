@@ -33,6 +33,23 @@ bool overlaps(double start, double end, double min, double max) {
 
 } // namespace
 
+Strut workAreaStrut(const Rect& w, const Size& root, const std::vector<Strut>& known) {
+    Strut s;
+    if (w.width <= root.width / 2 || w.height <= root.height / 2 || w.minX() < 0 || w.minY() < 0 ||
+        w.maxX() > root.width || w.maxY() > root.height)
+        return s;
+    const auto any = [&](double Strut::*edge) {
+        return std::ranges::any_of(known, [&](const Strut& k) { return k.*edge > 0; });
+    };
+    s.left = any(&Strut::left) ? 0 : w.minX();
+    s.right = any(&Strut::right) ? 0 : root.width - w.maxX();
+    s.top = any(&Strut::top) ? 0 : w.minY();
+    s.bottom = any(&Strut::bottom) ? 0 : root.height - w.maxY();
+    s.leftEndY = s.rightEndY = root.height - 1;
+    s.topEndX = s.bottomEndX = root.width - 1;
+    return s;
+}
+
 Rect visibleFrame(const Rect& monitor, const Size& root, const std::vector<Strut>& struts) {
     double minX = monitor.minX(), maxX = monitor.maxX();
     double minY = monitor.minY(), maxY = monitor.maxY();

@@ -20,6 +20,13 @@ struct Strut {
     static Strut fromFull(const std::vector<double>& values, const Size& root);
 };
 
+// The window manager's work area (_NET_WORKAREA of the current desktop) as a strut over whole
+// root edges, for the edges it reserves that no strut in `known` touches. Some window managers
+// keep their own panel out of every client list and give it no dock type (IceWM's taskbar is a
+// child of a frame); their work area still tells. Nothing for a work area that does not fit in
+// the root or takes half of it or more: such a value is not to be trusted.
+Strut workAreaStrut(const Rect& workArea, const Size& root, const std::vector<Strut>& known);
+
 // `monitor` less every strut strip that overlaps it. A monitor wholly covered keeps its frame.
 Rect visibleFrame(const Rect& monitor, const Size& root, const std::vector<Strut>& struts);
 

@@ -192,17 +192,41 @@ std::optional<xcb_window_t> X11Connection::windowManager() {
     const Deadline d = deadline();
     auto check = getProperty(root(), X11Atom::_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
     auto supported = getProperty(root(), X11Atom::_NET_SUPPORTED, XCB_ATOM_ATOM, 4096);
+    auto rootAttributes = xcb_get_window_attributes(c_, root());
     auto checkReply = reply<xcb_get_property_reply_t>(check.sequence, d);
     auto supportedReply = reply<xcb_get_property_reply_t>(supported.sequence, d);
+    auto attributesReply = reply<xcb_get_window_attributes_reply_t>(rootAttributes.sequence, d);
     if (broken())
         return std::nullopt;
     wmKnown_ = true;
-    wm_.reset();
+    wm_ = liveCheckWindow(checkReply.get());
+    // A window manager runs whenever some client redirects the root's children, even one that
+    // names no check window (Mutter started with --replace over itself loses it): the root
+    // stands in for the check window then.
+    if (!wm_ && attributesReply &&
+        (attributesReply->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT))
+        wm_ = root();
+    // Right after a window manager went, one starting in its place may not have taken over
+    // yet: the root stands in for a while, and every call asks again meanwhile.
+    constexpr auto restartGrace = std::chrono::seconds(3);
+    if (!wm_ && wmLostAt_ && Clock::now() - *wmLostAt_ < restartGrace) {
+        wm_ = root();
+        wmKnown_ = false;
+    }
     wmSupported_.clear();
-    if (!checkReply || checkReply->format != 32 ||
-        xcb_get_property_value_length(checkReply.get()) != 4)
-        return wm_;
-    const auto window = *static_cast<xcb_window_t*>(xcb_get_property_value(checkReply.get()));
+    if (wm_ && supportedReply && supportedReply->format == 32) {
+        const auto* atoms = static_cast<xcb_atom_t*>(xcb_get_property_value(supportedReply.get()));
+        wmSupported_.assign(atoms, atoms + xcb_get_property_value_length(supportedReply.get()) / 4);
+    }
+    return wm_;
+}
+
+std::optional<xcb_window_t> X11Connection::liveCheckWindow(const xcb_get_property_reply_t* check) {
+    if (!check || check->format != 32 ||
+        xcb_get_property_value_length(const_cast<xcb_get_property_reply_t*>(check)) != 4)
+        return std::nullopt;
+    const auto window = *static_cast<xcb_window_t*>(
+        xcb_get_property_value(const_cast<xcb_get_property_reply_t*>(check)));
     // The check window must name itself: a stale property from a window manager that quit
     // points at a window that no longer exists.
     auto again = reply<xcb_get_property_reply_t>(
@@ -210,15 +234,10 @@ std::optional<xcb_window_t> X11Connection::windowManager() {
         deadline());
     if (!again || again->format != 32 || xcb_get_property_value_length(again.get()) != 4 ||
         *static_cast<xcb_window_t*>(xcb_get_property_value(again.get())) != window)
-        return wm_;
+        return std::nullopt;
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
-    wm_ = window;
-    if (supportedReply && supportedReply->format == 32) {
-        const auto* atoms = static_cast<xcb_atom_t*>(xcb_get_property_value(supportedReply.get()));
-        wmSupported_.assign(atoms, atoms + xcb_get_property_value_length(supportedReply.get()) / 4);
-    }
-    return wm_;
+    return window;
 }
 
 bool X11Connection::windowManagerSupports(X11Atom a) {
@@ -231,44 +250,37 @@ void X11Connection::syncWithWindowManager() {
     if (!windowManager() || broken())
         return;
     const Deadline d = deadline();
-    if (!windowManagerSupports(X11Atom::_NET_REQUEST_FRAME_EXTENTS)) {
-        reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(c_).sequence, d);
-        return;
-    }
-    // The window manager handles its requests in order: once it answers this one by setting
-    // the frame extents of a window made for the purpose, every earlier request has been
-    // handled too. A fresh window each time, so a late answer to an earlier sync is never
-    // taken for this one's.
+    // A window manager handles what reaches it in order: once it has carried out this
+    // configure request of an unmapped window made for the purpose (redirected to it, as every
+    // top-level configure is), it has handled every earlier request too. A configure request
+    // works with every window manager; _NET_REQUEST_FRAME_EXTENTS goes unanswered by some
+    // (Fluxbox) and for override-redirect windows by others (KWin, IceWM). A fresh window each
+    // time, so a late answer to an earlier sync is never taken for this one's.
     const xcb_window_t probe = xcb_generate_id(c_);
-    const std::uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
+    const std::uint32_t values[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(c_, XCB_COPY_FROM_PARENT, probe, root(), -10, -10, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
-    sendClientMessage(probe, X11Atom::_NET_REQUEST_FRAME_EXTENTS, {0, 0, 0, 0, 0});
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                      values);
+    const std::uint32_t size[] = {2, 2};
+    xcb_configure_window(c_, probe, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
     flush();
     ++roundTrips_;
+    const auto isProbeNews = [probe](const xcb_generic_event_t& event) {
+        return (event.response_type & 0x7f) == XCB_CONFIGURE_NOTIFY &&
+               reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == probe;
+    };
     const std::size_t start = queue_.size();
     bool found = false;
     while (!found) {
-        for (std::size_t i = start; i < queue_.size(); ++i) {
-            const auto& event = *queue_[i];
-            if ((event.response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
-                continue;
-            if (reinterpret_cast<const xcb_property_notify_event_t&>(event).window == probe) {
-                found = true;
-                break;
-            }
-        }
+        found = std::any_of(queue_.begin() + static_cast<std::ptrdiff_t>(start), queue_.end(),
+                            [&](const auto& event) { return isProbeNews(*event); });
         if (!found && !readSome(d))
             break;
     }
     xcb_destroy_window(c_, probe);
     flush();
     // The probe's news is nobody else's business.
-    std::erase_if(queue_, [&](const auto& event) {
-        return (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
-               reinterpret_cast<const xcb_property_notify_event_t&>(*event).window == probe;
-    });
+    std::erase_if(queue_, [&](const auto& event) { return isProbeNews(*event); });
     drainQueued();
     signalIfPending();
 }
@@ -306,9 +318,11 @@ bool X11Connection::reshapesScreens(const xcb_generic_event_t& event) const {
     if (type == XCB_CONFIGURE_NOTIFY) // adding or removing a RandR monitor only does this
         return reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root();
     if (type == XCB_PROPERTY_NOTIFY) {
-        // Window managers rewrite the work area when docks reserve or release space.
+        // Window managers rewrite the work area when docks reserve or release space; each of
+        // their desktops may have its own.
         const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        return p.window == root() && p.atom == atom(X11Atom::_NET_WORKAREA);
+        return p.window == root() && (p.atom == atom(X11Atom::_NET_WORKAREA) ||
+                                      p.atom == atom(X11Atom::_NET_CURRENT_DESKTOP));
     }
     return false;
 }
@@ -354,8 +368,10 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
             mappingRanks_.try_emplace(m.window, nextMappingRank_++);
     } else if (type == XCB_DESTROY_NOTIFY) {
         const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        if (wm_ && d.window == *wm_)
+        if (wm_ && d.window == *wm_) {
             wmKnown_ = false;
+            wmLostAt_ = Clock::now();
+        }
         if (d.event == root())
             mappingRanks_.erase(d.window);
     }

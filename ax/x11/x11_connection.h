@@ -69,8 +69,9 @@ public:
     void sendClientMessage(xcb_window_t window, X11Atom type,
                            const std::array<std::uint32_t, 5>& data, xcb_window_t to = 0);
 
-    // The live EWMH window manager's check window, or none when no such window manager runs.
-    // Cached; forgotten when the root's check property changes or the check window goes.
+    // The live EWMH window manager's check window; the root when a window manager runs that
+    // names no live check window; none when no window manager runs. Cached; forgotten when the
+    // root's check or supported property changes or the check window goes.
     std::optional<xcb_window_t> windowManager();
     // Whether the running window manager lists `atom` in _NET_SUPPORTED.
     bool windowManagerSupports(X11Atom atom);
@@ -109,6 +110,8 @@ public:
     void dispatchPending();
 
 private:
+    // The window named by the root's check property when it names itself; selected for its end.
+    std::optional<xcb_window_t> liveCheckWindow(const xcb_get_property_reply_t* check);
     X11Connection() = default;
     bool setUp();
     void* waitReply(unsigned sequence, Deadline deadline);
@@ -143,6 +146,9 @@ private:
 
     bool wmKnown_ = false;
     std::optional<xcb_window_t> wm_;
+    // When the last window manager's check window went: a restart (--replace) leaves a moment
+    // with none, and windows are not to be read as unmanaged in it.
+    std::optional<Clock::time_point> wmLostAt_;
     std::vector<xcb_atom_t> wmSupported_;
 };
 

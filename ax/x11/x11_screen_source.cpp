@@ -22,6 +22,17 @@ std::vector<double> asDoubles(const std::vector<std::uint32_t>& values) {
     return {values.begin(), values.end()};
 }
 
+// The work area of the current desktop: four values per desktop in _NET_WORKAREA.
+std::optional<Rect> currentWorkArea(const std::vector<std::uint32_t>& areas,
+                                    const std::vector<std::uint32_t>& desktop) {
+    const std::size_t index = desktop.empty() ? 0 : desktop[0];
+    if (index >= areas.size() / 4)
+        return std::nullopt;
+    const auto* a = &areas[4 * index];
+    return Rect{static_cast<double>(a[0]), static_cast<double>(a[1]), static_cast<double>(a[2]),
+                static_cast<double>(a[3])};
+}
+
 } // namespace
 
 X11ScreenSource::X11ScreenSource(std::shared_ptr<X11WindowAccess> access)
@@ -68,6 +79,8 @@ std::vector<Screen> X11ScreenSource::readScreens() {
     auto rootGeometry = xcb_get_geometry(c, x.root());
     auto clients = x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 65536);
     auto tree = xcb_query_tree(c, x.root());
+    auto workAreas = x.getProperty(x.root(), X11Atom::_NET_WORKAREA, XCB_ATOM_CARDINAL, 4 * 64);
+    auto desktop = x.getProperty(x.root(), X11Atom::_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
 
     XReply<xcb_randr_get_monitors_reply_t> monitorsReply;
     if (monitorsCookie)
@@ -75,6 +88,9 @@ std::vector<Screen> X11ScreenSource::readScreens() {
     auto geometry = x.reply<xcb_get_geometry_reply_t>(rootGeometry.sequence, d);
     auto clientsReply = x.reply<xcb_get_property_reply_t>(clients.sequence, d);
     auto treeReply = x.reply<xcb_query_tree_reply_t>(tree.sequence, d);
+    const auto workArea = currentWorkArea(
+        propertyValues32(x.reply<xcb_get_property_reply_t>(workAreas.sequence, d).get()),
+        propertyValues32(x.reply<xcb_get_property_reply_t>(desktop.sequence, d).get()));
     const Size rootSize =
         geometry ? Size{static_cast<double>(geometry->width), static_cast<double>(geometry->height)}
                  : root;
@@ -182,6 +198,8 @@ std::vector<Screen> X11ScreenSource::readScreens() {
                 ordered.push_back(result[i]);
         result = std::move(ordered);
     }
+    if (workArea && x.windowManager())
+        struts.push_back(workAreaStrut(*workArea, rootSize, struts));
     for (auto& screen : result)
         screen.visibleFrame = visibleFrame(screen.frame, rootSize, struts);
     return result;

@@ -75,6 +75,7 @@ X11WindowFactsRequest::X11WindowFactsRequest(X11Connection& connection, xcb_wind
     netState_ = x_.getProperty(window, X11Atom::_NET_WM_STATE, XCB_ATOM_ATOM, 64);
     pid_ = x_.getProperty(window, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
     mark_ = x_.getProperty(window, X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4);
+    desktop_ = x_.getProperty(window, X11Atom::_NET_WM_DESKTOP, XCB_ATOM_CARDINAL, 1);
 }
 
 X11WindowFacts X11WindowFactsRequest::collect(X11Connection::Deadline deadline) {
@@ -85,6 +86,7 @@ X11WindowFacts X11WindowFactsRequest::collect(X11Connection::Deadline deadline) 
     auto netState = x_.reply<xcb_get_property_reply_t>(netState_.sequence, deadline);
     auto pid = x_.reply<xcb_get_property_reply_t>(pid_.sequence, deadline);
     auto mark = x_.reply<xcb_get_property_reply_t>(mark_.sequence, deadline);
+    auto desktop = x_.reply<xcb_get_property_reply_t>(desktop_.sequence, deadline);
 
     X11WindowFacts facts;
     if (!attributes || !wmState || !netState)
@@ -103,7 +105,14 @@ X11WindowFacts X11WindowFactsRequest::collect(X11Connection::Deadline deadline) 
     facts.iconic =
         (!state.empty() && state[0] == iconicState) || has(X11Atom::_NET_WM_STATE_HIDDEN);
     facts.fullScreen = has(X11Atom::_NET_WM_STATE_FULLSCREEN);
+    // A window that asks to be left out of the taskbar or the pager is no ordinary application
+    // window (a drop-down terminal, a desktop widget, a helper of the window manager's).
+    if (facts.kind == X11WindowFacts::Kind::standard &&
+        (has(X11Atom::_NET_WM_STATE_SKIP_TASKBAR) || has(X11Atom::_NET_WM_STATE_SKIP_PAGER)))
+        facts.kind = X11WindowFacts::Kind::other;
     facts.mark = parseParkMark(mark.get());
+    if (const auto d = propertyValues32(desktop.get()); !d.empty())
+        facts.desktop = d[0];
     return facts;
 }
 

@@ -23,6 +23,10 @@ struct X11WindowFacts {
     bool iconic = false; // WM_STATE Iconic or _NET_WM_STATE_HIDDEN, parking ignored
     bool fullScreen = false;
     std::optional<Rect> mark; // the frame saved by Morvanta's parking
+    // The window manager's desktop the window is on (_NET_WM_DESKTOP); allDesktops for a
+    // sticky window, none when unset.
+    std::optional<std::uint32_t> desktop;
+    static constexpr std::uint32_t allDesktops = 0xFFFFFFFF;
 };
 
 class X11WindowFactsRequest {
@@ -33,7 +37,7 @@ public:
 private:
     X11Connection& x_;
     xcb_get_window_attributes_cookie_t attributes_;
-    xcb_get_property_cookie_t type_, transient_, wmState_, netState_, pid_, mark_;
+    xcb_get_property_cookie_t type_, transient_, wmState_, netState_, pid_, mark_, desktop_;
 };
 
 // Helpers over property replies (null replies and wrong formats give empty results).

@@ -15,10 +15,14 @@ std::vector<AXWindow> X11WindowList::all() {
         x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, 65536);
     auto check = x.getProperty(x.root(), X11Atom::_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
     auto tree = xcb_query_tree(x.raw(), x.root());
+    auto desktop = x.getProperty(x.root(), X11Atom::_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
     auto clientsReply = x.reply<xcb_get_property_reply_t>(clients.sequence, d);
     auto stackingReply = x.reply<xcb_get_property_reply_t>(stacking.sequence, d);
     auto checkReply = x.reply<xcb_get_property_reply_t>(check.sequence, d);
     auto treeReply = x.reply<xcb_query_tree_reply_t>(tree.sequence, d);
+    const auto current =
+        propertyValues32(x.reply<xcb_get_property_reply_t>(desktop.sequence, d).get());
+    currentDesktop_ = current.empty() ? std::nullopt : std::optional(current[0]);
 
     std::vector<xcb_window_t> children;
     if (treeReply) {
@@ -39,7 +43,17 @@ std::vector<AXWindow> X11WindowList::all() {
         auto againReply = x.reply<xcb_get_property_reply_t>(again.sequence, x.deadline());
         const auto self = propertyValues32(againReply.get());
         if (!self.empty() && self[0] == checkWindow[0])
-            return windows;
+            return lastManaged_ = windows;
+    } else if (x.windowManager() == x.root()) {
+        // A window manager without a check window (Mutter after replacing itself) still keeps
+        // its client lists, and its frames are no application's windows. While one takes over
+        // from another, the list may be gone for a moment: the last one stands meanwhile, so
+        // no window is taken for closed.
+        if (clientList.empty())
+            return lastManaged_;
+        auto stackingList = propertyValues32(stackingReply.get());
+        return lastManaged_ =
+                   enumerate(clientList, stackingList.empty() ? clientList : stackingList, true);
     }
     // Without a window manager the connection's own notes give the mapping order; windows
     // mapped before it opened come first, bottom to top.
@@ -72,12 +86,22 @@ std::vector<AXWindow> X11WindowList::enumerate(const std::vector<xcb_window_t>& 
             continue;
         if ((facts.iconic && !facts.mark) || facts.fullScreen)
             continue;
+        // Only the window manager's current desktop is tiled; windows on its other desktops
+        // are left as they are. Windows Morvanta hid stay listed wherever they are: they are
+        // its own to bring back.
+        if (managed && !facts.mark && !onCurrentDesktop(facts))
+            continue;
         kept.push_back({mappingOrder[i], facts.pid});
     }
     std::vector<AXWindow> result;
     for (const auto& w : orderWindows(kept, stacking))
         result.push_back(access_->handle(w.window, w.pid));
     return result;
+}
+
+bool X11WindowList::onCurrentDesktop(const X11WindowFacts& facts) const {
+    return !currentDesktop_ || !facts.desktop || *facts.desktop == X11WindowFacts::allDesktops ||
+           *facts.desktop == *currentDesktop_;
 }
 
 std::optional<xcb_window_t> X11WindowList::topLevelOf(X11Connection& x, xcb_window_t window) {

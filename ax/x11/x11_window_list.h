@@ -5,6 +5,7 @@
 
 #include "ax/window_list.h"
 #include "ax/x11/x11_window_access.h"
+#include "ax/x11/x11_window_facts.h"
 
 #include <memory>
 #include <sys/types.h>
@@ -25,9 +26,12 @@ public:
 private:
     std::vector<AXWindow> enumerate(const std::vector<xcb_window_t>& mappingOrder,
                                     const std::vector<xcb_window_t>& stacking, bool managed);
+    bool onCurrentDesktop(const X11WindowFacts& facts) const;
 
     std::shared_ptr<X11WindowAccess> access_;
     pid_t ownPid_;
+    std::optional<std::uint32_t> currentDesktop_; // as read by the last enumeration
+    std::vector<AXWindow> lastManaged_; // the last list read from a window manager's lists
 };
 
 } // namespace morvanta

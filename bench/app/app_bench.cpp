@@ -7,6 +7,7 @@
 #include "app/settings/app_settings.h"
 #include "app/settings/file_preferences_domain.h"
 #include "ax/screen_geometry.h"
+#include "bench/process_readings.h"
 #include "core/layout_presets.h"
 #include "tests/e2e_app/morvanta_process.h"
 #include "tests/support/xdg_sandbox.h"
@@ -25,6 +26,7 @@
 
 using namespace morvanta;
 using namespace morvanta::testing;
+using morvanta::bench::statusField;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
@@ -32,16 +34,6 @@ namespace {
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// A field of /proc/<pid>/status (or of one thread's), in its own unit; -1 when missing.
-long statusField(const std::filesystem::path& status, const std::string& field) {
-    std::ifstream in(status);
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::stol(line.substr(field.size() + 1));
-    return -1;
 }
 
 // Context switches per thread (by thread name and id).

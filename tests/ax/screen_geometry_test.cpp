@@ -91,6 +91,25 @@ TEST(Struts, VisibleFramesLoseOnlyTheStripsThatTouchThem) {
     EXPECT_EQ(visibleFrame(right, root, {full}), right);
 }
 
+TEST(Struts, WorkAreaFillsInOnlyTheEdgesNoKnownStrutExplains) {
+    const Size root{3200, 1000};
+    const Rect left{0, 0, 1600, 1000}, right{1600, 0, 1600, 1000};
+    // A taskbar the window manager keeps to itself: only its work area says it is there.
+    const auto hidden = workAreaStrut({0, 0, 3200, 974}, root, {});
+    EXPECT_EQ(visibleFrame(left, root, {hidden}), (Rect{0, 0, 1600, 974}));
+    EXPECT_EQ(visibleFrame(right, root, {hidden}), (Rect{1600, 0, 1600, 974}));
+    // A known dock on the left monitor's bottom explains the bottom edge: the right monitor
+    // keeps its full height although a work area over both monitors says otherwise.
+    const auto dock = Strut::fromPartial({0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0, 1599});
+    const auto rest = workAreaStrut({0, 20, 3200, 950}, root, {dock});
+    EXPECT_EQ(visibleFrame(right, root, {dock, rest}), (Rect{1600, 20, 1600, 980}));
+    EXPECT_EQ(visibleFrame(left, root, {dock, rest}), (Rect{0, 20, 1600, 950}));
+    // Values that cannot be a work area are ignored.
+    for (const Rect bad : {Rect{0, 0, 0, 0}, Rect{-5, 0, 3200, 1000}, Rect{0, 0, 3300, 1000},
+                           Rect{0, 0, 1000, 1000}})
+        EXPECT_EQ(visibleFrame(left, root, {workAreaStrut(bad, root, {})}), left);
+}
+
 TEST(DisplayIdentity, UuidFromEdidElseName) {
     std::vector<std::uint8_t> edid(128);
     for (std::size_t i = 0; i < edid.size(); ++i)

@@ -29,7 +29,8 @@ protected:
         testing::XvfbOptions o;
         o.width = 1280;
         o.height = 800;
-        o.openbox = openbox;
+        o.windowManager =
+            openbox ? testing::TestWindowManager::openbox : testing::TestWindowManager::none;
         return o;
     }
 

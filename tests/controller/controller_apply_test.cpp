@@ -155,6 +155,26 @@ TEST_F(ControllerTest, FocusMadeOutsideSwitchesToTheWindowsWorkspace) {
     EXPECT_EQ(c.currentNumber().get(), 2);
 }
 
+TEST_F(ControllerTest, AWindowManagerHandingTheKeyboardToAHiddenWindowIsNotFollowed) {
+    auto& c = startController();
+    const auto a = open(editor, "a");
+    const auto b = open(term, "b");
+    settle();
+    desktop.focus(b);
+    c.switchToWorkspace(2); // takes the keyboard from the hidden "b"
+    // The window manager passes it on to another window it still has mapped, a hidden one.
+    desktop.focus(a);
+    settle();
+    EXPECT_EQ(c.manager().activeWorkspaceNumber(DisplayID{"S1"}), 2);
+    EXPECT_TRUE(c.parker().isParked(a));
+    // Later it is the user's doing, and followed.
+    loop.advance(1s);
+    desktop.focus(b);
+    settle();
+    EXPECT_EQ(c.manager().activeWorkspaceNumber(DisplayID{"S1"}), 1);
+    EXPECT_FALSE(c.parker().isParked(b));
+}
+
 TEST_F(ControllerTest, BorderFollowsTheFocusedTiledWindowAndRespectsRules) {
     settings.setAppRules({AppRule{"XTerm", "Terminal", std::nullopt, false, true}});
     auto& c = startController();

@@ -1,6 +1,7 @@
 // The real `morvanta` program end to end on a private Xvfb under Openbox, with real programs
-// (xterm, xclock, xeyes, xlogo), driven from outside: key presses
-// typed through XTEST (xdotool), signals, SIGKILL, `--rescue` and a second launch. Each test has
+// (xterm, xclock, xeyes), driven from outside: a second launch, the self-test's own settings
+// and the command line. Tiling, hiding and every way of ending beside each window manager are
+// the window-manager matrix's (tests/e2e_wm). Each test has
 // its own XDG folders, with the welcome guide marked completed so it covers no window.
 #include "tests/e2e_app/app_fixture.h"
 
@@ -9,103 +10,10 @@
 namespace morvanta::testing {
 namespace {
 
-TEST_F(AppE2E, TilesWindowsOpenedBeforeAndAfterStartAndFollowsWorkspaceKeys) {
-    openBefore();
-    const auto morvanta = start();
-    EXPECT_TRUE(logged("Morvanta 0.1.0 launched."));
-    // Openbox on Xvfb has no system tray: said once, and Morvanta runs on.
-    EXPECT_TRUE(waitFor([&] { return countLogged("No system tray is available") == 1; }));
-    EXPECT_TRUE(waitTiled(windows()));
-
-    ASSERT_GT(desktop.server().spawn({"xlogo", "-geometry", "150x100+10+10"}), 0);
-    ASSERT_GT(desktop.server().spawn({"xterm", "-title", "three"}), 0);
-    ASSERT_TRUE(waitFor([&] { return windows().size() == 6; }, 10s));
-    EXPECT_TRUE(waitTiled(windows()));
-
-    const auto all = windows();
-    const auto xterm = *std::ranges::find_if(
-        all, [](const AXWindow& w) { return w.description().find("“one”") != std::string::npos; });
-    focus(xterm);
-    keys("alt+shift+3");
-    EXPECT_TRUE(waitFor([&] { return hidden(xterm); }));
-    auto rest = windows();
-    std::erase(rest, xterm);
-    EXPECT_TRUE(waitTiled(rest));
-    keys("alt+3");
-    EXPECT_TRUE(waitTiled({xterm}));
-    keys("alt+1");
-    EXPECT_TRUE(waitTiled(rest));
-
-    // Workspace 2 is empty: every window hides, and comes back where it was.
-    const auto saved = frames();
-    keys("alt+2");
-    EXPECT_TRUE(allHidden(6));
-    keys("alt+1");
-    EXPECT_TRUE(waitFor([&] {
-        return std::ranges::all_of(rest, [&](const AXWindow& w) {
-            return shown(w) && frameMatches(*w.frame(), saved.at(w.id()), w.sizeIncrement());
-        });
-    }));
-    EXPECT_TRUE(hidden(xterm));
-}
-
-TEST_F(AppE2E, TermAndIntQuitTheOrdinaryWayAndBringEveryWindowBack) {
-    bool first = true;
-    std::map<std::uint32_t, Rect> saved;
-    for (const int signal : {SIGTERM, SIGINT}) {
-        SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
-        auto morvanta = start();
-        if (first)
-            saved = tileThenHide();
-        else {
-            // A new run may order the windows differently: the frames to come back to are
-            // this run's.
-            EXPECT_TRUE(waitTiled(windows()));
-            saved = frames();
-            EXPECT_TRUE(pressUntil("alt+2", [&] { return allHidden(4); }));
-        }
-        first = false;
-        morvanta->signal(signal);
-        EXPECT_EQ(morvanta->waitExit(10s), 0) << morvanta->output();
-        EXPECT_TRUE(backAt(saved));
-    }
-    EXPECT_EQ(countLogged("Tiling stopped; brought back 4 hidden window(s)."), 2);
-    EXPECT_TRUE(logged("Received SIGTERM; quitting."));
-    EXPECT_TRUE(logged("Received SIGINT; quitting."));
-}
-
-TEST_F(AppE2E, AfterSigkillRescueAndANewStartBringWindowsBackExactly) {
-    auto morvanta = start();
-    const auto saved = tileThenHide();
-    morvanta->signal(SIGKILL);
-    EXPECT_EQ(morvanta->waitExit(), -SIGKILL);
-    EXPECT_TRUE(allHidden(4)); // nothing brought them back
-
-    const auto [status, output] = runToEnd({"--rescue"});
-    EXPECT_EQ(status, 0) << output;
-    EXPECT_NE(output.find("Brought back 4 hidden window(s)."), std::string::npos) << output;
-    EXPECT_TRUE(backAt(saved));
-    EXPECT_EQ(runToEnd({"--rescue"}).second, "No window was left hidden.\n");
-
-    // Hidden again, killed again: this time the next start rescues them before it tiles them
-    // again (perhaps in another order).
-    morvanta = start();
-    EXPECT_TRUE(waitTiled(windows()));
-    EXPECT_TRUE(pressUntil("alt+2", [&] { return allHidden(4); }));
-    morvanta->signal(SIGKILL);
-    EXPECT_EQ(morvanta->waitExit(), -SIGKILL);
-    morvanta = start();
-    EXPECT_TRUE(logged("Rescuing 4 window(s) left in a screen corner"));
-    EXPECT_TRUE(waitTiled(windows()));
-
-    // A rescue never runs beside a running Morvanta, whose hidden windows are its own.
-    const auto [refused, message] = runToEnd({"--rescue"});
-    EXPECT_EQ(refused, 1);
-    EXPECT_NE(message.find("Morvanta is running on this display"), std::string::npos);
-}
-
 TEST_F(AppE2E, ASecondLaunchOpensTheRunningMorvantasWindowAndExits) {
     const auto morvanta = start();
+    // Openbox on Xvfb has no system tray: said once, and Morvanta runs on.
+    EXPECT_TRUE(waitFor([&] { return countLogged("No system tray is available") == 1; }));
     for (int launch = 0; launch < 2; ++launch) {
         const auto [status, output] = runToEnd({});
         EXPECT_EQ(status, 0) << output;

@@ -1,7 +1,7 @@
 // AppE2E: the fixture of the end-to-end tests of the real `morvanta` program: a private Xvfb
-// (under Openbox unless a test asks for none), private XDG folders and a private session bus,
-// the welcome guide marked completed, and the helpers that drive the program from outside and
-// check where the windows are.
+// (under Openbox unless a test asks for another window manager or none), private XDG folders and a
+// private session bus, the welcome guide marked completed, and the helpers that drive the program
+// from outside and check where the windows are.
 #pragma once
 
 #include "app/settings/app_settings.h"
@@ -26,6 +26,7 @@ using namespace std::chrono_literals;
 class AppE2E : public ::testing::Test {
 protected:
     explicit AppE2E(bool windowManager = true) : desktop(desktopOptions(windowManager)) {}
+    explicit AppE2E(XvfbOptions options) : desktop(std::move(options)) {}
 
     void SetUp() override {
         const auto runtime = sandbox.root() / "runtime";
@@ -42,19 +43,38 @@ protected:
         ASSERT_TRUE(desktop.ok()) << desktop.error();
     }
 
-    void openBefore() {
-        for (const auto& program : std::vector<std::vector<std::string>>{
-                 {"xterm", "-title", "one", "-geometry", "80x24+100+400"},
-                 {"xterm", "-title", "two", "-geometry", "60x20+50+50"},
-                 {"xclock", "-geometry", "200x200+700+400"},
-                 {"xeyes", "-geometry", "150x100+500+100"}})
+    // Two terminals, then a clock and a pair of eyes: the terminals come first so that they
+    // lead their workspace, and a window that leaves passes the focus to one that takes the
+    // keyboard (a clock and a pair of eyes never do).
+    // A third terminal ("three") when asked for.
+    void openBefore(bool threeTerminals = false) {
+        // The pointer on the first screen: window managers place new windows on the screen
+        // that holds it.
+        ASSERT_EQ(desktop.server().run({"xdotool", "mousemove", "100", "100"}), 0);
+        std::vector<std::vector<std::string>> terminals = {
+            {"xterm", "-title", "one", "-geometry", "80x24+100+400"},
+            {"xterm", "-title", "two", "-geometry", "60x20+50+50"}};
+        if (threeTerminals)
+            terminals.push_back({"xterm", "-title", "three", "-geometry", "60x20+300+50"});
+        for (const auto& program : terminals)
             ASSERT_GT(desktop.server().spawn(program), 0);
-        ASSERT_TRUE(waitFor([&] { return windows().size() == 4; }, 30s)) << described();
+        ASSERT_TRUE(waitFor([&] { return windows().size() == terminals.size(); }, 30s))
+            << described();
+        for (const auto& program :
+             std::vector<std::vector<std::string>>{{"xclock", "-geometry", "200x200+700+400"},
+                                                   {"xeyes", "-geometry", "150x100+500+100"}})
+            ASSERT_GT(desktop.server().spawn(program), 0);
+        ASSERT_TRUE(waitFor([&] { return windows().size() == terminals.size() + 2; }, 30s))
+            << described();
     }
     std::string described() {
         std::string text;
-        for (const auto& w : desktop.system().windowList().all())
-            text += w.description() + "\n";
+        for (const auto& w : desktop.system().windowList().all()) {
+            const auto f = w.frame().value_or(Rect{});
+            text += w.description() + " at " + std::to_string(int(f.x)) + "," +
+                    std::to_string(int(f.y)) + " " + std::to_string(int(f.width)) + "×" +
+                    std::to_string(int(f.height)) + "\n";
+        }
         return text;
     }
 
@@ -166,9 +186,13 @@ protected:
     // Gives the window the keyboard focus, as a click would, until the window manager reports
     // it active (Openbox turns down activation requests from a program the user never touched).
     void focus(const AXWindow& w) {
+        int attempt = 0;
         EXPECT_TRUE(waitFor(
             [&] {
-                desktop.server().run({"xdotool", "windowfocus", std::to_string(w.id())});
+                // A click's focus first; window managers that take focus only through their own
+                // activation (Mutter, KWin) get that asked for on every other attempt.
+                desktop.server().run({"xdotool", attempt++ % 2 ? "windowactivate" : "windowfocus",
+                                      std::to_string(w.id())});
                 return waitFor(
                     [&] {
                         desktop.system().dispatchPending();

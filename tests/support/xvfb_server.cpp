@@ -5,6 +5,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <sys/wait.h>
 #include <thread>
@@ -43,15 +45,19 @@ pid_t spawnProcess(const std::vector<std::string>& argv, const std::string& disp
     return pid;
 }
 
+// Ends a spawned program and its process group: a window manager started under
+// dbus-run-session takes its bus daemon with it.
 void terminate(pid_t pid) {
     if (pid <= 0)
         return;
+    ::kill(-pid, SIGTERM);
     ::kill(pid, SIGTERM);
     for (int i = 0; i < 200; ++i) {
         if (waitpid(pid, nullptr, WNOHANG) == pid)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    ::kill(-pid, SIGKILL);
     ::kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
 }
@@ -96,11 +102,11 @@ bool listsClient(xcb_connection_t* c, xcb_window_t root, xcb_window_t window) {
 
 } // namespace
 
-XvfbServer::XvfbServer(XvfbOptions options) {
+XvfbServer::XvfbServer(XvfbOptions options) : windowManager_(options.windowManager) {
     if (!startServer(options))
         return;
-    if (options.openbox && !startOpenbox()) {
-        error_ = "openbox did not start";
+    if (windowManager_ != TestWindowManager::none && !startWindowManager(false)) {
+        error_ = windowManagerName(windowManager_) + " did not start";
         display_.clear();
         return;
     }
@@ -117,6 +123,10 @@ XvfbServer::~XvfbServer() {
         terminate(*it);
     terminate(keeper_);
     terminate(server_);
+    if (!wmHome_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(wmHome_, ignored);
+    }
 }
 
 bool XvfbServer::startServer(const XvfbOptions& options) {
@@ -143,22 +153,136 @@ bool XvfbServer::startServer(const XvfbOptions& options) {
     return true;
 }
 
-bool XvfbServer::startOpenbox() {
-    // With the system's data folders, whatever a test's private home says: Openbox quits when
-    // it finds no theme.
-    const pid_t pid =
-        spawnProcess({"env", "-u", "XDG_DATA_DIRS", "openbox", "--sm-disable"}, display_);
-    children_.push_back(pid);
-    return waitFor([this] { return openboxRunning(); }, std::chrono::seconds(10)) &&
-           openboxManagesNewWindows();
+namespace {
+
+// The command line a desktop session starts the window manager with; `replace` takes over from
+// a running one. Xfwm4, KWin and Mutter expect a session bus, so each gets one of its own.
+std::vector<std::string> windowManagerCommand(TestWindowManager wm, bool replace) {
+    const std::vector<std::string> bus = {"dbus-run-session", "--"};
+    auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    switch (wm) {
+    case TestWindowManager::none:
+        return {};
+    case TestWindowManager::openbox:
+        return with({"openbox", "--sm-disable"},
+                    replace ? std::vector<std::string>{"--replace"} : std::vector<std::string>{});
+    case TestWindowManager::xfwm4:
+        return with(bus, {"xfwm4", "--compositor=off", "--sm-client-disable", "--replace"});
+    case TestWindowManager::kwin:
+        return with(bus, {"kwin_x11", "--replace"});
+    case TestWindowManager::mutter:
+        return with(bus, {"mutter", "--x11", "--replace", "--sm-disable"});
+    case TestWindowManager::icewm:
+        return with({"icewm"},
+                    replace ? std::vector<std::string>{"--replace"} : std::vector<std::string>{});
+    case TestWindowManager::fluxbox:
+        return {"fluxbox"};
+    }
+    return {};
 }
 
-// Openbox announces itself a moment before it manages new windows, and a window mapped in
-// that moment stays unmanaged. A probe window mapped (again, each second) until Openbox
-// reparents it into a frame shows that the moment has passed.
-bool XvfbServer::openboxManagesNewWindows() {
+std::string programOf(TestWindowManager wm) {
+    const auto command = windowManagerCommand(wm, false);
+    return command.empty() ? std::string() : command[command[0] == "dbus-run-session" ? 2 : 0];
+}
+
+bool onPath(const std::string& program) {
+    const char* path = getenv("PATH");
+    std::string rest = path ? path : "/usr/bin:/bin";
+    for (std::size_t start = 0; start <= rest.size();) {
+        const auto end = std::min(rest.find(':', start), rest.size());
+        const auto candidate = rest.substr(start, end - start) + "/" + program;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string windowManagerName(TestWindowManager wm) {
+    switch (wm) {
+    case TestWindowManager::none:
+        return "NoWM";
+    case TestWindowManager::openbox:
+        return "Openbox";
+    case TestWindowManager::xfwm4:
+        return "Xfwm4";
+    case TestWindowManager::kwin:
+        return "KWin";
+    case TestWindowManager::mutter:
+        return "Mutter";
+    case TestWindowManager::icewm:
+        return "IceWM";
+    case TestWindowManager::fluxbox:
+        return "Fluxbox";
+    }
+    return "?";
+}
+
+std::vector<TestWindowManager> installedWindowManagers() {
+    std::vector<TestWindowManager> found = {TestWindowManager::none};
+    for (const auto wm :
+         {TestWindowManager::openbox, TestWindowManager::xfwm4, TestWindowManager::kwin,
+          TestWindowManager::mutter, TestWindowManager::icewm, TestWindowManager::fluxbox})
+        if (onPath(programOf(wm)))
+            found.push_back(wm);
+    return found;
+}
+
+bool XvfbServer::startWindowManager(bool replace) {
+    if (wmHome_.empty()) {
+        std::string pattern = std::filesystem::temp_directory_path() / "morvanta-wm-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            return false;
+        wmHome_ = pattern;
+        // Fluxbox's style sets a wallpaper through a helper that fails on Xvfb and says so in
+        // a message window of its own, which tests would take for one of theirs.
+        std::filesystem::create_directories(wmHome_ + "/.fluxbox");
+        std::ofstream(wmHome_ + "/.fluxbox/overlay") << "background: none\n";
+    }
+    // A home of its own for its first-start files, and the system's data folders whatever a
+    // test's private ones say: Openbox quits when it finds no theme.
+    std::vector<std::string> argv = {
+        "env", "-u", "XDG_DATA_DIRS", "-u", "XDG_CONFIG_HOME", "HOME=" + wmHome_};
+    const auto command = windowManagerCommand(windowManager_, replace);
+    argv.insert(argv.end(), command.begin(), command.end());
+    const pid_t old = windowManagerPid_;
+    windowManagerPid_ = spawnProcess(argv, display_);
+    children_.push_back(windowManagerPid_);
+    if (replace && old > 0) {
+        // The old one hands over and exits on its own.
+        waitFor([old] { return waitpid(old, nullptr, WNOHANG) == old; }, std::chrono::seconds(10));
+        std::erase(children_, old);
+        terminate(old);
+    }
+    return waitFor([this] { return windowManagerRunning(); }, std::chrono::seconds(20)) &&
+           managesNewWindows();
+}
+
+bool XvfbServer::replaceWindowManager() {
+    if (windowManager_ == TestWindowManager::none)
+        return false;
+    // Fluxbox cannot take over from a running one: it is ended first, as a crash would.
+    if (windowManager_ == TestWindowManager::fluxbox) {
+        terminate(windowManagerPid_);
+        std::erase(children_, windowManagerPid_);
+        windowManagerPid_ = -1;
+    }
+    return startWindowManager(true);
+}
+
+// A window manager announces itself a moment before it manages new windows, and a window
+// mapped in that moment stays unmanaged. A probe window mapped (again, each second) until the
+// window manager reparents it into a frame shows that the moment has passed.
+bool XvfbServer::managesNewWindows() {
     int screenNumber = 0;
-    probe_ = xcb_connect(display_.c_str(), &screenNumber);
+    if (!probe_)
+        probe_ = xcb_connect(display_.c_str(), &screenNumber);
     xcb_connection_t* c = probe_;
     if (xcb_connection_has_error(c))
         return false;
@@ -181,20 +305,32 @@ bool XvfbServer::openboxManagesNewWindows() {
     }
     xcb_destroy_window(c, probe);
     xcb_flush(c);
-    // Tests start once Openbox is done with the probe, so its news does not mix with theirs.
-    // The connection stays open with the server: a later client given the same window numbers
-    // gets its first window taken by Openbox for the probe.
+    // Tests start once the window manager is done with the probe, so its news does not mix
+    // with theirs. The connection stays open with the server: a later client given the same
+    // window numbers gets its first window taken by the window manager for the probe.
     const bool released =
         waitFor([&] { return !listsClient(c, root, probe); }, std::chrono::seconds(5));
     return managed && released;
 }
 
-bool XvfbServer::openboxRunning() const {
+bool XvfbServer::windowManagerRunning() const {
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(display_.c_str(), &screenNumber);
     if (xcb_connection_has_error(c)) {
         xcb_disconnect(c);
         return false;
+    }
+    // Some client redirects the root's children: a window manager, whether or not it has named
+    // its check window yet (Mutter replacing itself never does).
+    xcb_screen_t* rootScreen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    auto attributes =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, rootScreen->root), nullptr);
+    const bool redirected =
+        attributes && (attributes->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
+    free(attributes);
+    if (redirected) {
+        xcb_disconnect(c);
+        return true;
     }
     const char name[] = "_NET_SUPPORTING_WM_CHECK";
     auto atomReply =

@@ -1,5 +1,5 @@
 // A private X server for tests: Xvfb started with -displayfd (so it picks a free display and
-// never touches the user's), optionally with Openbox and extra RandR monitors.
+// never touches the user's), optionally with a window manager and extra RandR monitors.
 // Everything it starts is killed when the object goes.
 #pragma once
 
@@ -13,10 +13,17 @@ struct xcb_connection_t;
 
 namespace morvanta::testing {
 
+// The window managers tests run beside, each started as its desktop session starts it.
+enum class TestWindowManager { none, openbox, xfwm4, kwin, mutter, icewm, fluxbox };
+// "NoWM", "Openbox", "Xfwm4", …: for test names.
+std::string windowManagerName(TestWindowManager wm);
+// Every window manager of the matrix whose program is installed, `none` first.
+std::vector<TestWindowManager> installedWindowManagers();
+
 struct XvfbOptions {
     int width = 1920;
     int height = 1080;
-    bool openbox = false;
+    TestWindowManager windowManager = TestWindowManager::none;
     // Split the screen into these RandR monitors ("name", x, y, width, height) once started.
     struct Monitor {
         std::string name;
@@ -43,15 +50,22 @@ public:
     // Kills one spawned program now (SIGTERM, then SIGKILL after a grace period).
     void kill(pid_t pid);
 
-    // True when the screen has the expected monitors, an Openbox when asked, etc.
-    bool openboxRunning() const;
+    // True when a window manager has announced itself on the root window.
+    bool windowManagerRunning() const;
+    // Starts the window manager again with its own replace option while the old one runs (as
+    // a user restarting it would) and waits until the new one manages windows.
+    bool replaceWindowManager();
+    TestWindowManager windowManager() const { return windowManager_; }
 
 private:
     bool startServer(const XvfbOptions& options);
-    bool startOpenbox();
-    bool openboxManagesNewWindows();
+    bool startWindowManager(bool replace);
+    bool managesNewWindows();
     bool addMonitors(const std::vector<XvfbOptions::Monitor>& monitors);
 
+    TestWindowManager windowManager_ = TestWindowManager::none;
+    std::string wmHome_; // the window manager's private home: its first-start files go there
+    pid_t windowManagerPid_ = -1;
     std::string display_;
     std::string error_;
     pid_t server_ = -1;

@@ -176,6 +176,13 @@ std::string run(const std::string& line) {
             setCardinals(w, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM,
                          {atom("_NET_WM_WINDOW_TYPE_" + upper)});
         }
+    } else if (command == "state") {
+        // The initial _NET_WM_STATE, set before the window is mapped ("skip_taskbar", …).
+        std::string state;
+        in >> state;
+        for (auto& ch : state)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        setCardinals(w, "_NET_WM_STATE", XCB_ATOM_ATOM, {atom("_NET_WM_STATE_" + state)});
     } else if (command == "transient") {
         std::string other;
         in >> other;

@@ -13,11 +13,15 @@
 
 namespace morvanta::testing {
 
+// Options for a plain screen beside a window manager (or none).
+inline XvfbOptions desktopOptions(TestWindowManager wm) {
+    XvfbOptions options;
+    options.windowManager = wm;
+    return options;
+}
 // Options for a plain screen, with or without Openbox.
 inline XvfbOptions desktopOptions(bool openbox) {
-    XvfbOptions options;
-    options.openbox = openbox;
-    return options;
+    return desktopOptions(openbox ? TestWindowManager::openbox : TestWindowManager::none);
 }
 
 class X11Desktop {

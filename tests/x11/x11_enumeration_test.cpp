@@ -56,6 +56,8 @@ TEST_P(X11Enumeration, OnlyOrdinaryWindowsAreListed) {
     make("transient", {"transient transient main"});
     make("unreadable", {"type unreadable bad"});
     make("explicit", {"type explicit normal"});
+    make("taskbarless", {"state taskbarless skip_taskbar"});
+    make("pagerless", {"state pagerless skip_pager"});
     make("minimised");
     make("fullscreen");
     EXPECT_TRUE(listsExactly({"explicit", "fullscreen", "main", "minimised"}));

@@ -1,0 +1,189 @@
+// bench_outside: the whole `morvanta` process measured from outside, as a user pays for it, on
+// a private Xvfb (1600×1000) without a window manager and beside each window manager of the
+// matrix that is installed (or only those named: bench_outside Openbox KWin …).
+//   switch      Alt+1/Alt+2 pressed through XTEST with 20 windows on each workspace: from the
+//               key press to the last configure, map or unmap event of a window
+//   new window  with 50 windows open, from mapping one more to the last event of the relayout
+//               (the 60 ms refresh debounce included)
+//   CPU         the process's CPU time per operation, every thread (/proc/PID/task/*/schedstat)
+//   idle        context switches of every thread over 10 s with nothing happening
+//   memory      resident set (VmRSS) with 50 windows
+// Morvanta runs with private XDG folders and session bus, the welcome guide marked completed.
+#include "app/settings/app_settings.h"
+#include "app/settings/file_preferences_domain.h"
+#include "bench/outside/outside_client.h"
+#include "bench/process_readings.h"
+#include "tests/e2e_app/morvanta_process.h"
+#include "tests/support/session_bus.h"
+#include "tests/support/xdg_sandbox.h"
+#include "tests/support/xvfb_server.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+
+using namespace morvanta;
+using namespace morvanta::bench;
+using namespace morvanta::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int rounds = 20;
+constexpr auto quiet = 300ms;
+
+double ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+struct Spread {
+    double median = 0, p95 = 0;
+};
+
+Spread spread(std::vector<double> values) {
+    if (values.empty())
+        return {};
+    std::sort(values.begin(), values.end());
+    const auto at = [&](double q) {
+        return values[std::min(values.size() - 1, static_cast<std::size_t>(q * values.size()))];
+    };
+    return {at(0.5), at(0.95)};
+}
+
+struct Figures {
+    Spread switching, newWindow;
+    double cpuPerSwitch = 0, cpuPerNewWindow = 0;
+    long long idleSwitches = 0;
+    long rssMegabytes = 0;
+    std::string error;
+};
+
+Figures failed(const std::string& error) {
+    Figures f;
+    f.error = error;
+    return f;
+}
+
+bool waitForLog(const std::filesystem::path& log, const std::string& text) {
+    return waitFor(
+        [&] {
+            std::ifstream in(log);
+            std::stringstream all;
+            all << in.rdbuf();
+            return all.str().find(text) != std::string::npos;
+        },
+        20s, 20ms);
+}
+
+Figures measure(TestWindowManager wm) {
+    Figures f;
+    XvfbOptions options;
+    options.width = 1600;
+    options.height = 1000;
+    options.windowManager = wm;
+    XvfbServer server(options);
+    if (!server.ok())
+        return failed(server.error());
+    XdgSandbox sandbox;
+    const auto runtime = sandbox.root() / "runtime";
+    mkdir(runtime.c_str(), 0700);
+    sandbox.set("XDG_RUNTIME_DIR", runtime.string());
+    SessionBus bus;
+    sandbox.set("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    {
+        FilePreferencesDomain domain(std::string(FilePreferencesDomain::standardDomainName),
+                                     nullptr);
+        AppSettings settings(domain);
+        settings.setOnboardingCompleted(true);
+    }
+    OutsideClient client(server.display());
+    MorvantaProcess morvanta(server.display(), {}, sandbox.root() / "output.txt");
+    const auto log = sandbox.state() / "morvanta" / "Morvanta.log";
+    if (!client.ok() || !waitForLog(log, "Tiling started."))
+        return failed("Morvanta did not start: " + morvanta.output());
+
+    // Twenty windows on workspace 1, twenty on workspace 2.
+    for (int i = 0; i < 20; ++i)
+        client.open(i);
+    client.lastEventAfter(Clock::now(), 1s);
+    client.pressAlt('2');
+    client.lastEventAfter(Clock::now(), 1s);
+    for (int i = 20; i < 40; ++i)
+        client.open(i);
+    client.lastEventAfter(Clock::now(), 1s);
+
+    std::vector<double> switches;
+    const auto cpuBefore = cpuNanoseconds(morvanta.pid());
+    for (int r = 0; r < rounds; ++r) {
+        const auto start = Clock::now();
+        client.pressAlt(r % 2 ? '2' : '1');
+        switches.push_back(ms(client.lastEventAfter(start, quiet) - start));
+    }
+    f.cpuPerSwitch = (cpuNanoseconds(morvanta.pid()) - cpuBefore) / 1e6 / rounds;
+    f.switching = spread(switches);
+
+    // Fifty open on the workspace shown, then one more at a time.
+    for (int i = 40; i < 70; ++i)
+        client.open(i);
+    client.lastEventAfter(Clock::now(), 1s);
+    std::vector<double> opened;
+    long long cpuOpening = 0;
+    for (int r = 0; r < rounds; ++r) {
+        const auto cpu = cpuNanoseconds(morvanta.pid());
+        const auto start = Clock::now();
+        const auto window = client.open(100 + r);
+        opened.push_back(ms(client.lastEventAfter(start, quiet) - start));
+        cpuOpening += cpuNanoseconds(morvanta.pid()) - cpu;
+        client.close(window);
+        client.lastEventAfter(Clock::now(), quiet);
+    }
+    f.newWindow = spread(opened);
+    f.cpuPerNewWindow = cpuOpening / 1e6 / rounds;
+
+    std::this_thread::sleep_for(1s);
+    const auto idleBefore = contextSwitches(morvanta.pid());
+    std::this_thread::sleep_for(10s);
+    f.idleSwitches = contextSwitches(morvanta.pid()) - idleBefore;
+    f.rssMegabytes =
+        statusField(std::filesystem::path("/proc") / std::to_string(morvanta.pid()) / "status",
+                    "VmRSS") /
+        1024;
+    morvanta.signal(SIGTERM);
+    morvanta.waitExit();
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<TestWindowManager> chosen;
+    for (const auto wm : installedWindowManagers()) {
+        bool named = argc == 1;
+        for (int i = 1; i < argc; ++i)
+            named = named || windowManagerName(wm) == argv[i];
+        if (named)
+            chosen.push_back(wm);
+    }
+    std::printf("| Window manager | Switch median / p95 (ms) | CPU per switch (ms) | New window "
+                "median / p95 (ms) | CPU per new window (ms) | Idle context switches (10 s) | "
+                "RSS (MB) |\n|---|---|---|---|---|---|---|\n");
+    std::fflush(stdout);
+    for (const auto wm : chosen) {
+        const auto f = measure(wm);
+        if (!f.error.empty()) {
+            std::printf("| %s | %s |\n", windowManagerName(wm).c_str(), f.error.c_str());
+            continue;
+        }
+        std::printf("| %s | %.1f / %.1f | %.2f | %.1f / %.1f | %.2f | %lld | %ld |\n",
+                    windowManagerName(wm).c_str(), f.switching.median, f.switching.p95,
+                    f.cpuPerSwitch, f.newWindow.median, f.newWindow.p95, f.cpuPerNewWindow,
+                    f.idleSwitches, f.rssMegabytes);
+        std::fflush(stdout);
+    }
+    return 0;
+}

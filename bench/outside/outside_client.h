@@ -1,0 +1,47 @@
+// OutsideClient: the benchmark's own X client. It owns the windows Morvanta tiles, presses keys
+// through XTEST, and timestamps every configure, map and unmap event its windows receive, so
+// an operation's time is what any program on the display would see.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct xcb_connection_t;
+
+namespace morvanta::bench {
+
+using Clock = std::chrono::steady_clock;
+
+class OutsideClient {
+public:
+    explicit OutsideClient(const std::string& display);
+    ~OutsideClient();
+    OutsideClient(const OutsideClient&) = delete;
+    OutsideClient& operator=(const OutsideClient&) = delete;
+
+    bool ok() const { return c_ != nullptr; }
+    // Opens and maps a window of this client (watched from then on); answers its id.
+    std::uint32_t open(int index);
+    void close(std::uint32_t window);
+    // Presses Alt with the key of `symbol` (an X keysym such as '1') and lets both go.
+    void pressAlt(std::uint32_t symbol);
+
+    // Reads events until none of the watched windows has had one for `quiet` (at most `limit`);
+    // answers the time of the last one, or `since` when none came.
+    Clock::time_point lastEventAfter(Clock::time_point since, std::chrono::milliseconds quiet,
+                                     std::chrono::milliseconds limit = std::chrono::seconds(5));
+    // Events of the watched windows seen so far.
+    long events() const { return events_; }
+
+private:
+    std::uint8_t keycodeOf(std::uint32_t symbol);
+
+    xcb_connection_t* c_ = nullptr;
+    std::uint32_t root_ = 0;
+    std::uint8_t alt_ = 0;
+    long events_ = 0;
+};
+
+} // namespace morvanta::bench
