@@ -556,12 +556,7 @@ void X11WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows, bool se
         for (std::size_t i = 0; i < windows.size(); ++i)
             if (found[i])
                 present.push_back(windows[i]);
-        // Once the window manager has answered and every window shows again, a frame set
-        // next holds (so with every window manager the matrix tests); only a window still
-        // unmapped is worth watching until its frame stops changing.
-        const auto shown = viewable(present);
-        if (!std::ranges::all_of(shown, [](bool v) { return v; }))
-            waitUntilSettled(present);
+        waitUntilSettled(present);
     }
     forgetOwnStateChanges(windows);
 }

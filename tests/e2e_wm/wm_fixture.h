@@ -12,7 +12,7 @@ struct WindowManagerSetup {
     bool twoMonitors;
 };
 
-// Every installed window manager of the matrix (and none), each with one screen and with two
+// Every window manager of the matrix (and none), each with one screen and with two
 // monitors; or with one screen only.
 std::vector<WindowManagerSetup> windowManagerSetups(bool withTwoMonitors = true);
 std::string setupName(const ::testing::TestParamInfo<WindowManagerSetup>& info);
