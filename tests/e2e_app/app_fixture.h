@@ -214,7 +214,7 @@ protected:
         openBefore();
         EXPECT_TRUE(waitTiled(windows()));
         const auto saved = frames();
-        EXPECT_TRUE(pressUntil("alt+2", [&] { return allHidden(4); }));
+        EXPECT_TRUE(pressUntil("alt+2", [&] { return allHidden(4); })) << described() << logText();
         return saved;
     }
 
