@@ -34,10 +34,12 @@ test: build
 
 # The window-manager matrix: Morvanta beside each window manager of the matrix, one test each,
 # one at a time: a window manager, Morvanta and the real programs already keep two cores busy,
-# and two such desktops side by side starve each other's timing.
+# and two such desktops side by side starve each other's timing. A compositing window manager
+# on a loaded machine now and then misses a deadline: a failed window manager gets one more try,
+# and ctest's output shows it.
 test-wm: build
 	@scripts/install-deps --tests
-	cd $(BUILD_DIR) && ctest -L wm --output-on-failure -j 1 $(CTEST_FLAGS)
+	cd $(BUILD_DIR) && ctest -L wm --output-on-failure -j 1 --repeat until-pass:2 $(CTEST_FLAGS)
 
 bench: build
 	@set -e; for b in $(BUILD_DIR)/bin/bench_*; do \

@@ -97,6 +97,11 @@ int WindowManagerE2E::configuresDuring(const std::vector<AXWindow>& watched,
     for (const auto& w : watched)
         xcb_change_window_attributes(c, w.id(), XCB_CW_EVENT_MASK, &mask);
     free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    // Quiet begins once what was asked last is done: a window manager's late answers to it
+    // are not a fight.
+    std::this_thread::sleep_for(1s);
+    while (auto* event = xcb_poll_for_event(c))
+        free(event);
     int count = 0;
     const auto end = std::chrono::steady_clock::now() + quiet;
     while (std::chrono::steady_clock::now() < end) {

@@ -18,7 +18,7 @@ TEST_P(WindowManagerMatrix, TilesHidesMovesFloatsSwapsAndStaysQuiet) {
     EXPECT_TRUE(waitTiled(windows())) << described() << logText();
     ASSERT_GT(desktop.server().spawn({"xterm", "-title", "three", "-geometry", "60x20+300+300"}),
               0);
-    ASSERT_TRUE(waitFor([&] { return windows().size() == 5; }, 20s));
+    ASSERT_TRUE(waitFor([&] { return windows().size() == 5; }, 60s)) << described();
     EXPECT_TRUE(waitTiled(windows())) << described();
     EXPECT_EQ(configuresDuring(windows(), 2s), 0);
 
