@@ -199,6 +199,8 @@ std::optional<xcb_window_t> X11Connection::windowManager() {
     if (broken())
         return std::nullopt;
     wmKnown_ = true;
+    const bool hadOne = wm_.has_value() && !wmStandIn_;
+    wmStandIn_ = false;
     wm_ = liveCheckWindow(checkReply.get());
     // A window manager runs whenever some client redirects the root's children, even one that
     // names no check window (Mutter started with --replace over itself loses it): the root
@@ -207,10 +209,15 @@ std::optional<xcb_window_t> X11Connection::windowManager() {
         (attributesReply->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT))
         wm_ = root();
     // Right after a window manager went, one starting in its place may not have taken over
-    // yet: the root stands in for a while, and every call asks again meanwhile.
+    // yet: the root stands in for a while, and every call asks again meanwhile. Gone is also
+    // what a handover looks like for a moment (a Mutter replaced by another deletes the new
+    // one's check property as it quits, before the new one redirects the root's children).
     constexpr auto restartGrace = std::chrono::seconds(3);
+    if (!wm_ && hadOne)
+        wmLostAt_ = Clock::now();
     if (!wm_ && wmLostAt_ && Clock::now() - *wmLostAt_ < restartGrace) {
         wm_ = root();
+        wmStandIn_ = true;
         wmKnown_ = false;
     }
     wmSupported_.clear();

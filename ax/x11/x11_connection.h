@@ -146,6 +146,7 @@ private:
 
     bool wmKnown_ = false;
     std::optional<xcb_window_t> wm_;
+    bool wmStandIn_ = false; // wm_ is the root standing in while a successor may take over
     // When the last window manager's check window went: a restart (--replace) leaves a moment
     // with none, and windows are not to be read as unmanaged in it.
     std::optional<Clock::time_point> wmLostAt_;

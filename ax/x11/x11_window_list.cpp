@@ -31,29 +31,29 @@ std::vector<AXWindow> X11WindowList::all() {
     }
     const auto clientList = propertyValues32(clientsReply.get());
     const auto checkWindow = propertyValues32(checkReply.get());
+    auto stackingList = propertyValues32(stackingReply.get());
+    if (stackingList.empty())
+        stackingList = clientList;
     if (!checkWindow.empty() && !clientList.empty()) {
         // Trust the window manager's lists only while its check window is alive; the check is
         // read together with the windows' properties.
         auto again =
             x.getProperty(checkWindow[0], X11Atom::_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
-        auto stackingList = propertyValues32(stackingReply.get());
-        if (stackingList.empty())
-            stackingList = clientList;
-        auto windows = enumerate(clientList, stackingList, true);
+        auto windows = enumerate(clientList, stackingList, Source::clientList);
         auto againReply = x.reply<xcb_get_property_reply_t>(again.sequence, x.deadline());
         const auto self = propertyValues32(againReply.get());
         if (!self.empty() && self[0] == checkWindow[0])
             return lastManaged_ = windows;
-    } else if (x.windowManager() == x.root()) {
-        // A window manager without a check window (Mutter after replacing itself) still keeps
-        // its client lists, and its frames are no application's windows. While one takes over
-        // from another, the list may be gone for a moment: the last one stands meanwhile, so
-        // no window is taken for closed.
-        if (clientList.empty())
-            return lastManaged_;
-        auto stackingList = propertyValues32(stackingReply.get());
-        return lastManaged_ =
-                   enumerate(clientList, stackingList.empty() ? clientList : stackingList, true);
+    }
+    if (x.windowManager()) {
+        // A window manager runs, but its check window is gone or its list is empty: one taking
+        // over from another (Mutter replacing itself keeps no check window and lists its
+        // clients only once it manages them). Its frames are no application's windows, so the
+        // root's children are never read then: the list it has, or else the last one, each
+        // window checked again, stands meanwhile.
+        if (!clientList.empty())
+            return lastManaged_ = enumerate(clientList, stackingList, Source::clientList);
+        return lastManaged_ = lastClientsStillShown();
     }
     // Without a window manager the connection's own notes give the mapping order; windows
     // mapped before it opened come first, bottom to top.
@@ -61,12 +61,20 @@ std::vector<AXWindow> X11WindowList::all() {
     std::stable_sort(byAge.begin(), byAge.end(), [&](xcb_window_t a, xcb_window_t b) {
         return x.mappingRank(a).value_or(0) < x.mappingRank(b).value_or(0);
     });
-    return enumerate(byAge, children, false);
+    return enumerate(byAge, children, Source::rootChildren);
+}
+
+std::vector<AXWindow> X11WindowList::lastClientsStillShown() {
+    std::vector<xcb_window_t> ids;
+    for (const auto& w : lastManaged_)
+        ids.push_back(w.id());
+    return enumerate(ids, ids, Source::lastClientList);
 }
 
 std::vector<AXWindow> X11WindowList::enumerate(const std::vector<xcb_window_t>& mappingOrder,
                                                const std::vector<xcb_window_t>& stacking,
-                                               bool managed) {
+                                               Source source) {
+    const bool managed = source != Source::rootChildren;
     auto& x = access_->connection();
     const auto d = x.deadline();
     std::vector<X11WindowFactsRequest> requests;
@@ -81,6 +89,9 @@ std::vector<AXWindow> X11WindowList::enumerate(const std::vector<xcb_window_t>& 
         // Without a window manager an unmapped top-level is withdrawn; with one, an iconic
         // client stays listed and the state below decides.
         if (!managed && !facts.viewable)
+            continue;
+        // Listed by nobody now: only a window still showing, or one Morvanta hid, stays.
+        if (source == Source::lastClientList && !facts.viewable && !facts.mark)
             continue;
         if (facts.pid == ownPid_ || facts.kind != X11WindowFacts::Kind::standard)
             continue;

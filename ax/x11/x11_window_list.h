@@ -24,8 +24,12 @@ public:
     static std::optional<xcb_window_t> topLevelOf(X11Connection& x, xcb_window_t window);
 
 private:
+    // Where the windows enumerated come from: a window manager's client list, the last such
+    // list checked again while no list can be trusted, or the root's children with none.
+    enum class Source { clientList, lastClientList, rootChildren };
     std::vector<AXWindow> enumerate(const std::vector<xcb_window_t>& mappingOrder,
-                                    const std::vector<xcb_window_t>& stacking, bool managed);
+                                    const std::vector<xcb_window_t>& stacking, Source source);
+    std::vector<AXWindow> lastClientsStillShown();
     bool onCurrentDesktop(const X11WindowFacts& facts) const;
 
     std::shared_ptr<X11WindowAccess> access_;

@@ -67,14 +67,21 @@ protected:
         ASSERT_TRUE(waitFor([&] { return windows().size() == terminals.size() + 2; }, 30s))
             << described();
     }
+    static std::string rectText(const Rect& f) {
+        return std::to_string(int(f.x)) + "," + std::to_string(int(f.y)) + " " +
+               std::to_string(int(f.width)) + "×" + std::to_string(int(f.height));
+    }
+    static std::string framesText(const std::map<std::uint32_t, Rect>& frames) {
+        std::string text = "expected:\n";
+        for (const auto& [id, f] : frames)
+            text += std::to_string(id) + " at " + rectText(f) + "\n";
+        return text;
+    }
     std::string described() {
         std::string text;
-        for (const auto& w : desktop.system().windowList().all()) {
-            const auto f = w.frame().value_or(Rect{});
-            text += w.description() + " at " + std::to_string(int(f.x)) + "," +
-                    std::to_string(int(f.y)) + " " + std::to_string(int(f.width)) + "×" +
-                    std::to_string(int(f.height)) + "\n";
-        }
+        for (const auto& w : desktop.system().windowList().all())
+            text += w.description() + " " + std::to_string(w.id()) + " at " +
+                    rectText(w.frame().value_or(Rect{})) + "\n";
         return text;
     }
 
@@ -212,7 +219,7 @@ protected:
     // Tiles the four windows opened before start, then parks them all on workspace 2.
     std::map<std::uint32_t, Rect> tileThenHide() {
         openBefore();
-        EXPECT_TRUE(waitTiled(windows()));
+        EXPECT_TRUE(waitTiled(windows())) << described() << logText();
         const auto saved = frames();
         EXPECT_TRUE(pressUntil("alt+2", [&] { return allHidden(4); })) << described() << logText();
         return saved;

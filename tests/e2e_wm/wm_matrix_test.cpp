@@ -18,8 +18,8 @@ TEST_P(WindowManagerMatrix, TilesHidesMovesFloatsSwapsAndStaysQuiet) {
     EXPECT_TRUE(waitTiled(windows())) << described() << logText();
     ASSERT_GT(desktop.server().spawn({"xterm", "-title", "three", "-geometry", "60x20+300+300"}),
               0);
-    ASSERT_TRUE(waitFor([&] { return windows().size() == 5; }, 60s)) << described();
-    EXPECT_TRUE(waitTiled(windows())) << described();
+    ASSERT_TRUE(waitFor([&] { return windows().size() == 5; }, 60s)) << described() << logText();
+    EXPECT_TRUE(waitTiled(windows())) << described() << logText();
     EXPECT_EQ(configuresDuring(windows(), 2s), 0);
 
     const auto one = named("one");
@@ -40,7 +40,7 @@ TEST_P(WindowManagerMatrix, TilesHidesMovesFloatsSwapsAndStaysQuiet) {
             break;
     }
     if (one.frame() != before) {
-        EXPECT_TRUE(waitFor(swapped)) << described();
+        EXPECT_TRUE(waitFor(swapped)) << described() << logText();
         EXPECT_TRUE(waitFor([&] { return borderAround(one); }));
     } else {
         EXPECT_TRUE(logged("(Swap window right) is taken by another program")) << logText();
@@ -51,22 +51,22 @@ TEST_P(WindowManagerMatrix, TilesHidesMovesFloatsSwapsAndStaysQuiet) {
     auto rest = windows();
     std::erase(rest, one);
     keys("alt+shift+f");
-    EXPECT_TRUE(waitTiled(rest)) << described();
+    EXPECT_TRUE(waitTiled(rest)) << described() << logText();
     EXPECT_TRUE(shown(one));
     focus(one);
     keys("alt+shift+f");
-    EXPECT_TRUE(waitTiled(windows())) << described();
+    EXPECT_TRUE(waitTiled(windows())) << described() << logText();
 
     // Moved to workspace 3, it leaves this one and shows alone there.
     focus(one);
     keys("alt+shift+3");
     EXPECT_TRUE(waitFor([&] { return hidden(one); }));
-    EXPECT_TRUE(waitTiled(rest)) << described();
+    EXPECT_TRUE(waitTiled(rest)) << described() << logText();
     keys("alt+3");
-    EXPECT_TRUE(waitTiled({one})) << described();
+    EXPECT_TRUE(waitTiled({one})) << described() << logText();
     const auto alone = one.frame();
     keys("alt+1");
-    EXPECT_TRUE(waitTiled(rest)) << described();
+    EXPECT_TRUE(waitTiled(rest)) << described() << logText();
 
     // An empty workspace hides every window; the way back puts each at its slot.
     const auto saved = frames();
@@ -77,7 +77,8 @@ TEST_P(WindowManagerMatrix, TilesHidesMovesFloatsSwapsAndStaysQuiet) {
         return std::ranges::all_of(rest, [&](const AXWindow& w) {
             return shown(w) && frameMatches(*w.frame(), saved.at(w.id()), w.sizeIncrement());
         });
-    })) << described();
+    })) << described()
+        << framesText(saved) << logText();
     EXPECT_TRUE(hidden(one));
     EXPECT_EQ(configuresDuring(windows(), 2s), 0);
 
@@ -88,7 +89,7 @@ TEST_P(WindowManagerMatrix, TilesHidesMovesFloatsSwapsAndStaysQuiet) {
     EXPECT_TRUE(allHidden(5)) << logText();
     morvanta->signal(SIGTERM);
     EXPECT_EQ(morvanta->waitExit(10s), 0) << morvanta->output();
-    EXPECT_TRUE(backAt(last)) << described() << logText();
+    EXPECT_TRUE(backAt(last)) << described() << framesText(last) << logText();
 }
 
 TEST_P(WindowManagerMatrix, AfterSigkillRescueAndANewStartBringWindowsBackExactly) {
@@ -101,7 +102,7 @@ TEST_P(WindowManagerMatrix, AfterSigkillRescueAndANewStartBringWindowsBackExactl
     const auto [status, output] = runToEnd({"--rescue"});
     EXPECT_EQ(status, 0) << output;
     EXPECT_NE(output.find("Brought back 4 hidden window(s)."), std::string::npos) << output;
-    EXPECT_TRUE(backAt(saved)) << described();
+    EXPECT_TRUE(backAt(saved)) << described() << logText();
     EXPECT_EQ(runToEnd({"--rescue"}).second, "No window was left hidden.\n");
 
     // Hidden again, killed again: this time the next start rescues them before it tiles them
@@ -113,7 +114,7 @@ TEST_P(WindowManagerMatrix, AfterSigkillRescueAndANewStartBringWindowsBackExactl
     EXPECT_EQ(morvanta->waitExit(), -SIGKILL);
     morvanta = start();
     EXPECT_TRUE(logged("Rescuing 4 window(s) left in a screen corner"));
-    EXPECT_TRUE(waitTiled(windows())) << described();
+    EXPECT_TRUE(waitTiled(windows())) << described() << logText();
     morvanta->signal(SIGTERM);
     EXPECT_EQ(morvanta->waitExit(10s), 0) << morvanta->output();
 }

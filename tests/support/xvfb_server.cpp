@@ -45,21 +45,26 @@ pid_t spawnProcess(const std::vector<std::string>& argv, const std::string& disp
     return pid;
 }
 
-// Ends a spawned program and its process group: a window manager started under
-// dbus-run-session takes its bus daemon with it.
+// Ends a spawned program and its whole process group: a window manager started under
+// dbus-run-session takes its bus daemon with it. Whatever of the group outlives the program is
+// killed too: KWin, crashing as it quits, starts itself again detached in the same group, and
+// that copy would otherwise take over the next test's display of the same number.
 void terminate(pid_t pid) {
     if (pid <= 0)
         return;
     ::kill(-pid, SIGTERM);
     ::kill(pid, SIGTERM);
-    for (int i = 0; i < 200; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    bool ended = false;
+    for (int i = 0; i < 200 && !ended; ++i) {
+        ended = waitpid(pid, nullptr, WNOHANG) == pid;
+        if (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ::kill(-pid, SIGKILL);
-    ::kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
 }
 
 std::string readLine(int fd, std::chrono::milliseconds deadline) {

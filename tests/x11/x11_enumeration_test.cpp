@@ -3,6 +3,7 @@
 #include "tests/x11/x11_desktop.h"
 
 #include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace morvanta;
@@ -153,6 +154,93 @@ TEST_P(X11Enumeration, EnumeratingAndReadingFramesTakesThreeRoundTrips) {
     const auto frames = desktop->system().windowAccess().frames(windows);
     EXPECT_LE(x.roundTrips() - before, 3);
     EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const auto& f) { return f; }), 30);
+}
+
+// A connection acting as a window manager would, for the handover test below.
+struct FakeWindowManager {
+    explicit FakeWindowManager(const std::string& display)
+        : c(xcb_connect(display.c_str(), nullptr)),
+          root(xcb_setup_roots_iterator(xcb_get_setup(c)).data->root) {}
+    ~FakeWindowManager() { xcb_disconnect(c); }
+    void redirect() {
+        const std::uint32_t mask[] = {XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT};
+        xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, mask);
+    }
+    xcb_atom_t atom(const char* name) {
+        auto* r = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(strlen(name)), name), nullptr);
+        const xcb_atom_t a = r ? r->atom : XCB_NONE;
+        free(r);
+        return a;
+    }
+    xcb_window_t window(xcb_window_t parent) {
+        const xcb_window_t w = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, 10, 10, 200, 100, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        return w;
+    }
+    void setWindows(xcb_window_t on, const char* property, std::vector<xcb_window_t> values) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, on, atom(property), XCB_ATOM_WINDOW, 32,
+                            static_cast<std::uint32_t>(values.size()), values.data());
+    }
+    void announce() {
+        const xcb_window_t check = window(root);
+        setWindows(check, "_NET_SUPPORTING_WM_CHECK", {check});
+        setWindows(root, "_NET_SUPPORTING_WM_CHECK", {check});
+        sync();
+    }
+    // A frame around the client, mapped, as a window manager manages a window.
+    void frame(xcb_window_t client) {
+        const xcb_window_t f = window(root);
+        xcb_change_save_set(c, XCB_SET_MODE_INSERT, client);
+        xcb_reparent_window(c, client, f, 0, 20);
+        xcb_map_window(c, client);
+        xcb_map_window(c, f);
+        sync();
+    }
+    void sync() { free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
+    xcb_connection_t* c;
+    xcb_window_t root;
+};
+
+// A window manager handing over to another, as Mutter replaced by Mutter does: the new one
+// announces itself, the old one deletes the check property as it quits, and the new one
+// redirects the root's children and frames the windows a moment later. Frames on the root are
+// never taken for application windows, neither before a client list names the windows nor in
+// the moment with no window manager in sight.
+TEST(X11EnumerationWhileAWindowManagerTakesOver, ItsFramesAreNeverTakenForWindows) {
+    X11Desktop desktop(desktopOptions(false));
+    ASSERT_TRUE(desktop.ok()) << desktop.error();
+    const auto client = desktop.client().open("inside", 10, 10, 200, 100, false);
+    const auto titles = [&] {
+        desktop.system().dispatchPending();
+        std::vector<std::string> listed;
+        for (const auto& w : desktop.system().windowList().all())
+            listed.push_back(w.title());
+        return listed;
+    };
+    const std::vector<std::string> justTheClient = {"inside"};
+    auto first = std::make_unique<FakeWindowManager>(desktop.server().display());
+    first->redirect();
+    first->announce();
+    first->frame(client);
+    EXPECT_TRUE(titles().empty()); // framed, but in no client list yet
+    first->setWindows(first->root, "_NET_CLIENT_LIST", {client});
+    first->sync();
+    EXPECT_TRUE(waitFor([&] { return titles() == justTheClient; }));
+
+    FakeWindowManager second(desktop.server().display());
+    second.announce();
+    EXPECT_EQ(titles(), justTheClient);
+    xcb_delete_property(first->c, first->root, first->atom("_NET_SUPPORTING_WM_CHECK"));
+    first->sync();
+    first.reset();
+    // Read twice: the first read takes in the news that the check property went.
+    for (int read = 0; read < 2; ++read)
+        EXPECT_EQ(titles(), justTheClient);
+    second.redirect();
+    second.frame(client);
+    EXPECT_EQ(titles(), justTheClient);
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, X11Enumeration, ::testing::Values(false, true),
