@@ -113,6 +113,7 @@ KeyboardShortcuts::wantedCombinations() {
 // new ones; a combination shared by several names keeps its single registration.
 void KeyboardShortcuts::synchronize() {
     auto wanted = wantedCombinations();
+    bound_ = wanted;
     for (auto it = hotKeys_.begin(); it != hotKeys_.end();) {
         if (wanted.count(it->first) == 0) {
             center_.unregisterHotKey(*it->second);
@@ -149,9 +150,13 @@ void KeyboardShortcuts::synchronize() {
 // a handler may change bindings or handlers while it runs.
 void KeyboardShortcuts::fire(const Shortcut& shortcut) {
     std::vector<Handler> toRun;
-    for (const auto& [rawValue, handlers] : handlers_) {
-        if (disabled_.count(rawValue) == 0 && shortcutFor(names_[rawValue]) == shortcut) {
-            toRun.insert(toRun.end(), handlers.begin(), handlers.end());
+    // The names bound when the registrations were last brought in line: every change of a
+    // binding, a handler or a disabled name does that, so no stored binding is parsed per key.
+    if (const auto bound = bound_.find(shortcut); bound != bound_.end()) {
+        for (const auto& rawValue : bound->second) {
+            const auto handlers = handlers_.find(rawValue);
+            if (handlers != handlers_.end())
+                toRun.insert(toRun.end(), handlers->second.begin(), handlers->second.end());
         }
     }
     for (auto& handler : toRun) {

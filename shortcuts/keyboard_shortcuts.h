@@ -83,6 +83,8 @@ private:
     std::unordered_map<std::string, std::vector<Handler>> handlers_;
     std::unordered_set<std::string> disabled_;
     std::unordered_map<Shortcut, std::shared_ptr<HotKey>, ShortcutHash> hotKeys_;
+    // The enabled names with handlers bound to each combination, as of the last synchronize().
+    std::unordered_map<Shortcut, std::vector<std::string>, ShortcutHash> bound_;
     // Combinations refused by the window system; tried again when a name asks for them anew.
     std::unordered_set<Shortcut, ShortcutHash> refused_;
     ObserverList<Name> changeObservers_;

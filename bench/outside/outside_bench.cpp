@@ -9,6 +9,10 @@
 //   idle        context switches of every thread over 10 s with nothing happening
 //   memory      resident set (VmRSS) with 50 windows
 // Morvanta runs with private XDG folders and session bus, the welcome guide marked completed.
+// --rounds N repeats each operation N times (20 by default). With --profile DIR, `perf record`
+// samples the process (every thread, with call graphs) during the switches and the new windows,
+// into DIR/<window manager>-switch.data and -new-window.data; `perf report -i FILE --no-children`
+// shows where the time goes.
 #include "app/settings/app_settings.h"
 #include "app/settings/file_preferences_domain.h"
 #include "bench/outside/outside_client.h"
@@ -21,11 +25,15 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace morvanta;
 using namespace morvanta::bench;
@@ -34,7 +42,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int rounds = 20;
+int rounds = 20; // --rounds N
 constexpr auto quiet = 300ms;
 
 double ms(Clock::duration d) {
@@ -63,6 +71,37 @@ struct Figures {
     std::string error;
 };
 
+// `perf record` on a process while it lives; ended (and its file written) when it goes out of
+// scope. Without a folder it does nothing.
+class Profile {
+public:
+    Profile(const std::filesystem::path& folder, const std::string& name, pid_t target) {
+        if (folder.empty())
+            return;
+        const auto file = (folder / (name + ".data")).string();
+        const auto pid = std::to_string(target);
+        perf_ = fork();
+        if (perf_ == 0) {
+            execlp("perf", "perf", "record", "-q", "-F", "4000", "--call-graph", "dwarf,16384",
+                   "-o", file.c_str(), "-p", pid.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // perf attaches within a moment; samples before that would be lost.
+        std::this_thread::sleep_for(500ms);
+    }
+    ~Profile() {
+        if (perf_ <= 0)
+            return;
+        kill(perf_, SIGINT);
+        waitpid(perf_, nullptr, 0);
+    }
+    Profile(const Profile&) = delete;
+    Profile& operator=(const Profile&) = delete;
+
+private:
+    pid_t perf_ = -1;
+};
+
 Figures failed(const std::string& error) {
     Figures f;
     f.error = error;
@@ -80,7 +119,7 @@ bool waitForLog(const std::filesystem::path& log, const std::string& text) {
         20s, 20ms);
 }
 
-Figures measure(TestWindowManager wm) {
+Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     Figures f;
     XvfbOptions options;
     options.width = 1600;
@@ -117,7 +156,10 @@ Figures measure(TestWindowManager wm) {
         client.open(i);
     client.lastEventAfter(Clock::now(), 1s);
 
+    const auto name = windowManagerName(wm);
     std::vector<double> switches;
+    std::optional<Profile> profile;
+    profile.emplace(profiles, name + "-switch", morvanta.pid());
     const auto cpuBefore = cpuNanoseconds(morvanta.pid());
     for (int r = 0; r < rounds; ++r) {
         const auto start = Clock::now();
@@ -126,6 +168,7 @@ Figures measure(TestWindowManager wm) {
     }
     f.cpuPerSwitch = (cpuNanoseconds(morvanta.pid()) - cpuBefore) / 1e6 / rounds;
     f.switching = spread(switches);
+    profile.reset();
 
     // Fifty open on the workspace shown, then one more at a time.
     for (int i = 40; i < 70; ++i)
@@ -133,6 +176,7 @@ Figures measure(TestWindowManager wm) {
     client.lastEventAfter(Clock::now(), 1s);
     std::vector<double> opened;
     long long cpuOpening = 0;
+    profile.emplace(profiles, name + "-new-window", morvanta.pid());
     for (int r = 0; r < rounds; ++r) {
         const auto cpu = cpuNanoseconds(morvanta.pid());
         const auto start = Clock::now();
@@ -144,6 +188,7 @@ Figures measure(TestWindowManager wm) {
     }
     f.newWindow = spread(opened);
     f.cpuPerNewWindow = cpuOpening / 1e6 / rounds;
+    profile.reset();
 
     std::this_thread::sleep_for(1s);
     const auto idleBefore = contextSwitches(morvanta.pid());
@@ -161,20 +206,28 @@ Figures measure(TestWindowManager wm) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<TestWindowManager> chosen;
-    for (const auto wm : installedWindowManagers()) {
-        bool named = argc == 1;
-        for (int i = 1; i < argc; ++i)
-            named = named || windowManagerName(wm) == argv[i];
-        if (named)
-            chosen.push_back(wm);
+    std::filesystem::path profiles;
+    std::vector<std::string> names;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--profile" && i + 1 < argc)
+            profiles = argv[++i];
+        else if (std::string(argv[i]) == "--rounds" && i + 1 < argc)
+            rounds = std::max(1, std::atoi(argv[++i]));
+        else
+            names.emplace_back(argv[i]);
     }
+    if (!profiles.empty())
+        std::filesystem::create_directories(profiles);
+    std::vector<TestWindowManager> chosen;
+    for (const auto wm : installedWindowManagers())
+        if (names.empty() || std::ranges::find(names, windowManagerName(wm)) != names.end())
+            chosen.push_back(wm);
     std::printf("| Window manager | Switch median / p95 (ms) | CPU per switch (ms) | New window "
                 "median / p95 (ms) | CPU per new window (ms) | Idle context switches (10 s) | "
                 "RSS (MB) |\n|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
     for (const auto wm : chosen) {
-        const auto f = measure(wm);
+        const auto f = measure(wm, profiles);
         if (!f.error.empty()) {
             std::printf("| %s | %s |\n", windowManagerName(wm).c_str(), f.error.c_str());
             continue;
