@@ -52,13 +52,14 @@ bench: build
 sanitize:
 	$(MAKE) test BUILD_DIR=build-asan BUILD_TYPE=Debug CMAKE_FLAGS="-DMORVANTA_SANITIZE=ON -DMORVANTA_BUILD_BENCH=OFF"
 
-# The end-to-end tiers (the real program, the controller host, the self-test, the shortcuts)
+# The end-to-end tiers (the real program, the controller host, the self-test, the shortcuts,
+# `morvanta msg`)
 # built with Clang under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, in a
 # build of their own that makes only what those tiers run. A leak report at exit fails the
 # run, but for the suppressions in tests/sanitizers/lsan.supp.
 SANITIZE_DIR ?= build-sanitize
 E2E_TARGETS = morvanta e2e_app_test e2e_quit_test e2e_controller_test e2e_switch_test \
-	selftest_verdicts_test e2e_shortcuts_test
+	selftest_verdicts_test e2e_shortcuts_test e2e_msg_test
 sanitize-e2e: deps
 	@scripts/install-deps --tests
 	@if [ ! -f $(SANITIZE_DIR)/build.ninja ]; then \

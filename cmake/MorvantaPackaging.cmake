@@ -1,4 +1,5 @@
-# Installation of the application (binary, desktop entry, icon, manual page) and its Debian
+# Installation of the application (binary, desktop entry, icon, manual page, bash completion,
+# the command interface's documents) and its Debian
 # package: `cmake --install build` and `cd build && cpack`.
 include(GNUInstallDirs)
 
@@ -9,6 +10,14 @@ install(FILES "${PROJECT_SOURCE_DIR}/packaging/morvanta.svg"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/morvanta.1"
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Completion for `morvanta` and `morvanta msg`, where bash-completion looks for it on demand.
+install(FILES "${PROJECT_SOURCE_DIR}/packaging/morvanta.bash-completion"
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME morvanta)
+# The command interface's protocol and the status-bar example with its script.
+install(FILES "${PROJECT_SOURCE_DIR}/docs/ipc.md" "${PROJECT_SOURCE_DIR}/docs/status-bars.md"
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(PROGRAMS "${PROJECT_SOURCE_DIR}/docs/status-bars/morvanta-bar"
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morvanta)

@@ -27,8 +27,8 @@ ShortcutActions::ShortcutActions(KeyboardShortcuts& shortcuts, AppSettings& sett
 ShortcutActions::~ShortcutActions() {
     settings_.shortcutsEnabledFollowUp = nullptr;
     settings_.shortcutStyleFollowUp = nullptr;
-    for (const auto& name : std::set(attached_))
-        shortcuts_.removeHandlers(Name{name, std::nullopt});
+    for (const auto& attached : attached_)
+        shortcuts_.removeHandlers(Name{attached.first, std::nullopt});
 }
 
 ShortcutActions::Name ShortcutActions::switchShortcutName(int number) {
@@ -104,11 +104,22 @@ void ShortcutActions::clearLetterShortcuts(int number) {
 
 void ShortcutActions::attach(const Name& name, std::function<void(TilingController&)> command) {
     detach(name);
-    shortcuts_.addKeyDownHandler(name, [weak = controllerLifetime_, command] {
+    auto run = [weak = controllerLifetime_, command] {
         if (const auto controller = weak.lock())
             command(**controller);
-    });
-    attached_.insert(name.rawValue);
+    };
+    shortcuts_.addKeyDownHandler(name, run);
+    attached_[name.rawValue] = std::move(run);
+}
+
+bool ShortcutActions::perform(const std::string& name) {
+    const auto found = attached_.find(name);
+    if (found == attached_.end())
+        return false;
+    // A copy: the action may attach or detach actions (adding a letter workspace does).
+    const auto run = found->second;
+    run();
+    return true;
 }
 
 void ShortcutActions::detach(const Name& name) {

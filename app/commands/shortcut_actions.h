@@ -13,6 +13,7 @@
 #include "shortcuts/keyboard_shortcuts.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -58,6 +59,9 @@ public:
     void installShortcuts(TilingController& controller, std::function<void()> showCommandPanel,
                           std::function<void()> showWorkspaceSwitcher);
     void registerLetterHandlers(int number) override;
+    // Runs the action named `name` exactly as its key would; false when no action of that name
+    // is attached (before installShortcuts, or a letter workspace that does not exist).
+    bool perform(const std::string& name);
 
     const std::vector<int>& letterShortcutWorkspaces() const { return letters_; }
     void setLetterShortcutWorkspaces(const std::vector<int>& numbers) override;
@@ -74,8 +78,9 @@ private:
     AppSettings& settings_;
     std::vector<int> letters_;
     std::weak_ptr<TilingController*> controllerLifetime_;
-    // Names this object attached actions to, so it can take them back.
-    std::set<std::string> attached_;
+    // The command of each action this object attached, by name, so it can take them back and
+    // run them on request.
+    std::map<std::string, std::function<void()>> attached_;
 };
 
 } // namespace morvanta

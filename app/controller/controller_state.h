@@ -42,6 +42,8 @@ struct ControllerState {
     Published<std::vector<DisplaySummary>> summaries;
     Published<int> currentNumber{1};
     Published<bool> seesWindows;
+    // The model's focused window, as of the last publication.
+    Published<std::optional<WindowID>> focused;
 
     WorkspaceManager manager;
     WindowRegistry registry;

@@ -60,6 +60,7 @@ void SummaryPublisher::publish() {
     s_.summaries.set(std::move(summaries));
     const auto current = currentDisplay();
     s_.currentNumber.set(current ? s_.manager.activeWorkspaceNumber(*current) : 1);
+    s_.focused.set(s_.manager.focused());
 }
 
 } // namespace morvanta

@@ -22,8 +22,8 @@ public:
     std::optional<DisplayID> currentDisplay();
     // The screen's own name, or the identifier's text when no screen has it.
     std::string screenName(const DisplayID& display);
-    // Publishes one summary per display in the model's order, and the current display's
-    // workspace number (1 without a display).
+    // Publishes one summary per display in the model's order, the current display's
+    // workspace number (1 without a display) and the focused window.
     void publish();
 
 private:

@@ -53,6 +53,7 @@ public:
     Published<std::vector<DisplaySummary>>& summaries() { return s_->summaries; }
     Published<int>& currentNumber() { return s_->currentNumber; }
     Published<bool>& seesWindows() { return s_->seesWindows; }
+    Published<std::optional<WindowID>>& focused() { return s_->focused; }
 
     // Lifecycle.
     void start();

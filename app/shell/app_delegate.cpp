@@ -224,12 +224,13 @@ void AppDelegate::watchTurns() {
 }
 
 void AppDelegate::serveSecondLaunches() {
-    const auto reopen = weakly(&AppDelegate::applicationShouldHandleReopen);
-    instance_.serve(loop_, [reopen](const std::string& request) -> std::string {
-        if (request != SingleInstance::openSettingsRequest)
-            return "unknown request";
-        reopen();
-        return "ok";
+    ipcTarget_ = std::make_unique<ControllerIpcTarget>(
+        controller(), settings(), shortcuts_ && shortcuts_->ok() ? &shortcuts_->actions() : nullptr,
+        UpdaterConfiguration::fromBuild().appVersion);
+    ipcService_ = std::make_unique<IpcService>(*ipcTarget_, loop_,
+                                               weakly(&AppDelegate::applicationShouldHandleReopen));
+    instance_.serve(loop_, [this](SocketLineClient& client, const std::string& request) {
+        return ipcService_->answer(client, request);
     });
 }
 

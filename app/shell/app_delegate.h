@@ -2,7 +2,8 @@
 // tiling controller, crash reports, updater, shortcuts, tray item, command panel, auxiliary
 // windows), runs the start-up sequence, turns SIGTERM and SIGINT into the ordinary quit, brings
 // every parked window back when the program ends, and answers a second launch by opening its
-// settings window. Started for the self-test, it runs only that, over its own wiped settings.
+// settings window and `morvanta msg` through the command interface. Started for the self-test, it
+// runs only that, over its own wiped settings.
 //
 // main() makes it after QApplication, calls applicationDidFinishLaunching(), runs the event
 // loop, then calls applicationWillTerminate(). Main thread only. Callbacks it hands out hold it
@@ -19,10 +20,12 @@
 #include "app/controller/tiling_controller.h"
 #include "app/diagnostics/crash_reports.h"
 #include "app/diagnostics/diagnostics_log.h"
+#include "app/ipc/controller_ipc_target.h"
 #include "app/settings/app_settings.h"
 #include "app/settings/file_preferences_domain.h"
 #include "app/shell/app_shortcuts.h"
 #include "app/shell/app_windows.h"
+#include "app/shell/ipc_service.h"
 #include "app/shell/popup_key_router.h"
 #include "app/shell/qt_run_loop.h"
 #include "app/shell/relauncher.h"
@@ -125,6 +128,10 @@ private:
     std::unique_ptr<SelfTestSession> selfTest_;
     AppWindows windows_;
     std::unique_ptr<SignalQuit> signalSources_;
+    // The command interface: served on the single-instance socket, which stops serving before
+    // either goes.
+    std::unique_ptr<ControllerIpcTarget> ipcTarget_;
+    std::unique_ptr<IpcService> ipcService_;
     Relauncher& relauncher_;
     std::shared_ptr<AppDelegate*> self_;
 };

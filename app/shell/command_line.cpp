@@ -101,6 +101,14 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
             ++i;
             continue;
         }
+        if (arguments[i] == "msg" && own.empty()) {
+            CommandLine line;
+            line.mode = Mode::msg;
+            line.display = display;
+            line.msgArguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                     arguments.end());
+            return line;
+        }
         own.push_back(arguments[i]);
     }
     if (own.size() > 1)
@@ -117,11 +125,23 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
 
 std::string CommandLine::helpText() {
     return "Usage: morvanta [OPTION] [QT OPTION]...\n"
+           "       morvanta msg COMMAND [ARGUMENT]\n"
            "Tiles the windows of an X11 desktop into workspaces.\n"
            "\n"
            "Without an option Morvanta starts tiling the display named by $DISPLAY. When it\n"
            "already runs there, it opens the running Morvanta's window and exits.\n"
            "\n"
+           "  msg COMMAND [ARGUMENT]\n"
+           "              drive or watch the Morvanta running on this display:\n"
+           "                state                print the state as one JSON object\n"
+           "                actions              print every action name, one per line\n"
+           "                run NAME             run a shortcut action (see 'actions')\n"
+           "                workspace N          show workspace N (1-9, A-Z)\n"
+           "                move-window N        move the focused window to workspace N\n"
+           "                layout NAME          columns, rows, mainStack, grid or monocle\n"
+           "                pause on|off|toggle  pause or resume tiling\n"
+           "                subscribe            print a JSON line for every change\n"
+           "              exit status 0 on success, 1 on a failure, 2 on a usage error\n"
            "  --self-test run the scripted self-test on this display with its own settings,\n"
            "              print its log and exit (0 when no check failed)\n"
            "  --rescue    bring back every window an ended Morvanta left hidden, then exit\n"

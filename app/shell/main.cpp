@@ -4,6 +4,8 @@
 #include "app/shell/app_delegate.h"
 #include "app/shell/command_line.h"
 #include "app/shell/exit_deadline.h"
+#include "app/shell/ipc_service.h"
+#include "app/shell/msg_client.h"
 #include "app/shell/window_rescue.h"
 
 #include <QApplication>
@@ -95,6 +97,9 @@ int main(int argc, char** argv) {
         return 2;
     case CommandLine::Mode::rescue:
         return rescue(displayName());
+    case CommandLine::Mode::msg:
+        return MsgClient(SingleInstance::socketPath(displayName()), std::cout, std::cerr)
+            .run(line.msgArguments);
     case CommandLine::Mode::run:
     case CommandLine::Mode::selfTest:
         break;
@@ -102,7 +107,7 @@ int main(int argc, char** argv) {
 
     const bool selfTest = line.mode == CommandLine::Mode::selfTest;
     const std::string display = displayName();
-    auto instance = std::make_unique<SingleInstance>();
+    auto instance = std::make_unique<SingleInstance>(IpcService::limits());
     // The self-test is a run of its own, beside whatever else runs: it takes no socket.
     if (!selfTest)
         if (const auto ended = reachRunning(SingleInstance::socketPath(display), *instance))

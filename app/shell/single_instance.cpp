@@ -19,6 +19,8 @@ namespace {
 constexpr std::size_t maxReplyBytes = 256;
 // Connections taken from the backlog in one turn of the loop; the rest wait for the next.
 constexpr int acceptsPerTurn = 16;
+// Callers that may wait to be taken: a burst of scripts' requests is not refused.
+constexpr int listenBacklog = 128;
 
 std::optional<std::filesystem::path> runtimeFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -167,7 +169,7 @@ SingleInstance::Claim SingleInstance::claim(const std::filesystem::path& path) {
         }
     }
     umask(oldMask);
-    if (bound != 0 || ::listen(fd_, 8) != 0) {
+    if (bound != 0 || ::listen(fd_, listenBacklog) != 0) {
         close(std::exchange(fd_, -1));
         return taken ? Claim::taken : Claim::failed;
     }
@@ -179,6 +181,12 @@ SingleInstance::Claim SingleInstance::claim(const std::filesystem::path& path) {
 }
 
 void SingleInstance::serve(RunLoop& loop, Handler handler) {
+    serve(loop, [handler = std::move(handler)](SocketLineClient&, const std::string& request) {
+        return handler(request);
+    });
+}
+
+void SingleInstance::serve(RunLoop& loop, ClientHandler handler) {
     if (fd_ < 0 || watch_ != 0)
         return;
     loop_ = &loop;
@@ -208,14 +216,20 @@ void SingleInstance::acceptPending() {
         }
         std::erase_if(clients_, [](const auto& c) { return c->closed(); });
         if (clients_.size() >= maxClients)
-            clients_.erase(clients_.begin());
+            pushOutOldest();
         auto connection = std::make_unique<SocketLineClient>(
-            *loop_, client, limits_, [this](const std::string& request) {
-                return request == pingRequest ? std::string("pong") : handler_(request);
+            *loop_, client, limits_, [this](SocketLineClient& from, const std::string& request) {
+                return request == pingRequest ? std::string("pong") : handler_(from, request);
             });
         connection->onClosed = [this] { sweepLater(); };
         clients_.push_back(std::move(connection));
     }
+}
+
+void SingleInstance::pushOutOldest() {
+    const auto answering =
+        std::ranges::find_if(clients_, [](const auto& c) { return !c->staysOpen(); });
+    clients_.erase(answering != clients_.end() ? answering : clients_.begin());
 }
 
 void SingleInstance::sweepLater() {

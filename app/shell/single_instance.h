@@ -7,7 +7,8 @@
 // Callers are served on the run loop without ever blocking it: each accepted connection is a
 // SocketLineClient that answers every request line it receives, and a caller that sends nothing
 // is dropped after its idle limit. At most `maxClients` are kept; a new one pushes out the
-// oldest, so callers that hang cannot keep a second launch out.
+// oldest (one that asked only for answers before a subscriber), so callers that hang cannot
+// keep a second launch out.
 #pragma once
 
 #include "app/controller/run_loop.h"
@@ -28,8 +29,10 @@ class SingleInstance {
 public:
     static constexpr const char* openSettingsRequest = "open settings";
     static constexpr const char* pingRequest = "ping";
-    static constexpr std::size_t maxClients = 32;
+    static constexpr std::size_t maxClients = 128;
     using Handler = std::function<std::string(const std::string& request)>;
+    // A handler that also reaches the connection (to keep it open, push lines, end it).
+    using ClientHandler = SocketLineClient::LineHandler;
 
     // What a request to a running Morvanta came to.
     struct Answer {
@@ -58,6 +61,7 @@ public:
     Claim claim(const std::filesystem::path& path);
     // Answers each request line with `handler` on the run loop's thread ("ping" with "pong").
     void serve(RunLoop& loop, Handler handler);
+    void serve(RunLoop& loop, ClientHandler handler);
     // Lets go of the run loop and every connection, before the loop ends; the socket stays
     // claimed (later callers wait in the backlog) until this object goes.
     void stopServing();
@@ -69,10 +73,12 @@ private:
     void acceptPending();
     // Removes closed connections on the loop's next turn (never inside their own callbacks).
     void sweepLater();
+    // Makes room for one more connection: the oldest that is not a subscriber goes first.
+    void pushOutOldest();
     void stop();
 
     RunLoop* loop_ = nullptr;
-    Handler handler_;
+    ClientHandler handler_;
     std::filesystem::path path_;
     int fd_ = -1;
     ino_t inode_ = 0;

@@ -33,7 +33,7 @@ SocketLineClient::~SocketLineClient() {
 void SocketLineClient::readAvailable() {
     std::size_t taken = 0;
     char chunk[4096];
-    while (!closed() && taken < readBudgetPerTurn) {
+    while (!closed() && !finishing_ && taken < readBudgetPerTurn) {
         const ssize_t n = recv(fd_, chunk, sizeof chunk, 0);
         if (n > 0) {
             input_.append(chunk, static_cast<std::size_t>(n));
@@ -46,7 +46,7 @@ void SocketLineClient::readAvailable() {
             peerDone_ = true;
             input_.clear();
             loop_.cancel(std::exchange(readWatch_, 0));
-            if (output_.empty())
+            if (output_.empty() || staysOpen_)
                 close();
             return;
         }
@@ -63,7 +63,7 @@ void SocketLineClient::answerCompleteLines() {
     for (auto end = input_.find('\n', start); end != std::string::npos;
          end = input_.find('\n', start)) {
         if (end - start > limits_.maxLineBytes) {
-            close();
+            refuseTooLong();
             return;
         }
         std::string line = input_.substr(start, end - start);
@@ -71,18 +71,53 @@ void SocketLineClient::answerCompleteLines() {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         restartIdleDeadline();
-        if (!queue(handler_(line)))
+        if (!queue(handler_(*this, line)) || closed())
             return;
+        if (finishing_) {
+            input_.clear();
+            flush();
+            return;
+        }
     }
     input_.erase(0, start);
     if (input_.size() > limits_.maxLineBytes) {
-        close();
+        refuseTooLong();
         return;
     }
     flush();
 }
 
+void SocketLineClient::refuseTooLong() {
+    if (limits_.tooLongReply.empty()) {
+        close();
+        return;
+    }
+    input_.clear();
+    finishAfterOutput();
+    if (queue(limits_.tooLongReply))
+        flush();
+}
+
+void SocketLineClient::push(const std::string& line) {
+    if (!closed() && queue(line))
+        flush();
+}
+
+void SocketLineClient::finishAfterOutput() {
+    finishing_ = true;
+    if (readWatch_ != 0)
+        loop_.cancel(std::exchange(readWatch_, 0));
+}
+
+void SocketLineClient::stayOpen() {
+    staysOpen_ = true;
+    if (idleTask_ != 0)
+        loop_.cancel(std::exchange(idleTask_, 0));
+}
+
 bool SocketLineClient::queue(const std::string& line) {
+    if (closed())
+        return false;
     output_ += line;
     output_ += '\n';
     if (output_.size() > limits_.maxOutputBytes) {
@@ -113,13 +148,15 @@ void SocketLineClient::flush() {
         return;
     if (writeWatch_ != 0)
         loop_.cancel(std::exchange(writeWatch_, 0));
-    if (peerDone_)
+    if (finishing_ || peerDone_)
         close();
 }
 
 void SocketLineClient::restartIdleDeadline() {
     if (idleTask_ != 0)
-        loop_.cancel(idleTask_);
+        loop_.cancel(std::exchange(idleTask_, 0));
+    if (staysOpen_)
+        return;
     idleTask_ = loop_.after(limits_.idle, [this] {
         idleTask_ = 0;
         close();

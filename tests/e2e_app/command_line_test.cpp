@@ -57,6 +57,15 @@ TEST(CommandLine, EverythingElseIsRefused) {
     }
 }
 
+TEST(CommandLine, MsgTakesEverythingAfterItAsItIs) {
+    const auto line = CommandLine::parse({"-display", ":3", "msg", "run", "--help", "-style"});
+    EXPECT_EQ(line.mode, Mode::msg);
+    EXPECT_EQ(line.display, std::optional<std::string>(":3"));
+    EXPECT_EQ(line.msgArguments, (Arguments{"run", "--help", "-style"}));
+    EXPECT_TRUE(CommandLine::parse({"msg"}).msgArguments.empty());
+    EXPECT_EQ(CommandLine::parse({"--rescue", "msg", "state"}).mode, Mode::invalid);
+}
+
 TEST(CommandLine, QtsDisplayOptionNamesTheDisplay) {
     EXPECT_EQ(CommandLine::parse({}).display, std::nullopt);
     EXPECT_EQ(CommandLine::parse({"-display", ":7"}).display, ":7");
