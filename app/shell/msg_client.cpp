@@ -1,6 +1,7 @@
 #include "app/shell/msg_client.h"
 
 #include "app/ipc/ipc_request.h"
+#include "app/shell/single_instance.h"
 
 #include <cerrno>
 #include <cstring>
@@ -20,19 +21,6 @@ using json = nlohmann::json;
 // The longest answer taken: a state of many windows with long titles fits many times over.
 constexpr std::size_t maxAnswerBytes = 16 * 1024 * 1024;
 constexpr const char* notRunning = "Morvanta is not running on this display.";
-
-bool sendAll(int fd, const std::string& text) {
-    std::size_t sent = 0;
-    while (sent < text.size()) {
-        const ssize_t n = send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 std::string dumpLine(const json& value) {
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
@@ -82,7 +70,7 @@ int MsgClient::run(const std::vector<std::string>& arguments) {
     if (fd < 0)
         return fail(notRunning);
     int status;
-    if (!sendAll(fd, parsed.request->toLine() + "\n")) {
+    if (!SingleInstance::sendAll(fd, parsed.request->toLine() + "\n")) {
         status = fail(notRunning);
     } else if (const auto reply = readLine(fd, answerLimit); !reply) {
         status = fail("the Morvanta running on this display did not answer.");

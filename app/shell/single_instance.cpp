@@ -100,7 +100,9 @@ std::optional<std::string> readLine(int fd, std::chrono::milliseconds limit) {
     return std::nullopt;
 }
 
-bool sendAll(int fd, const std::string& text) {
+} // namespace
+
+bool SingleInstance::sendAll(int fd, const std::string& text) {
     std::size_t sent = 0;
     while (sent < text.size()) {
         const ssize_t n = send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
@@ -112,8 +114,6 @@ bool sendAll(int fd, const std::string& text) {
     }
     return true;
 }
-
-} // namespace
 
 std::optional<std::filesystem::path> SingleInstance::socketPath(const std::string& display) {
     const auto folder = runtimeFolder();

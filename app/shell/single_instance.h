@@ -49,6 +49,9 @@ public:
     // Sends `request` to the Morvanta listening at `path` and waits up to `timeout` for its reply.
     static Answer ask(const std::filesystem::path& path, const std::string& request,
                       std::chrono::milliseconds timeout);
+    // Sends every byte of `text` on a connected socket, resuming after partial sends; false
+    // when the other side went (never a SIGPIPE).
+    static bool sendAll(int fd, const std::string& text);
 
     explicit SingleInstance(SocketLineClient::Limits limits = {}) : limits_(limits) {}
     ~SingleInstance();
