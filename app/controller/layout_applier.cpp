@@ -80,6 +80,13 @@ void LayoutApplier::apply(bool isRetry) {
     });
 }
 
+void LayoutApplier::focusMoved() {
+    finishCheck();
+    summaries_.publish();
+    if (s_.isRunning.get() && !s_.isPaused.get())
+        border_.update(s_.focusedWindow());
+}
+
 void LayoutApplier::finishCheck() {
     // A check that learns a minimum lays out once more, and that retry leaves a check of its
     // own: run until none is left, so no check is ever dropped.

@@ -11,6 +11,7 @@
 #include "app/controller/window_refresh.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace morvanta {
 
@@ -77,7 +78,13 @@ void TilingController::start() {
     s_->isRunning.set(true);
 
     const auto schedule = weakly(&TilingController::scheduleRefresh);
-    observer_->onEvent = [schedule](WindowObserver::Event) { schedule(); };
+    const auto scheduleFocus = weakly(&TilingController::scheduleFocusRefresh);
+    observer_->onEvent = [schedule, scheduleFocus](WindowObserver::Event event) {
+        if (event == WindowObserver::Event::focusChanged)
+            scheduleFocus();
+        else
+            schedule();
+    };
     observer_->start();
 
     const auto weak = std::weak_ptr<TilingController*>(self_);
@@ -161,6 +168,11 @@ void TilingController::stop() {
 }
 
 void TilingController::scheduleRefresh() {
+    fullRefreshDue_ = true;
+    scheduleFocusRefresh();
+}
+
+void TilingController::scheduleFocusRefresh() {
     if (refreshTask_ != 0)
         s_->loop.cancel(refreshTask_);
     const auto run = weakly(&TilingController::refresh);
@@ -174,7 +186,11 @@ void TilingController::scheduleRefresh() {
 
 void TilingController::refresh() {
     const auto held = s_->screenSnapshot.hold();
-    refresh_->run();
+    // A burst of focus news alone changes no window: only where the focus went is followed.
+    if (std::exchange(fullRefreshDue_, false))
+        refresh_->run();
+    else
+        refresh_->runFocus();
 }
 
 void TilingController::applyLayout(bool isRetry) {

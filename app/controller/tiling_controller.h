@@ -60,6 +60,8 @@ public:
     void stop();
     void requestPermission();
     void scheduleRefresh();
+    // A refresh that only follows the focus, unless a full one is due anyway.
+    void scheduleFocusRefresh();
     void refresh();
     void applyLayout(bool isRetry = false);
     LayoutPlan currentPlan();
@@ -137,6 +139,7 @@ private:
     std::unique_ptr<LetterWorkspaces> letters_;
 
     RunLoop::TaskID refreshTask_ = 0;
+    bool fullRefreshDue_ = true;
     RunLoop::TaskID permissionTimer_ = 0;
     std::vector<RunLoop::TaskID> dragTasks_;
     int mouseUpListener_ = 0;

@@ -98,13 +98,13 @@ int WindowRefresh::dropGoneWindows(const std::set<WindowID>& seen) {
     return gone;
 }
 
-void WindowRefresh::followFocus() {
+bool WindowRefresh::followFocus() {
     const auto focused = s_.focusedWindow();
     if (!focused || focused == s_.lastOSFocus)
-        return;
+        return false;
     const auto id = s_.registry.idFor(*focused);
     if (!id)
-        return;
+        return false;
     s_.lastOSFocus = focused;
     // The window manager handing the keyboard to a hidden window right after the controller
     // took it from one is the window manager's own choice, not the user's: followed, it would
@@ -112,15 +112,26 @@ void WindowRefresh::followFocus() {
     constexpr auto handOver = std::chrono::milliseconds(500);
     if (s_.parker.isParked(*focused) && s_.keyboardTakenAt &&
         s_.loop.now() - *s_.keyboardTakenAt < handOver)
-        return;
+        return false;
     const auto before = s_.manager.locationOf(*id);
     s_.lastDisplay = before ? std::optional(before->display) : std::nullopt;
     const int shownBefore = before ? s_.manager.activeWorkspaceNumber(before->display) : 0;
     s_.manager.setFocused(*id);
     const auto after = s_.manager.locationOf(*id);
-    if (after && (!before || shownBefore != after->workspace))
-        s_.log.append("Focus moved to workspace " + workspaceLabel(after->workspace) + " (" +
-                      focused->description() + ").");
+    if (!after || (before && shownBefore == after->workspace))
+        return false;
+    s_.log.append("Focus moved to workspace " + workspaceLabel(after->workspace) + " (" +
+                  focused->description() + ").");
+    return true;
+}
+
+void WindowRefresh::runFocus() {
+    if (!s_.isRunning.get())
+        return;
+    if (followFocus())
+        applier_.apply(false);
+    else
+        applier_.focusMoved();
 }
 
 } // namespace morvanta

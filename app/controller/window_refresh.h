@@ -22,6 +22,9 @@ public:
 
     // Nothing unless tiling runs; runs while paused too (only the apply does nothing then).
     void run();
+    // After focus news alone: follows the focus, and lays out only when that showed another
+    // workspace; otherwise just the border follows.
+    void runFocus();
 
 private:
     void updateDisplays(const std::vector<Screen>& screens);
@@ -30,7 +33,8 @@ private:
                                   std::vector<std::string>& newEntries);
     std::string addNewWindow(WindowID id, const AXWindow& window, const Screen& screen);
     int dropGoneWindows(const std::set<WindowID>& seen);
-    void followFocus();
+    // True when following the focus showed another workspace.
+    bool followFocus();
 
     ControllerState& s_;
     WindowObserver& observer_;
