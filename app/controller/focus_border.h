@@ -33,6 +33,8 @@ public:
     void start();
     void stop();
     bool isRunning() const { return running_; }
+    // Whether its own focus tracker moves the border to each newly focused window.
+    bool followsFocus() const { return running_ && focusTracker_ != nullptr; }
     void hide();
     // Shows the border around the window when it may have one; hides it otherwise.
     void update(const std::optional<AXWindow>& window);

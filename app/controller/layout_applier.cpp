@@ -81,9 +81,9 @@ void LayoutApplier::apply(bool isRetry) {
 }
 
 void LayoutApplier::focusMoved() {
-    finishCheck();
     summaries_.publish();
-    if (s_.isRunning.get() && !s_.isPaused.get())
+    // The border's focus tracker has already moved it to the window now focused.
+    if (!border_.followsFocus() && s_.isRunning.get() && !s_.isPaused.get())
         border_.update(s_.focusedWindow());
 }
 

@@ -40,8 +40,8 @@ public:
     // park did not hold, with their log lines, and places the border. A retry's own check runs
     // too, so afterwards no check is pending.
     void finishCheck();
-    // After the focus moved and nothing else changed: the summaries and the border follow it,
-    // with no window laid out again.
+    // After the focus moved and nothing else changed: the summaries follow it (and the border,
+    // where no focus tracker moves it already), with no window laid out again.
     void focusMoved();
 
 private:

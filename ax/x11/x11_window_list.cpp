@@ -13,12 +13,10 @@ std::vector<AXWindow> X11WindowList::all() {
     auto clients = x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 65536);
     auto stacking =
         x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, 65536);
-    auto check = x.getProperty(x.root(), X11Atom::_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
     auto tree = xcb_query_tree(x.raw(), x.root());
     auto desktop = x.getProperty(x.root(), X11Atom::_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
     auto clientsReply = x.reply<xcb_get_property_reply_t>(clients.sequence, d);
     auto stackingReply = x.reply<xcb_get_property_reply_t>(stacking.sequence, d);
-    auto checkReply = x.reply<xcb_get_property_reply_t>(check.sequence, d);
     auto treeReply = x.reply<xcb_query_tree_reply_t>(tree.sequence, d);
     const auto current =
         propertyValues32(x.reply<xcb_get_property_reply_t>(desktop.sequence, d).get());
@@ -30,27 +28,14 @@ std::vector<AXWindow> X11WindowList::all() {
         children.assign(c, c + xcb_query_tree_children_length(treeReply.get()));
     }
     const auto clientList = propertyValues32(clientsReply.get());
-    const auto checkWindow = propertyValues32(checkReply.get());
     auto stackingList = propertyValues32(stackingReply.get());
     if (stackingList.empty())
         stackingList = clientList;
-    if (!checkWindow.empty() && !clientList.empty()) {
-        // Trust the window manager's lists only while its check window is alive; the check is
-        // read together with the windows' properties.
-        auto again =
-            x.getProperty(checkWindow[0], X11Atom::_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
-        auto windows = enumerate(clientList, stackingList, Source::clientList);
-        auto againReply = x.reply<xcb_get_property_reply_t>(again.sequence, x.deadline());
-        const auto self = propertyValues32(againReply.get());
-        if (!self.empty() && self[0] == checkWindow[0])
-            return lastManaged_ = windows;
-    }
     if (x.windowManager()) {
-        // A window manager runs, but its check window is gone or its list is empty: one taking
-        // over from another (Mutter replacing itself keeps no check window and lists its
-        // clients only once it manages them). Its frames are no application's windows, so the
-        // root's children are never read then: the list it has, or else the last one, each
-        // window checked again, stands meanwhile.
+        // A window manager's frames are no application's windows: while one runs (its check
+        // window alive, or one taking over from another) its client list is read, never the
+        // root's children. While the list is empty (Mutter replacing itself lists its clients
+        // only once it manages them) the last one stands, each window checked again.
         if (!clientList.empty())
             return lastManaged_ = enumerate(clientList, stackingList, Source::clientList);
         return lastManaged_ = lastClientsStillShown();
