@@ -2,7 +2,7 @@
 // slowly, send garbage or never read their answers must not hold the loop, while a well-behaved
 // caller is still answered; only the same user is answered at all.
 #include "app/shell/single_instance.h"
-#include "qt_run_loop_fixture.h"
+#include "socket_test_fixture.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,20 +24,8 @@ namespace {
 using namespace std::chrono_literals;
 using Answer = SingleInstance::Answer;
 
-class SingleInstanceTest : public testing::QtRunLoopTest {
+class SingleInstanceTest : public testing::SocketTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/morvanta-instance-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        path = folder / "morvanta-test.socket";
-    }
-    void TearDown() override {
-        for (const int fd : opened)
-            close(fd);
-        std::filesystem::remove_all(folder);
-    }
-
     // Claims the socket and serves it with a handler that counts "open settings".
     void serve(SingleInstance& instance) {
         ASSERT_EQ(instance.claim(path), SingleInstance::Claim::claimed);
@@ -48,36 +36,6 @@ protected:
             return "ok";
         });
     }
-    // A raw connection that the test drives byte by byte; closed at the end of the test. While
-    // the backlog is full the loop runs, as it would for a caller that waits to be taken.
-    int connectRaw() {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, path.c_str());
-        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        opened.push_back(fd);
-        const bool connected = spinUntil([&] {
-            return connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        });
-        return connected ? fd : -1;
-    }
-    static void say(int fd, const std::string& text) {
-        ASSERT_EQ(send(fd, text.data(), text.size(), MSG_NOSIGNAL),
-                  static_cast<ssize_t>(text.size()));
-    }
-    // Reads what has arrived into `received`; true once the server has closed the connection.
-    static bool readClosed(int fd, std::string* received = nullptr) {
-        char chunk[4096];
-        for (;;) {
-            const ssize_t n = recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
-            if (n > 0) {
-                if (received)
-                    received->append(chunk, static_cast<std::size_t>(n));
-                continue;
-            }
-            return n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-        }
-    }
     // Asks from another thread, as a second launch does, while this one runs the loop.
     Answer askWhileServing(const std::string& request) {
         auto answer = std::async(
@@ -86,10 +44,8 @@ protected:
         return answer.get();
     }
 
-    std::filesystem::path folder, path;
     QtRunLoop loop;
     int reopened = 0;
-    std::vector<int> opened;
 };
 
 TEST_F(SingleInstanceTest, IdleSlowAndGarbageCallersNeverHoldTheLoop) {

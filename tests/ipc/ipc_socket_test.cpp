@@ -7,7 +7,7 @@
 #include "app/shell/msg_client.h"
 #include "app/shell/single_instance.h"
 #include "fake_ipc_target.h"
-#include "tests/controller/qt_run_loop_fixture.h"
+#include "tests/controller/socket_test_fixture.h"
 
 #include <cstring>
 #include <filesystem>
@@ -24,13 +24,10 @@ namespace {
 using namespace std::chrono_literals;
 using json = nlohmann::json;
 
-class IpcSocketTest : public testing::QtRunLoopTest {
+class IpcSocketTest : public testing::SocketTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/morvanta-ipc-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        path = folder / "morvanta-test.socket";
+        SocketTest::SetUp();
         ASSERT_EQ(instance.claim(path), SingleInstance::Claim::claimed);
         instance.serve(loop, [this](SocketLineClient& client, const std::string& line) {
             return service.answer(client, line);
@@ -38,10 +35,8 @@ protected:
         loop.every(10ms, [this] { ticks.push_back(loop.now()); });
     }
     void TearDown() override {
-        for (const int fd : opened)
-            close(fd);
         instance.stopServing();
-        std::filesystem::remove_all(folder);
+        SocketTest::TearDown();
     }
 
     struct Run {
@@ -59,39 +54,6 @@ protected:
         spinUntil([&] { return run.wait_for(0s) == std::future_status::ready; }, 10s);
         return run.get();
     }
-    int connectRaw() {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, path.c_str());
-        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        opened.push_back(fd);
-        const bool connected = spinUntil([&] {
-            return connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        });
-        return connected ? fd : -1;
-    }
-    static void say(int fd, const std::string& text) {
-        std::size_t sent = 0;
-        while (sent < text.size()) {
-            const ssize_t n = send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                break;
-            sent += static_cast<std::size_t>(n);
-        }
-    }
-    // Reads what has arrived into `received`; true once the server has closed the connection.
-    static bool readClosed(int fd, std::string* received = nullptr) {
-        char chunk[65536];
-        for (;;) {
-            const ssize_t n = recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
-            if (n > 0) {
-                if (received)
-                    received->append(chunk, static_cast<std::size_t>(n));
-                continue;
-            }
-            return n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-        }
-    }
     static std::string request() { return IpcRequest{"state", std::nullopt}.toLine() + "\n"; }
     RunLoop::Duration longestTurn() const {
         RunLoop::Duration longest{};
@@ -100,13 +62,11 @@ protected:
         return longest;
     }
 
-    std::filesystem::path folder, path;
     QtRunLoop loop;
     testing::FakeIpcTarget target;
     int reopened = 0;
     IpcService service{target, loop, [this] { ++reopened; }};
     SingleInstance instance{IpcService::limits()};
-    std::vector<int> opened;
     std::vector<RunLoop::TimePoint> ticks;
 };
 
