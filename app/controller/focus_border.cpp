@@ -3,6 +3,8 @@
 #include "ax/frame_timer.h"
 #include "ax/mouse_monitor.h"
 
+#include <algorithm>
+
 namespace morvanta {
 
 FocusBorder::FocusBorder(ControllerState& state, std::unique_ptr<BorderOverlay> border,
@@ -92,6 +94,10 @@ bool FocusBorder::mayShow(const std::optional<AXWindow>& window) const {
     const auto id = s_.registry.idFor(*window);
     if (!id || !s_.manager.isVisible(*id) || s_.parker.isParked(*window))
         return false;
+    // The window's class is read only when some rule could hide the border.
+    const auto& rules = s_.settings.appRules();
+    if (std::none_of(rules.begin(), rules.end(), [](const auto& rule) { return rule.noBorder; }))
+        return true;
     const auto rule = s_.settings.ruleForBundleID(window->bundleIdentifier());
     return !rule || !rule->noBorder;
 }

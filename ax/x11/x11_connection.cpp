@@ -63,6 +63,7 @@ bool X11Connection::setUp() {
         }
     }
 
+    frameMemo_.begin(root(), atom(X11Atom::_NET_FRAME_EXTENTS));
     const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
@@ -306,7 +307,8 @@ void X11Connection::drainQueued() {
 }
 
 void X11Connection::signalIfPending() {
-    if (!queue_.empty()) {
+    if (!queue_.empty() && !wakeSignalled_) {
+        wakeSignalled_ = true;
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto n = write(wake_, &one, sizeof(one));
     }
@@ -343,17 +345,13 @@ bool X11Connection::mayChangeScreens(const xcb_generic_event_t& event) const {
         return p.atom == atom(X11Atom::_NET_WM_STRUT) ||
                p.atom == atom(X11Atom::_NET_WM_STRUT_PARTIAL);
     }
-    case XCB_MAP_NOTIFY: {
-        const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
-        return m.event == root() && !ownsWindow(m.window);
-    }
     case XCB_UNMAP_NOTIFY: {
         const auto& u = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
-        return u.event == root() && !ownsWindow(u.window);
+        return u.event == root() && strutHolders_.contains(u.window);
     }
     case XCB_DESTROY_NOTIFY: {
         const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        return d.event == root() && !ownsWindow(d.window);
+        return d.event == root() && strutHolders_.contains(d.window);
     }
     default:
         return false;
@@ -364,6 +362,9 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
     if (mayChangeScreens(event))
         ++screenGeneration_;
     const std::uint8_t type = event.response_type & 0x7f;
+    if (mayChangeFocus(event))
+        forgetFocus();
+    frameMemo_.observe(event);
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (p.window == root() && (p.atom == atom(X11Atom::_NET_SUPPORTING_WM_CHECK) ||
@@ -373,6 +374,8 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
         const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
         if (m.event == root())
             mappingRanks_.try_emplace(m.window, nextMappingRank_++);
+        if (m.event == root() && !ownsWindow(m.window) && !m.override_redirect)
+            mappedSince_.push_back(m.window);
     } else if (type == XCB_DESTROY_NOTIFY) {
         const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
         if (wm_ && d.window == *wm_) {
@@ -384,10 +387,65 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
     }
 }
 
+void X11Connection::rememberFocus(FocusMemo memo, std::uint64_t generation) {
+    if (generation == focusGeneration_)
+        focusMemo_ = memo;
+}
+
+bool X11Connection::mayChangeFocus(const xcb_generic_event_t& event) const {
+    switch (event.response_type & 0x7f) {
+    case XCB_FOCUS_IN:
+    case XCB_FOCUS_OUT: {
+        // Same layout for both. A keyboard grab (every shortcut press) and its release, the
+        // pointer's window while the focus follows it, and a move within one top-level window
+        // leave the focused top-level window where it was.
+        const auto& f = reinterpret_cast<const xcb_focus_in_event_t&>(event);
+        if (f.mode == XCB_NOTIFY_MODE_GRAB || f.mode == XCB_NOTIFY_MODE_UNGRAB ||
+            f.detail == XCB_NOTIFY_DETAIL_POINTER || f.detail == XCB_NOTIFY_DETAIL_INFERIOR)
+            return false;
+        if (!focusMemo_)
+            return true;
+        // The remembered window gaining the focus confirms it; only it losing the focus, or
+        // another window gaining it, is a change.
+        if ((event.response_type & 0x7f) == XCB_FOCUS_IN)
+            return f.event != focusMemo_->window;
+        return f.event == focusMemo_->window;
+    }
+    // Mapping news of Morvanta's own windows (the border) never moves the focus.
+    case XCB_MAP_NOTIFY:
+        return !ownsWindow(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
+    case XCB_UNMAP_NOTIFY:
+        return !ownsWindow(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
+    case XCB_DESTROY_NOTIFY:
+        return !ownsWindow(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
+    case XCB_REPARENT_NOTIFY:
+        return true;
+    case XCB_PROPERTY_NOTIFY: { // the active window, or a window manager coming or going
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        return p.window == root() && (p.atom == atom(X11Atom::_NET_ACTIVE_WINDOW) ||
+                                      p.atom == atom(X11Atom::_NET_SUPPORTING_WM_CHECK) ||
+                                      p.atom == atom(X11Atom::_NET_SUPPORTED));
+    }
+    default:
+        return false;
+    }
+}
+
 void X11Connection::selectClientEvents(xcb_window_t window) {
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
                                XCB_EVENT_MASK_FOCUS_CHANGE;
     xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
+    frameMemo_.watch(window);
+}
+
+void X11Connection::sync() {
+    if (xcb_no_operation(c_).sequence == quietAfterSync_ + 1) {
+        quietAfterSync_ += 1;
+        readAvailable();
+        return;
+    }
+    reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(c_).sequence, deadline());
+    quietAfterSync_ = xcb_no_operation(c_).sequence;
 }
 
 bool X11Connection::ownsWindow(xcb_window_t window) const {
@@ -417,11 +475,22 @@ void X11Connection::removeHandler(int id) {
     handlers_.erase(id);
 }
 
+int X11Connection::addBatchEndHandler(std::function<void()> handler) {
+    const int id = nextHandler_++;
+    batchEndHandlers_[id] = std::move(handler);
+    return id;
+}
+
+void X11Connection::removeBatchEndHandler(int id) {
+    batchEndHandlers_.erase(id);
+}
+
 void X11Connection::dispatchPending() {
     while (auto* event = xcb_poll_for_event(c_))
         enqueue(event);
     std::uint64_t count = 0;
     [[maybe_unused]] const auto n = read(wake_, &count, sizeof(count));
+    wakeSignalled_ = false;
     if (broken())
         epoll_ctl(epoll_, EPOLL_CTL_DEL, xcb_get_file_descriptor(c_), nullptr);
     // Only what has arrived so far: events that handlers cause wait for the next call.
@@ -438,6 +507,16 @@ void X11Connection::dispatchPending() {
             const Handler handler = it->second; // the handler may remove itself
             handler(*event);
         }
+    }
+    std::vector<int> ends;
+    for (const auto& [id, handler] : batchEndHandlers_)
+        ends.push_back(id);
+    for (const int id : ends) {
+        const auto it = batchEndHandlers_.find(id);
+        if (it == batchEndHandlers_.end())
+            continue;
+        const auto handler = it->second; // the handler may remove itself
+        handler();
     }
     drainQueued();
     signalIfPending();

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "ax/x11/x11_atoms.h"
+#include "ax/x11/x11_frame_memo.h"
 
 #include <array>
 #include <chrono>
@@ -19,7 +20,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -98,6 +101,40 @@ public:
     // geometry and work area, root children mapping, unmapping or going (docks among them), and
     // strut changes. Equal counts mean screens read in between still hold.
     std::uint64_t screenGeneration() const { return screenGeneration_; }
+    // Windows that reserve screen space (the screen source tells after each reading): only
+    // their unmapping or destruction changes the screens. A window that maps instead is put
+    // aside for the screen source to ask about its struts (takeMappedSinceScreens).
+    void setStrutHolders(std::set<xcb_window_t> windows) { strutHolders_ = std::move(windows); }
+    std::vector<xcb_window_t> takeMappedSinceScreens() { return std::exchange(mappedSince_, {}); }
+    // The focused top-level window as last read, with its process id. It holds
+    // until news that may move the focus is read or Morvanta asks for a focus change; the
+    // focus news that only confirms it (the window gaining the focus, another losing it) keeps
+    // it, so a switch's own focus change costs one read, not one per event.
+    struct FocusMemo {
+        xcb_window_t window = XCB_NONE;
+        std::int32_t pid = 0;
+    };
+    const std::optional<FocusMemo>& focusMemo() const { return focusMemo_; }
+    // Without a window manager the focus news reaches this connection only from windows it
+    // selected: whoever selects every top-level window (the focus tracker) says so here, and
+    // only then is the memo trusted. A window manager's active window is always heard of.
+    void setFocusNewsHeard(bool heard) {
+        focusNewsHeard_ = heard;
+        forgetFocus();
+    }
+    bool focusNewsHeard() const { return focusNewsHeard_; }
+    // Remembers a read made while generation() was `generation`: a read that news overtook is
+    // not remembered.
+    void rememberFocus(FocusMemo memo, std::uint64_t generation);
+    std::uint64_t focusGeneration() const { return focusGeneration_; }
+    void noteFocusRequest() { forgetFocus(); }
+
+    // The root's children's geometry as the news told it (see X11FrameMemo). It is current once
+    // sync() has returned: the news of everything the server did before has then arrived.
+    X11FrameMemo& frameMemo() { return frameMemo_; }
+    // One round trip that brings in the news of every request sent before it, skipped when
+    // nothing was sent since the last one (news the server already sent is still read).
+    void sync();
     // Reads, without waiting, whatever the server has already sent.
     void readAvailable();
 
@@ -107,6 +144,10 @@ public:
     int descriptor() const { return epoll_; }
     int addHandler(Handler handler);
     void removeHandler(int id);
+    // Called once after each batch dispatchPending hands to the handlers: work that many events
+    // of one batch ask for (following the focus, say) is done there once instead of per event.
+    int addBatchEndHandler(std::function<void()> handler);
+    void removeBatchEndHandler(int id);
     void dispatchPending();
 
 private:
@@ -125,6 +166,11 @@ private:
     void signalIfPending();
     void observe(const xcb_generic_event_t& event);
     bool mayChangeScreens(const xcb_generic_event_t& event) const;
+    bool mayChangeFocus(const xcb_generic_event_t& event) const;
+    void forgetFocus() {
+        ++focusGeneration_;
+        focusMemo_.reset();
+    }
 
     xcb_connection_t* c_ = nullptr;
     const xcb_screen_t* screen_ = nullptr;
@@ -132,13 +178,27 @@ private:
     int randrEventBase_ = -1;
     int epoll_ = -1;
     int wake_ = -1;
+    // The wake-up descriptor is written once until dispatchPending reads it: one pending
+    // signal already wakes the run loop, and a batch of replies would otherwise write it once
+    // per reply.
+    bool wakeSignalled_ = false;
 
     std::deque<XReply<xcb_generic_event_t>> queue_;
     std::map<int, Handler> handlers_;
+    std::map<int, std::function<void()>> batchEndHandlers_;
     int nextHandler_ = 1;
 
     long roundTrips_ = 0;
     std::uint64_t screenGeneration_ = 0;
+    std::uint64_t focusGeneration_ = 0;
+    std::set<xcb_window_t> strutHolders_;
+    std::vector<xcb_window_t> mappedSince_;
+    std::optional<FocusMemo> focusMemo_;
+    bool focusNewsHeard_ = false;
+    X11FrameMemo frameMemo_;
+    // The no-operation request sent right after the last sync's answer: when the next one
+    // follows it directly, nothing was sent in between.
+    unsigned quietAfterSync_ = 0;
     unsigned roundTripMark_ = 0;
 
     std::map<xcb_window_t, std::uint64_t> mappingRanks_;

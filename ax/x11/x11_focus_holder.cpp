@@ -28,6 +28,7 @@ void X11FocusHolder::takeFocus() {
         create();
     // Should the holder ever go, the focus falls back to the window under the pointer, never
     // to the window that had it.
+    x_->noteFocusRequest();
     xcb_set_input_focus(x_->raw(), XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
     x_->flush();
 }

@@ -7,11 +7,13 @@ void X11FocusTracker::start() {
         return;
     auto& x = access_->connection();
     handler_ = x.addHandler([this](const xcb_generic_event_t& event) { handle(event); });
+    batchEndHandler_ = x.addBatchEndHandler([this] { finishBatch(); });
     if (!x.windowManager()) {
         // Without a window manager focus news arrives at the top-level windows themselves.
         for (const auto w : access_->topLevelCandidates())
             if (!x.ownsWindow(w))
                 x.selectClientEvents(w);
+        x.setFocusNewsHeard(true);
     }
     retarget();
 }
@@ -19,10 +21,24 @@ void X11FocusTracker::start() {
 void X11FocusTracker::stop() {
     if (!isStarted())
         return;
+    access_->connection().setFocusNewsHeard(false);
     access_->connection().removeHandler(handler_);
+    access_->connection().removeBatchEndHandler(batchEndHandler_);
     handler_ = 0;
+    batchEndHandler_ = 0;
+    retargetDue_ = reportDue_ = false;
     target_.reset();
     targetFrame_ = XCB_NONE;
+}
+
+void X11FocusTracker::finishBatch() {
+    const bool retargetNow = retargetDue_;
+    const bool reportNow = reportDue_;
+    retargetDue_ = reportDue_ = false;
+    if (retargetNow)
+        retarget(); // reports too
+    else if (reportNow && target_)
+        report(target_);
 }
 
 void X11FocusTracker::retarget() {
@@ -34,10 +50,15 @@ void X11FocusTracker::retarget() {
         report(std::nullopt);
         return;
     }
-    target_ = focused;
-    targetFrame_ = X11WindowList::topLevelOf(x, focused->id()).value_or(XCB_NONE);
-    x.selectClientEvents(focused->id());
-    x.flush();
+    if (target_ != focused) {
+        target_ = focused;
+        // Without a window manager the focused window is already a top-level window.
+        targetFrame_ = x.windowManager()
+                           ? X11WindowList::topLevelOf(x, focused->id()).value_or(XCB_NONE)
+                           : focused->id();
+        x.selectClientEvents(focused->id());
+        x.flush();
+    }
     report(target_);
 }
 
@@ -48,13 +69,13 @@ void X11FocusTracker::handle(const xcb_generic_event_t& event) {
     case XCB_PROPERTY_NOTIFY: {
         const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (p.window == x.root() && p.atom == x.atom(X11Atom::_NET_ACTIVE_WINDOW))
-            retarget();
+            retargetDue_ = true;
         break;
     }
     case XCB_FOCUS_IN:
     case XCB_FOCUS_OUT:
         if (!x.windowManager())
-            retarget();
+            retargetDue_ = true;
         break;
     case XCB_MAP_NOTIFY: {
         const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
@@ -74,19 +95,22 @@ void X11FocusTracker::handle(const xcb_generic_event_t& event) {
         const bool client = c.window == target_->id() && c.event == c.window;
         const bool frame = targetFrame_ != target_->id() && c.window == targetFrame_;
         if (client || frame)
-            report(target_);
+            reportDue_ = true;
         break;
     }
     case XCB_UNMAP_NOTIFY: {
         const auto& u = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
         if (target_ && u.window == target_->id() && u.event == u.window)
-            retarget();
+            retargetDue_ = true;
         break;
     }
     case XCB_DESTROY_NOTIFY: {
         const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        if (target_ && d.window == target_->id() && d.event == d.window)
-            retarget();
+        if (target_ && d.window == target_->id() && d.event == d.window) {
+            target_.reset(); // a later window may reuse its id
+            targetFrame_ = XCB_NONE;
+            retargetDue_ = true;
+        }
         break;
     }
     default:

@@ -1,6 +1,7 @@
 // X11FocusTracker: follows the active window (_NET_ACTIVE_WINDOW, or the input focus walked up to
-// its top-level without a window manager) and reports it on every focus change and on every
-// ConfigureNotify of the window or of its frame.
+// its top-level without a window manager) and reports it after every batch of events that
+// changed the focus or moved the window or its frame: a workspace switch brings a dozen focus
+// events, and the focus is read and reported once for all of them.
 #pragma once
 
 #include "ax/focus_tracker.h"
@@ -23,6 +24,7 @@ public:
 
 private:
     void handle(const xcb_generic_event_t& event);
+    void finishBatch();
     void retarget();
     void report(const std::optional<AXWindow>& window) {
         if (onChange)
@@ -33,6 +35,9 @@ private:
     X11WindowList list_;
     pid_t ownPid_;
     int handler_ = 0;
+    int batchEndHandler_ = 0;
+    bool retargetDue_ = false;
+    bool reportDue_ = false;
     std::optional<AXWindow> target_;
     xcb_window_t targetFrame_ = XCB_NONE;
 };

@@ -23,12 +23,19 @@ struct X11FrameReading {
 class X11FrameRequest {
 public:
     X11FrameRequest(X11Connection& connection, xcb_window_t window);
+    // The reading the connection's frame memo gives without asking, when the window's geometry
+    // and extents are both known there. Only without a window manager (every client then is a
+    // root child) and only as current as the news read so far: sync first.
+    static std::optional<X11FrameReading> remembered(X11Connection& connection,
+                                                     xcb_window_t window);
     std::optional<X11FrameReading> collect(X11Connection::Deadline deadline);
     // Tells the connection the answers of a request that will not be collected are unwanted.
     void discard();
 
 private:
     X11Connection& x_;
+    xcb_window_t window_;
+    std::uint64_t extentsNewsWhenAsked_;
     xcb_get_geometry_cookie_t geometry_;
     xcb_translate_coordinates_cookie_t position_;
     xcb_get_property_cookie_t extents_;

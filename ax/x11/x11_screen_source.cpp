@@ -54,7 +54,9 @@ std::vector<Screen> X11ScreenSource::screens() {
     auto& x = access_->connection();
     // News already sent counts: a monitor added a moment ago is not answered from the cache.
     x.readAvailable();
-    if (cached_ && !readAgain_ && cachedGeneration_ == x.screenGeneration())
+    const auto mapped = x.takeMappedSinceScreens();
+    if (cached_ && !readAgain_ && cachedGeneration_ == x.screenGeneration() &&
+        !anyReservesSpace(mapped) && cachedGeneration_ == x.screenGeneration())
         return *cached_;
     readAgain_ = false;
     // Stamped before reading: news that arrives while reading makes the next call read again.
@@ -63,6 +65,21 @@ std::vector<Screen> X11ScreenSource::screens() {
     cached_ = screens;
     cachedGeneration_ = generation;
     return screens;
+}
+
+bool X11ScreenSource::anyReservesSpace(const std::vector<xcb_window_t>& windows) {
+    auto& x = access_->connection();
+    std::vector<xcb_get_property_cookie_t> cookies;
+    for (const auto w : windows) {
+        cookies.push_back(x.getProperty(w, X11Atom::_NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 12));
+        cookies.push_back(x.getProperty(w, X11Atom::_NET_WM_STRUT, XCB_ATOM_CARDINAL, 4));
+    }
+    const auto d = x.deadline();
+    bool any = false;
+    for (const auto& cookie : cookies)
+        if (!propertyValues32(x.reply<xcb_get_property_reply_t>(cookie.sequence, d).get()).empty())
+            any = true;
+    return any;
 }
 
 std::vector<Screen> X11ScreenSource::readScreens() {
@@ -180,6 +197,7 @@ std::vector<Screen> X11ScreenSource::readScreens() {
         }
     }
     x.flush(); // the selections above must reach the server before the dock changes again
+    x.setStrutHolders(docks);
     watchedDocks_ = std::move(docks); // a dock gone is forgotten: its number may come back
     if (result.empty()) {
         Screen whole;

@@ -23,6 +23,9 @@ public:
 private:
     void handle(const xcb_generic_event_t& event);
     std::vector<Screen> readScreens();
+    // Whether any of these windows (mapped since the last reading) holds struts: a window that
+    // maps may be a dock, and only then are the screens read again.
+    bool anyReservesSpace(const std::vector<xcb_window_t>& windows);
 
     std::shared_ptr<X11WindowAccess> access_;
     int handler_ = 0;

@@ -183,7 +183,43 @@ std::unique_ptr<FrameQuery> X11WindowAccess::queryFrames(const std::vector<AXWin
 }
 
 std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWindow>& windows) {
-    return queryFrames(windows)->collect();
+    if (x_->windowManager())
+        return queryFrames(windows)->collect();
+    // Without a window manager the news of the moves answers for the windows it covers: the
+    // others are asked about, and that answer (or one sync) brings in all news before it.
+    std::vector<AXWindow> unknown;
+    std::vector<std::size_t> unknownSlots;
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (!x_->frameMemo().known(windowOf(windows[i]))) {
+            unknown.push_back(windows[i]);
+            unknownSlots.push_back(i);
+        }
+    std::vector<std::optional<Rect>> result(windows.size());
+    if (unknown.empty())
+        x_->sync();
+    else {
+        const auto read = queryFrames(unknown)->collect();
+        for (std::size_t k = 0; k < unknown.size(); ++k)
+            result[unknownSlots[k]] = read[k];
+    }
+    std::vector<AXWindow> lost; // reparented meanwhile: a window manager may be starting
+    std::vector<std::size_t> lostSlots;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (result[i])
+            continue;
+        if (const auto reading = X11FrameRequest::remembered(*x_, windowOf(windows[i])))
+            result[i] = reading->frame;
+        else if (!std::binary_search(unknownSlots.begin(), unknownSlots.end(), i)) {
+            lost.push_back(windows[i]);
+            lostSlots.push_back(i);
+        }
+    }
+    if (!lost.empty()) {
+        const auto read = queryFrames(lost)->collect();
+        for (std::size_t k = 0; k < lost.size(); ++k)
+            result[lostSlots[k]] = read[k];
+    }
+    return result;
 }
 
 void X11WindowAccess::sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w,
@@ -202,15 +238,23 @@ X11WindowAccess::SentFrames
 X11WindowAccess::sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>& targets,
                                    bool checked) {
     const auto d = x_->deadline();
-    std::vector<X11FrameRequest> requests;
-    requests.reserve(targets.size());
-    for (const auto& [w, r] : targets)
-        requests.emplace_back(*x_, windowOf(w));
-    std::vector<std::optional<X11FrameReading>> readings;
-    for (auto& r : requests)
-        readings.push_back(r.collect(d));
-
     const bool managed = x_->windowManager().has_value();
+    // Only the decorations matter here: without a window manager, those the news already told
+    // are not asked for again.
+    if (!managed)
+        x_->readAvailable();
+    std::vector<std::optional<X11FrameReading>> readings(targets.size());
+    std::vector<std::pair<std::size_t, X11FrameRequest>> requests;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const xcb_window_t id = windowOf(targets[i].first);
+        if (!managed)
+            readings[i] = X11FrameRequest::remembered(*x_, id);
+        if (!readings[i])
+            requests.emplace_back(i, X11FrameRequest(*x_, id));
+    }
+    for (auto& [i, r] : requests)
+        readings[i] = r.collect(d);
+
     SentFrames sent;
     sent.sent.assign(targets.size(), false);
     for (std::size_t i = 0; i < targets.size(); ++i) {
@@ -333,6 +377,7 @@ void X11WindowAccess::raise(const AXWindow& window) {
 void X11WindowAccess::requestActivation(xcb_window_t window) {
     // Bringing the window to the front is the window manager's job: ask it to activate the
     // window (as a tool, at the current time) and to raise it.
+    x_->noteFocusRequest();
     x_->sendClientMessage(window, X11Atom::_NET_ACTIVE_WINDOW, {2, XCB_CURRENT_TIME, 0, 0, 0});
     x_->sendClientMessage(window, X11Atom::_NET_RESTACK_WINDOW, {2, 0, XCB_STACK_MODE_ABOVE, 0, 0});
 }
@@ -350,6 +395,7 @@ FocusResult X11WindowAccess::focus(const AXWindow& window) {
     }
     // Sent along with the existence question: one round trip answers all three.
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    x_->noteFocusRequest();
     const auto focusCookie =
         xcb_set_input_focus_checked(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
     const auto raiseCookie =
@@ -382,6 +428,7 @@ void X11WindowAccess::sendFocus(const AXWindow& window) {
     }
     // Unchecked: a window that vanished or cannot take the focus leaves it where it was.
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    x_->noteFocusRequest();
     xcb_set_input_focus(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
     xcb_configure_window(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
     x_->flush();

@@ -118,6 +118,22 @@ std::optional<xcb_window_t> X11WindowList::topLevelOf(X11Connection& x, xcb_wind
 
 std::optional<AXWindow> X11WindowList::focused() {
     auto& x = access_->connection();
+    // News the server has already sent may move the focus: read it before trusting the memo.
+    x.readAvailable();
+    const bool trusted = x.focusNewsHeard() || x.windowManager();
+    if (const auto& memo = x.focusMemo(); memo && trusted)
+        return access_->handle(memo->window, memo->pid);
+    const auto generation = x.focusGeneration();
+    auto window = readFocused();
+    // No focused window is not remembered: a window that takes the focus from nothing may do
+    // so before its focus news is selected, and nothing else would tell.
+    if (window && trusted)
+        x.rememberFocus({static_cast<xcb_window_t>(window->id()), window->pid()}, generation);
+    return window;
+}
+
+std::optional<AXWindow> X11WindowList::readFocused() {
+    auto& x = access_->connection();
     const bool managed = x.windowManager().has_value();
     xcb_window_t window = XCB_NONE;
     if (managed) {

@@ -18,12 +18,15 @@ public:
         : access_(std::move(access)), ownPid_(ownPid) {}
 
     std::vector<AXWindow> all() override;
+    // The focused window; read from the server only when focus news arrived since the last
+    // read or Morvanta asked for a focus change.
     std::optional<AXWindow> focused() override;
 
     // The top-level (frame) window holding `window`: the root's child it descends from.
     static std::optional<xcb_window_t> topLevelOf(X11Connection& x, xcb_window_t window);
 
 private:
+    std::optional<AXWindow> readFocused();
     // Where the windows enumerated come from: a window manager's client list, the last such
     // list checked again while no list can be trusted, or the root's children with none.
     enum class Source { clientList, lastClientList, rootChildren };

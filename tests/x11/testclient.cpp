@@ -243,6 +243,10 @@ std::string run(const std::string& line) {
         const std::uint32_t maxX = screen->width_in_pixels - 1;
         setCardinals(w, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL,
                      {l, r, t, b, 0, maxY, 0, maxY, 0, maxX, 0, maxX});
+    } else if (command == "extents") {
+        std::uint32_t l = 0, r = 0, t = 0, b = 0;
+        in >> l >> r >> t >> b;
+        setCardinals(w, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL, {l, r, t, b});
     } else {
         return "error unknown command " + command;
     }

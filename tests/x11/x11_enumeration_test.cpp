@@ -142,6 +142,27 @@ TEST_P(X11Enumeration, FocusedWindowIsWhateverHasFocus) {
     }));
 }
 
+// While the focus tracker hears every top-level window's focus news, a focus read is
+// remembered until news comes, and focus changes made by other clients are never missed.
+TEST_P(X11Enumeration, RememberedFocusFollowsEveryChange) {
+    const auto a = make("a");
+    const auto b = make("b");
+    auto tracker = desktop->system().makeFocusTracker();
+    tracker->start();
+    auto& list = desktop->system().windowList();
+    auto& x = desktop->system().connection();
+    for (const auto* target : {&a, &b, &a, &b}) {
+        const std::string name = target == &a ? "a" : "b";
+        ASSERT_EQ(desktop->client().command("focus " + name), "ok");
+        EXPECT_TRUE(waitFor([&] { return list.focused() == std::optional<AXWindow>(*target); }))
+            << name;
+        const long before = x.roundTrips();
+        EXPECT_EQ(list.focused(), std::optional<AXWindow>(*target));
+        EXPECT_EQ(x.roundTrips(), before) << "asked again without news";
+    }
+    tracker->stop();
+}
+
 TEST_P(X11Enumeration, EnumeratingAndReadingFramesTakesThreeRoundTrips) {
     ASSERT_EQ(desktop->client().command("many 30 w"), "ok");
     ASSERT_TRUE(waitFor([&] {

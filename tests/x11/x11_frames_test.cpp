@@ -49,6 +49,51 @@ TEST_P(X11Frames, SetFrameThenReadItBackIncludingDecorations) {
     }
 }
 
+// Without a window manager the frames read back after a batch of moves come from the server's
+// own news: one round trip for any number of windows, and every change another client makes
+// (a move, a resize, new frame extents) shows in the next reading.
+TEST_P(X11Frames, FramesReadBackFollowTheServersNewsOfEveryChange) {
+    auto& access = desktop->system().windowAccess();
+    auto& x = desktop->system().connection();
+    std::vector<AXWindow> windows;
+    for (int i = 0; i < 12; ++i) {
+        windows.push_back(desktop->open("w" + std::to_string(i), 10 * i, 20, 200, 150));
+        x.selectClientEvents(static_cast<xcb_window_t>(windows.back().id())); // as the observer
+    }
+    x.flush();
+    access.frames(windows);
+    std::vector<std::pair<AXWindow, Rect>> targets;
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        targets.emplace_back(windows[i], Rect{100.0 * static_cast<double>(i), 40, 90, 300});
+    access.sendFrames(targets);
+    access.settle(); // as the layout's check does: a window manager gets its turn
+    const long before = x.roundTrips();
+    const auto after = access.frames(windows);
+    if (!GetParam()) {
+        EXPECT_LE(x.roundTrips() - before, 1);
+    }
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        ASSERT_TRUE(after[i]) << i;
+        EXPECT_TRUE(near(*after[i], targets[i].second)) << i;
+    }
+
+    if (GetParam())
+        return; // a window manager answers for itself: the news below is without one
+    auto& other = desktop->client();
+    ASSERT_EQ(other.command("move w3 333 222"), "ok");
+    ASSERT_EQ(other.command("resize w3 250 180"), "ok");
+    EXPECT_TRUE(waitFor([&] {
+        return access.frames({windows[3]})[0] == Rect{333, 222, 250, 180};
+    }));
+    // Extents left on a window are part of its frame, and a change of them is heard of.
+    ASSERT_EQ(other.command("extents w3 4 6 20 2"), "ok");
+    EXPECT_TRUE(waitFor([&] {
+        return access.frames({windows[3]})[0] == Rect{329, 202, 260, 202};
+    }));
+    ASSERT_EQ(other.command("close w3"), "ok");
+    EXPECT_TRUE(waitFor([&] { return !access.frames({windows[3]})[0]; }));
+}
+
 TEST_P(X11Frames, PositionAloneKeepsTheSize) {
     const auto w = desktop->open("mover", 100, 100, 320, 240);
     const auto before = w.frame();

@@ -61,8 +61,23 @@ TEST_F(X11Screens, DockStrutsShrinkTheVisibleFramesTheyTouch) {
     // (The news comes as an event: wait for it rather than race it.)
     ASSERT_EQ(panel.command("strut panel 0 0 40 0"), "ok");
     EXPECT_TRUE(waitFor([&] { return screens()[1].visibleFrame == Rect{960, 40, 960, 1040}; }));
+    // An ordinary window that opens is asked about its struts alone; a dock that opens after
+    // the screens were read is found that way.
+    auto& x = desktop->system().connection();
+    ASSERT_NE(panel.open("plain", 100, 100, 300, 200), 0u);
+    screens();
+    ASSERT_NE(panel.open("plain2", 100, 100, 300, 200), 0u);
+    const long before = x.roundTrips();
+    EXPECT_EQ(screens()[1].visibleFrame, (Rect{960, 40, 960, 1040}));
+    EXPECT_LE(x.roundTrips() - before, 1);
+    ASSERT_NE(panel.open("bottom", 0, 1050, 1920, 30, false), 0u);
+    ASSERT_EQ(panel.command("type bottom dock"), "ok");
+    ASSERT_EQ(panel.command("strut bottom 0 0 0 30"), "ok");
+    ASSERT_EQ(panel.command("map bottom"), "ok");
+    EXPECT_TRUE(waitFor([&] { return screens()[0].visibleFrame == Rect{0, 40, 960, 1010}; }));
     // A dock that is not shown reserves nothing.
     ASSERT_EQ(panel.command("unmap panel"), "ok");
+    ASSERT_EQ(panel.command("unmap bottom"), "ok");
     EXPECT_TRUE(waitFor([&] { return screens()[0].visibleFrame == Rect{0, 0, 960, 1080}; }));
 }
 
