@@ -117,7 +117,7 @@ void* X11Connection::waitReply(unsigned sequence, Deadline deadline) {
     if (broken())
         return nullptr;
     noteRoundTrip(sequence);
-    flush();
+    xcb_flush(c_);
     void* result = nullptr;
     const auto answered = [&] {
         xcb_generic_error_t* error = nullptr;
@@ -271,7 +271,7 @@ void X11Connection::syncWithWindowManager() {
                       values);
     const std::uint32_t size[] = {2, 2};
     xcb_configure_window(c_, probe, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
-    flush();
+    xcb_flush(c_); // waited for below
     ++roundTrips_;
     const auto isProbeNews = [probe](const xcb_generic_event_t& event) {
         return (event.response_type & 0x7f) == XCB_CONFIGURE_NOTIFY &&
@@ -486,6 +486,13 @@ void X11Connection::removeBatchEndHandler(int id) {
 }
 
 void X11Connection::dispatchPending() {
+    ++flushesHeld_;
+    dispatchBatch();
+    if (--flushesHeld_ == 0 && std::exchange(flushDue_, false))
+        xcb_flush(c_);
+}
+
+void X11Connection::dispatchBatch() {
     while (auto* event = xcb_poll_for_event(c_))
         enqueue(event);
     std::uint64_t count = 0;

@@ -65,7 +65,15 @@ public:
     }
     // Whether each checked request without reply went through without an error.
     std::vector<bool> check(const std::vector<xcb_void_cookie_t>& cookies, Deadline deadline);
-    void flush() { xcb_flush(c_); }
+    // Sends what is buffered. While dispatchPending hands a batch of events to the handlers,
+    // the sending waits until the batch is done (or a reply is awaited): a shortcut's command
+    // and the border that follows it go out together instead of one write each.
+    void flush() {
+        if (flushesHeld_ > 0)
+            flushDue_ = true;
+        else
+            xcb_flush(c_);
+    }
 
     xcb_get_property_cookie_t getProperty(xcb_window_t window, X11Atom property, xcb_atom_t type,
                                           std::uint32_t longLength);
@@ -167,6 +175,7 @@ private:
     void observe(const xcb_generic_event_t& event);
     bool mayChangeScreens(const xcb_generic_event_t& event) const;
     bool mayChangeFocus(const xcb_generic_event_t& event) const;
+    void dispatchBatch();
     void forgetFocus() {
         ++focusGeneration_;
         focusMemo_.reset();
@@ -194,6 +203,8 @@ private:
     std::set<xcb_window_t> strutHolders_;
     std::vector<xcb_window_t> mappedSince_;
     std::optional<FocusMemo> focusMemo_;
+    int flushesHeld_ = 0;
+    bool flushDue_ = false;
     bool focusNewsHeard_ = false;
     X11FrameMemo frameMemo_;
     // The no-operation request sent right after the last sync's answer: when the next one
