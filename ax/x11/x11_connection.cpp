@@ -376,6 +376,10 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
             mappingRanks_.try_emplace(m.window, nextMappingRank_++);
         if (m.event == root() && !ownsWindow(m.window) && !m.override_redirect)
             mappedSince_.push_back(m.window);
+        if (mappedSince_.size() > maxMappedSinceScreens) { // nobody asked for long: read anew
+            mappedSince_.clear();
+            ++screenGeneration_;
+        }
     } else if (type == XCB_DESTROY_NOTIFY) {
         const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
         if (wm_ && d.window == *wm_) {

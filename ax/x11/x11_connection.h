@@ -202,6 +202,7 @@ private:
     std::uint64_t focusGeneration_ = 0;
     std::set<xcb_window_t> strutHolders_;
     std::vector<xcb_window_t> mappedSince_;
+    static constexpr std::size_t maxMappedSinceScreens = 256;
     std::optional<FocusMemo> focusMemo_;
     int flushesHeld_ = 0;
     bool flushDue_ = false;

@@ -50,12 +50,14 @@ void X11FocusTracker::retarget() {
         report(std::nullopt);
         return;
     }
-    if (target_ != focused) {
-        target_ = focused;
-        // Without a window manager the focused window is already a top-level window.
-        targetFrame_ = x.windowManager()
-                           ? X11WindowList::topLevelOf(x, focused->id()).value_or(XCB_NONE)
-                           : focused->id();
+    const bool changed = target_ != focused;
+    target_ = focused;
+    // A window manager may have framed the window anew (a restart); without one the focused
+    // window is itself a top-level window.
+    targetFrame_ = x.windowManager()
+                       ? X11WindowList::topLevelOf(x, focused->id()).value_or(XCB_NONE)
+                       : focused->id();
+    if (changed) {
         x.selectClientEvents(focused->id());
         x.flush();
     }
