@@ -10,7 +10,7 @@
 #include "app/controller/run_loop_frame_timer.h"
 #include "app/controller/tiling_controller.h"
 #include "app/settings/memory_preferences_domain.h"
-#include "app/shell/qt_run_loop.h"
+#include "app/shell/run_loop/qt_run_loop.h"
 #include "ax/x11/x11_border_overlay.h"
 #include "ax/x11/x11_mouse_monitor.h"
 #include "ax/x11/x11_refresh_rate.h"

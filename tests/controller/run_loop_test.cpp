@@ -2,7 +2,7 @@
 // promises (cancellation from inside a task, repeating timers, descriptor watches for reading
 // and for writing).
 #include "app/controller/manual_run_loop.h"
-#include "qt_run_loop_fixture.h"
+#include "tests/support/qt_run_loop_fixture.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>

@@ -6,7 +6,7 @@
 #include "app/commands/shortcut_actions.h"
 #include "app/controller/tiling_controller.h"
 #include "app/settings/memory_preferences_domain.h"
-#include "app/shell/qt_run_loop.h"
+#include "app/shell/run_loop/qt_run_loop.h"
 #include "shortcuts/x11/x11_hot_keys.h"
 #include "tests/x11/x11_desktop.h"
 

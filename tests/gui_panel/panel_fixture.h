@@ -12,7 +12,7 @@
 #include "ax/fake/fake_frame_timer.h"
 #include "ax/fake/fake_mouse_monitor.h"
 #include "ax/fake/fake_window_system.h"
-#include "tests/gui/gui_application.h"
+#include "tests/support/gui_application.h"
 #include "tests/support/xdg_sandbox.h"
 
 #include <QImage>

@@ -5,7 +5,7 @@
 #include "app/commands/support_mail.h"
 #include "app/diagnostics/crash_reports.h"
 #include "app/diagnostics/diagnostics_log.h"
-#include "tests/gui/gui_application.h"
+#include "tests/support/gui_application.h"
 #include "tests/support/xdg_sandbox.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 // The export and import dialogs on Qt's offscreen platform, built but never shown: titles,
 // the proposed file name, JSON only, the alerts' texts and the confirmation's buttons.
 #include "app/commands/settings_transfer_dialogs.h"
-#include "tests/gui/gui_application.h"
+#include "tests/support/gui_application.h"
 
 #include <QFileDialog>
 #include <QLineEdit>

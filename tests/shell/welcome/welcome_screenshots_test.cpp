@@ -1,0 +1,35 @@
+// Renders every page of the welcome guide, and the permission page's other states, for people
+// to look at (docs/images/welcome-*.png come from here). Checks only that the files were written.
+#include "tests/shell/welcome/welcome_fixture.h"
+#include "tests/support/widget_screenshot.h"
+
+#include <QPixmap>
+#include <filesystem>
+
+namespace morvanta::testing {
+namespace {
+
+TEST_F(WelcomeTest, ScreenshotsOfEveryPage) {
+    desktop.openWindow(app, "~", {10, 10, 300, 200});
+    startController();
+    tilingWindowManager = true;
+    auto view = makeView();
+    for (int step = 0; step <= OnboardingView::lastStep; ++step) {
+        view->showStep(step);
+        EXPECT_TRUE(saveScreenshot(*view, "welcome-" + std::to_string(step + 1) + ".png"));
+    }
+}
+
+TEST_F(WelcomeTest, ScreenshotsOfThePermissionStates) {
+    desktop.setTrusted(false);
+    startController();
+    auto view = makeView(0ms);
+    view->showStep(1);
+    EXPECT_TRUE(saveScreenshot(*view, "welcome-2-needed.png"));
+    desktop.setTrusted(true);
+    loop.advance(1100ms);
+    EXPECT_TRUE(saveScreenshot(*view, "welcome-2-no-windows.png"));
+}
+
+} // namespace
+} // namespace morvanta::testing
