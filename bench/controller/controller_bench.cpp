@@ -7,13 +7,10 @@
 //   loop's next turn; under one it includes them), round trips made, and time to the server's
 //   reply to one more request sent afterwards;
 // - idle: run-loop wake-ups over 10 s with nothing changing.
-#include "app/controller/run_loop_frame_timer.h"
 #include "app/controller/tiling_controller.h"
+#include "app/desktop/x11/x11_desktop_backend.h"
 #include "app/settings/memory_preferences_domain.h"
 #include "app/shell/run_loop/qt_run_loop.h"
-#include "ax/x11/x11_border_overlay.h"
-#include "ax/x11/x11_mouse_monitor.h"
-#include "ax/x11/x11_refresh_rate.h"
 #include "tests/x11/x11_desktop.h"
 
 #include <QCoreApplication>
@@ -115,7 +112,7 @@ void run(bool openbox) {
         client.command("class " + name + " bench " + classes[i < 20 ? 0 : i < 40 ? 1 : 2]);
         client.command("map " + name);
     }
-    auto system = desktop.openSystem();
+    X11DesktopBackend backend(desktop.openSystem(), desktop.server().display());
 
     QtRunLoop qtLoop;
     CountingRunLoop loop(qtLoop);
@@ -124,14 +121,10 @@ void run(bool openbox) {
     AppSettings settings(domain);
     settings.setAppRules({AppRule{"BenchTwo", "Two", 2, false, false},
                           AppRule{"BenchThree", "Three", 3, false, false}});
-    ControllerDevices devices;
-    devices.border = X11BorderOverlay::create(*system);
-    devices.mouse = X11MouseMonitor::create(system->sharedConnection());
-    auto& connection = system->connection();
-    devices.frameTimer = std::make_unique<RunLoopFrameTimer>(
-        loop, [&connection] { return X11RefreshRate::primaryHz(connection); });
-    TilingController controller(*system, loop, log, settings, std::move(devices));
-    loop.watch(system->eventDescriptor(), [&] { system->dispatchPending(); });
+    TilingController controller(backend.windowSystem(), loop, log, settings,
+                                backend.controllerDevices(loop));
+    backend.deliverEvents(loop);
+    auto& connection = backend.x11System().connection();
     controller.start();
     spinUntil([&] { return controller.registry().count() == 50; });
     spinFor(milliseconds(500));

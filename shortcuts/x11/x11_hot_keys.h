@@ -6,7 +6,7 @@
 // dispatch(), which the run loop calls on the main thread when fileDescriptor() is readable.
 #pragma once
 
-#include "shortcuts/hot_key_backend.h"
+#include "shortcuts/global_hot_keys.h"
 #include "shortcuts/x11/x11_keymap.h"
 
 #include <cstdint>
@@ -19,7 +19,7 @@
 
 namespace morvanta {
 
-class X11HotKeys : public HotKeyBackend {
+class X11HotKeys : public GlobalHotKeys {
 public:
     // Opens its own connection to the display (the DISPLAY variable when empty).
     explicit X11HotKeys(const std::string& displayName = {});
@@ -27,13 +27,13 @@ public:
     X11HotKeys(const X11HotKeys&) = delete;
     X11HotKeys& operator=(const X11HotKeys&) = delete;
 
-    bool ok() const { return error_.empty(); }
-    const std::string& error() const { return error_; }
+    bool ok() const override { return error_.empty(); }
+    const std::string& error() const override { return error_; }
 
     // Readable when events wait; call dispatch() then.
-    int fileDescriptor() const;
+    int fileDescriptor() const override;
     // Handles every event received so far: key presses, releases and keyboard changes.
-    void dispatch();
+    void dispatch() override;
     // Waits until the server has handled every request and event sent before, then
     // dispatches; used where a caller must know that earlier input has been seen.
     void sync();
@@ -43,13 +43,14 @@ public:
     void setEventSink(EventSink sink) override { sink_ = std::move(sink); }
 
     // "Alt+Shift+F", "Ctrl+Alt+1", with the key named as the current layout prints it.
-    std::string shortcutText(const Shortcut& shortcut) const;
+    std::string shortcutText(const Shortcut& shortcut) const override;
     // The shortcut an X key event stands for (its keycode and modifier state, as a toolkit
     // reports them natively), for feeding key events of an open menu to the raw-key path.
-    std::optional<Shortcut> shortcutForKeyEvent(std::uint32_t keycode, std::uint16_t state) const;
+    std::optional<Shortcut> shortcutForKeyEvent(std::uint32_t keycode,
+                                                std::uint16_t state) const override;
     // Whether another client already grabs the combination, found with a throw-away grab.
     // Combinations we hold ourselves answer false (suspend our grabs first to test them).
-    bool isGrabbedByAnotherClient(const Shortcut& shortcut);
+    bool isGrabbedByAnotherClient(const Shortcut& shortcut) override;
 
 private:
     using Combination = std::pair<std::uint32_t, std::uint16_t>; // keycode, modifier mask

@@ -5,40 +5,14 @@
 
 #include "app/commands/preferences_shortcut_storage.h"
 #include "app/commands/shortcut_actions.h"
+#include "shortcuts/fake/fake_hot_keys.h"
 #include "shortcuts/keyboard_shortcuts.h"
 #include "shortcuts/modifiers.h"
 #include "tests/controller/controller_fixture.h"
 
-#include <map>
 #include <memory>
 
 namespace morvanta::testing {
-
-// Every grab succeeds; presses are sent by hand to whatever holds the combination.
-class RecordingBackend : public HotKeyBackend {
-public:
-    bool grab(std::uint32_t id, const Shortcut& shortcut) override {
-        grabbed[id] = shortcut;
-        return true;
-    }
-    void ungrab(std::uint32_t id) override { grabbed.erase(id); }
-    void setEventSink(EventSink newSink) override { sink = std::move(newSink); }
-
-    bool holds(const Shortcut& shortcut) const {
-        return std::ranges::any_of(grabbed,
-                                   [&](const auto& entry) { return entry.second == shortcut; });
-    }
-    void press(const Shortcut& shortcut) {
-        for (const auto& [id, held] : std::map(grabbed))
-            if (held == shortcut) {
-                sink(id, true);
-                sink(id, false);
-            }
-    }
-
-    std::map<std::uint32_t, Shortcut> grabbed;
-    EventSink sink;
-};
 
 inline constexpr int alt = carbon::option;
 inline constexpr int altShift = carbon::option | carbon::shift;
@@ -51,7 +25,7 @@ protected:
     // after reset() is a restart.
     void launch(bool install = true) {
         storage = std::make_unique<PreferencesShortcutStorage>(domain);
-        backend = std::make_unique<RecordingBackend>();
+        backend = std::make_unique<FakeHotKeys>();
         center = std::make_unique<HotKeyCenter>(*backend);
         keys = std::make_unique<KeyboardShortcuts>(*storage, *center);
         actions = std::make_unique<ShortcutActions>(*keys, settings);
@@ -78,7 +52,7 @@ protected:
     }
 
     std::unique_ptr<PreferencesShortcutStorage> storage;
-    std::unique_ptr<RecordingBackend> backend;
+    std::unique_ptr<FakeHotKeys> backend;
     std::unique_ptr<HotKeyCenter> center;
     std::unique_ptr<KeyboardShortcuts> keys;
     std::unique_ptr<ShortcutActions> actions;

@@ -4,11 +4,8 @@
 
 #include "app/controller/manual_run_loop.h"
 #include "app/controller/tiling_controller.h"
+#include "app/desktop/fake/fake_desktop_backend.h"
 #include "app/settings/memory_preferences_domain.h"
-#include "ax/fake/fake_border_overlay.h"
-#include "ax/fake/fake_desktop.h"
-#include "ax/fake/fake_frame_timer.h"
-#include "ax/fake/fake_mouse_monitor.h"
 #include "ax/fake/fake_window_system.h"
 
 #include <algorithm>
@@ -32,17 +29,10 @@ protected:
 
     // Creates the controller (settings as the test left them) and starts it.
     TilingController& startController(bool start = true) {
-        ControllerDevices devices;
-        auto border = std::make_unique<FakeBorderOverlay>(desktop.system().windowNumbers());
-        auto mouseMonitor = std::make_unique<FakeMouseMonitor>();
-        auto timer = std::make_unique<FakeFrameTimer>();
-        ring = border.get();
-        mouse = mouseMonitor.get();
-        devices.border = std::move(border);
-        devices.mouse = std::move(mouseMonitor);
-        devices.frameTimer = std::move(timer);
         controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
-                                                        std::move(devices));
+                                                        desktopBackend.controllerDevices(loop));
+        ring = desktopBackend.border();
+        mouse = desktopBackend.mouse();
         if (start)
             controller->start();
         return *controller;
@@ -73,6 +63,7 @@ protected:
     void clearLog() { log.clear(); }
 
     FakeDesktop desktop;
+    FakeDesktopBackend desktopBackend{desktop};
     ManualRunLoop loop;
     DiagnosticsLog log{std::nullopt};
     MemoryPreferencesDomain domain;

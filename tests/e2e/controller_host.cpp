@@ -5,13 +5,10 @@
 //   start | stop | switch N | move N | layout columns|rows|mainStack|grid|monocle | float
 //   pause on|off | parked (answers "parked N") | focused (answers "focused ID" or "focused none")
 //   logged TEXT (answers "yes" or "no") | quit
-#include "app/controller/run_loop_frame_timer.h"
 #include "app/controller/tiling_controller.h"
+#include "app/desktop/x11/x11_desktop_backend.h"
 #include "app/settings/memory_preferences_domain.h"
 #include "app/shell/run_loop/qt_run_loop.h"
-#include "ax/x11/x11_border_overlay.h"
-#include "ax/x11/x11_mouse_monitor.h"
-#include "ax/x11/x11_refresh_rate.h"
 #include "ax/x11/x11_window_system.h"
 
 #include <QCoreApplication>
@@ -25,7 +22,7 @@ using namespace morvanta;
 namespace {
 
 struct Host {
-    X11WindowSystem& system;
+    WindowSystem& system;
     DiagnosticsLog& log;
     TilingController& controller;
 
@@ -81,6 +78,7 @@ int main(int argc, char** argv) {
         std::cerr << "cannot open display\n";
         return 1;
     }
+    X11DesktopBackend desktop(std::move(system), options.display);
     QtRunLoop loop;
     DiagnosticsLog log(std::nullopt);
     const auto printLines = log.addObserver([&] {
@@ -89,16 +87,11 @@ int main(int argc, char** argv) {
     });
     MemoryPreferencesDomain domain;
     AppSettings settings(domain);
-    ControllerDevices devices;
-    devices.border = X11BorderOverlay::create(*system);
-    devices.mouse = X11MouseMonitor::create(system->sharedConnection());
-    auto& connection = system->connection();
-    devices.frameTimer = std::make_unique<RunLoopFrameTimer>(
-        loop, [&connection] { return X11RefreshRate::primaryHz(connection); });
-    TilingController controller(*system, loop, log, settings, std::move(devices));
-    loop.watch(system->eventDescriptor(), [&] { system->dispatchPending(); });
+    TilingController controller(desktop.windowSystem(), loop, log, settings,
+                                desktop.controllerDevices(loop));
+    desktop.deliverEvents(loop);
 
-    Host host{*system, log, controller};
+    Host host{desktop.windowSystem(), log, controller};
     std::string buffer;
     loop.watch(STDIN_FILENO, [&] {
         char chunk[4096];

@@ -3,8 +3,8 @@
 // number of round trips however many windows move, and every window ends where it belongs.
 #include "app/controller/manual_run_loop.h"
 #include "app/controller/tiling_controller.h"
+#include "app/desktop/x11/x11_desktop_backend.h"
 #include "app/settings/memory_preferences_domain.h"
-#include "ax/x11/x11_border_overlay.h"
 #include "tests/x11/x11_desktop.h"
 
 #include <gtest/gtest.h>
@@ -33,8 +33,11 @@ protected:
             client.command("class " + name + " switch " + (i < perWorkspace ? "One" : "Two"));
             client.command("map " + name);
         }
-        system = desktop->openSystem();
-        ASSERT_TRUE(system);
+        auto opened = desktop->openSystem();
+        ASSERT_TRUE(opened);
+        backend =
+            std::make_unique<X11DesktopBackend>(std::move(opened), desktop->server().display());
+        system = &backend->x11System();
         // Each round also sends the window manager a request: an Openbox that has just started
         // can sit on an event it already read until another one arrives.
         ASSERT_TRUE(waitFor(
@@ -46,10 +49,8 @@ protected:
             << system->windowList().all().size() << " of " << 2 * perWorkspace << " windows listed";
         settings.setAppRules(
             {AppRule{"One", "One", 1, false, false}, AppRule{"Two", "Two", 2, false, false}});
-        ControllerDevices devices;
-        devices.border = X11BorderOverlay::create(*system);
-        controller =
-            std::make_unique<TilingController>(*system, loop, log, settings, std::move(devices));
+        controller = std::make_unique<TilingController>(*system, loop, log, settings,
+                                                        backend->controllerDevices(loop));
         controller->start();
         ASSERT_EQ(controller->registry().count(), 2 * perWorkspace);
     }
@@ -75,7 +76,8 @@ protected:
     }
 
     std::unique_ptr<X11Desktop> desktop;
-    std::unique_ptr<X11WindowSystem> system;
+    std::unique_ptr<X11DesktopBackend> backend;
+    X11WindowSystem* system = nullptr;
     ManualRunLoop loop;
     DiagnosticsLog log{std::nullopt};
     MemoryPreferencesDomain domain;

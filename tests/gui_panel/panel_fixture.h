@@ -6,11 +6,8 @@
 #include "app/commands/command_panel_controller.h"
 #include "app/controller/manual_run_loop.h"
 #include "app/controller/tiling_controller.h"
+#include "app/desktop/fake/fake_desktop_backend.h"
 #include "app/settings/memory_preferences_domain.h"
-#include "ax/fake/fake_border_overlay.h"
-#include "ax/fake/fake_desktop.h"
-#include "ax/fake/fake_frame_timer.h"
-#include "ax/fake/fake_mouse_monitor.h"
 #include "ax/fake/fake_window_system.h"
 #include "tests/support/gui_application.h"
 #include "tests/support/xdg_sandbox.h"
@@ -60,12 +57,8 @@ protected:
     }
 
     TilingController& startController() {
-        ControllerDevices devices;
-        devices.border = std::make_unique<FakeBorderOverlay>(desktop.system().windowNumbers());
-        devices.mouse = std::make_unique<FakeMouseMonitor>();
-        devices.frameTimer = std::make_unique<FakeFrameTimer>();
         controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
-                                                        std::move(devices));
+                                                        desktopBackend.controllerDevices(loop));
         controller->start();
         loop.advance(200ms);
         return *controller;
@@ -126,6 +119,7 @@ protected:
 
     XdgSandbox sandbox;
     FakeDesktop desktop;
+    FakeDesktopBackend desktopBackend{desktop};
     ManualRunLoop loop;
     DiagnosticsLog log{std::nullopt};
     MemoryPreferencesDomain domain;

@@ -3,12 +3,9 @@
 // cannot shrink is a note and not a failure, and a session Morvanta may not control ends the
 // script early (and still ends the program).
 #include "app/controller/manual_run_loop.h"
+#include "app/desktop/fake/fake_desktop_backend.h"
 #include "app/selftest/self_test.h"
 #include "app/settings/memory_preferences_domain.h"
-#include "ax/fake/fake_border_overlay.h"
-#include "ax/fake/fake_desktop.h"
-#include "ax/fake/fake_frame_timer.h"
-#include "ax/fake/fake_mouse_monitor.h"
 #include "ax/fake/fake_window_system.h"
 
 #include <algorithm>
@@ -28,12 +25,8 @@ protected:
     }
 
     void makeController() {
-        ControllerDevices devices;
-        devices.border = std::make_unique<FakeBorderOverlay>(desktop.system().windowNumbers());
-        devices.mouse = std::make_unique<FakeMouseMonitor>();
-        devices.frameTimer = std::make_unique<FakeFrameTimer>();
         controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
-                                                        std::move(devices));
+                                                        desktopBackend.controllerDevices(loop));
         selfTest = std::make_unique<SelfTest>(*controller, settings, loop, log);
     }
     void openThree() {
@@ -62,6 +55,7 @@ protected:
     }
 
     FakeDesktop desktop;
+    FakeDesktopBackend desktopBackend{desktop};
     ManualRunLoop loop;
     DiagnosticsLog log{std::nullopt};
     MemoryPreferencesDomain domain;

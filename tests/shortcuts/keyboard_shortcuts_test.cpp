@@ -1,12 +1,11 @@
 // The hot-key service without a display: stored form, defaults across restarts, disabled names,
-// shared combinations, refused registrations and the center's modes, over a recording backend.
+// shared combinations, refused registrations and the center's modes, over fake key grabs.
+#include "shortcuts/fake/fake_hot_keys.h"
 #include "shortcuts/keyboard_shortcuts.h"
 #include "shortcuts/memory_shortcut_storage.h"
 #include "shortcuts/modifiers.h"
 
 #include <gtest/gtest.h>
-#include <map>
-#include <set>
 
 namespace morvanta {
 namespace {
@@ -14,49 +13,10 @@ namespace {
 const Shortcut optionOne{18, carbon::option};
 const Shortcut optionTwo{19, carbon::option};
 
-// Grabs succeed unless the combination is listed as taken; presses are sent by hand.
-class RecordingBackend : public HotKeyBackend {
-public:
-    bool grab(std::uint32_t id, const Shortcut& shortcut) override {
-        if (taken.count(shortcut.carbonKeyCode * 100000 + shortcut.carbonModifiers) != 0) {
-            return false;
-        }
-        grabbed[id] = shortcut;
-        return true;
-    }
-    void ungrab(std::uint32_t id) override { grabbed.erase(id); }
-    void setEventSink(EventSink newSink) override { sink = std::move(newSink); }
-
-    void take(const Shortcut& s) { taken.insert(s.carbonKeyCode * 100000 + s.carbonModifiers); }
-    bool holds(const Shortcut& shortcut) const {
-        for (const auto& [id, s] : grabbed) {
-            if (s == shortcut) {
-                return true;
-            }
-        }
-        return false;
-    }
-    // Presses (and releases) the grabbed combination, as the window system would report it.
-    void press(const Shortcut& shortcut, bool release = true) {
-        for (const auto& [id, s] : std::map(grabbed)) {
-            if (s == shortcut) {
-                sink(id, true);
-                if (release) {
-                    sink(id, false);
-                }
-            }
-        }
-    }
-
-    std::map<std::uint32_t, Shortcut> grabbed;
-    std::set<int> taken;
-    EventSink sink;
-};
-
 struct Service {
     explicit Service(MemoryShortcutStorage& storage)
         : center(backend), shortcuts(storage, center) {}
-    RecordingBackend backend;
+    FakeHotKeys backend;
     HotKeyCenter center;
     KeyboardShortcuts shortcuts;
 };

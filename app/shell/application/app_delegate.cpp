@@ -1,14 +1,9 @@
 #include "app/shell/application/app_delegate.h"
 
-#include "app/controller/run_loop_frame_timer.h"
 #include "app/settings/memory_preferences_domain.h"
 #include "app/shell/settings_window/settings_window.h"
 #include "app/shell/welcome/onboarding_view.h"
 #include "app/shell/widgets/diagnostics_view.h"
-#include "ax/x11/window_manager_name.h"
-#include "ax/x11/x11_border_overlay.h"
-#include "ax/x11/x11_mouse_monitor.h"
-#include "ax/x11/x11_refresh_rate.h"
 #include "core/workspace_numbers.h"
 
 #include <QAbstractEventDispatcher>
@@ -34,9 +29,9 @@ std::unique_ptr<PreferencesDomain> userDomain(bool isSelfTest, DiagnosticsLog& l
 
 } // namespace
 
-AppDelegate::AppDelegate(X11WindowSystem& system, std::string display, SingleInstance& instance,
-                         Relauncher& relauncher, bool isSelfTest)
-    : system_(system), display_(std::move(display)), instance_(instance), isSelfTest_(isSelfTest),
+AppDelegate::AppDelegate(DesktopBackend& desktop, SingleInstance& instance, Relauncher& relauncher,
+                         bool isSelfTest)
+    : desktop_(desktop), instance_(instance), isSelfTest_(isSelfTest),
       domain_(userDomain(isSelfTest, log_)), updateDialogs_(log_),
       updater_(UpdaterConfiguration::fromBuild(), *domain_, log_, updateDialogs_),
       relauncher_(relauncher), self_(std::make_shared<AppDelegate*>(this)) {}
@@ -83,15 +78,9 @@ AppSettings& AppDelegate::settings() {
 TilingController& AppDelegate::controller() {
     if (controller_)
         return *controller_;
-    ControllerDevices devices;
-    devices.border = X11BorderOverlay::create(system_);
-    devices.mouse = X11MouseMonitor::create(system_.sharedConnection());
-    auto& connection = system_.connection();
-    devices.frameTimer = std::make_unique<RunLoopFrameTimer>(
-        loop_, [&connection] { return X11RefreshRate::primaryHz(connection); });
-    controller_ =
-        std::make_unique<TilingController>(system_, loop_, log_, settings(), std::move(devices));
-    loop_.watch(system_.eventDescriptor(), [this] { system_.dispatchPending(); });
+    controller_ = std::make_unique<TilingController>(desktop_.windowSystem(), loop_, log_,
+                                                     settings(), desktop_.controllerDevices(loop_));
+    desktop_.deliverEvents(loop_);
     controller_->setActivateSelf([] {
         for (QWidget* window : QApplication::topLevelWidgets())
             if (window->isVisible() && window->windowType() == Qt::Window) {
@@ -125,13 +114,14 @@ void AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::runSelfTest() {
     // The session wipes the self-test's own preferences domain before it builds anything; the
     // user's settings are never opened for writing. It starts once the event loop runs.
-    selfTest_ = std::make_unique<SelfTestSession>(system_, loop_, log_);
+    selfTest_ = std::make_unique<SelfTestSession>(desktop_, loop_, log_);
     loop_.after(std::chrono::milliseconds(0),
                 [this] { selfTest_->start([](int status) { QCoreApplication::exit(status); }); });
 }
 
 void AppDelegate::installShortcuts() {
-    shortcuts_ = std::make_unique<AppShortcuts>(display_, *domain_, settings(), loop_);
+    shortcuts_ =
+        std::make_unique<AppShortcuts>(desktop_.makeHotKeys(), *domain_, settings(), loop_);
     if (!shortcuts_->ok()) {
         log_.append("⚠️ Global shortcuts are unavailable: " + shortcuts_->error());
         return;
@@ -200,8 +190,9 @@ PanelCallbacks AppDelegate::panelCallbacks() {
 
 void AppDelegate::showPanel(CommandPanelController::Mode mode) {
     if (!panels_)
-        panels_ = std::make_unique<CommandPanelController>(
-            controller(), settings(), system_.windowList(), loop_, panelCallbacks());
+        panels_ = std::make_unique<CommandPanelController>(controller(), settings(),
+                                                           desktop_.windowSystem().windowList(),
+                                                           loop_, panelCallbacks());
     panels_->show(mode);
 }
 
@@ -272,7 +263,8 @@ void AppDelegate::openDiagnostics() {
 
 std::unique_ptr<QWidget> AppDelegate::makeSettings() {
     if (!shortcuts_)
-        shortcuts_ = std::make_unique<AppShortcuts>(display_, *domain_, settings(), loop_);
+        shortcuts_ =
+            std::make_unique<AppShortcuts>(desktop_.makeHotKeys(), *domain_, settings(), loop_);
     if (!transfer_) {
         transfer_ = std::make_unique<SettingsTransfer>(settings(), controller(),
                                                        shortcuts_->actions(), log_);
@@ -312,13 +304,13 @@ std::unique_ptr<QWidget> AppDelegate::makeOnboarding() {
             (*self)->windows_.close(onboardingIdentifier);
     };
     actions.relaunch = [this] { return relauncher_.request(); };
-    actions.openSessionHelp = [this] { system_.accessibility().openSettings(); };
+    actions.openSessionHelp = [this] { desktop_.windowSystem().accessibility().openSettings(); };
     actions.shortcutText = [weak](const std::string& name) {
         const auto self = weak.lock();
         return self && (*self)->shortcuts_ ? (*self)->shortcuts_->printed(name) : std::string();
     };
     actions.anotherWindowManagerRunning = [this] {
-        return runningTilingWindowManager(system_.connection()).has_value();
+        return desktop_.tilingWindowManager().has_value();
     };
     return std::make_unique<OnboardingView>(controller(), settings(), std::move(actions));
 }

@@ -18,6 +18,7 @@
 #include "app/commands/settings_transfer_dialogs.h"
 #include "app/commands/support_mail.h"
 #include "app/controller/tiling_controller.h"
+#include "app/desktop/desktop_backend.h"
 #include "app/diagnostics/crash_reports.h"
 #include "app/diagnostics/diagnostics_log.h"
 #include "app/ipc/controller_ipc_target.h"
@@ -35,7 +36,6 @@
 #include "app/shell/updates/update_dialogs.h"
 #include "app/shell/updates/updater.h"
 #include "app/shell/welcome/relauncher.h"
-#include "ax/x11/x11_window_system.h"
 
 #include <QMessageBox>
 #include <functional>
@@ -56,12 +56,12 @@ public:
         "panel and by starting it again.";
     static constexpr const char* diagnosticsTitle = "Morvanta Diagnostics";
 
-    // `system` is the open display; `instance` the claimed single-instance socket (may be
+    // `desktop` is the open desktop; `instance` the claimed single-instance socket (may be
     // unclaimed where the runtime folder is unusable); `relauncher` starts Morvanta again once
     // everything here has ended. All three outlive the delegate. `isSelfTest`: the process
     // arguments held "--self-test".
-    AppDelegate(X11WindowSystem& system, std::string display, SingleInstance& instance,
-                Relauncher& relauncher, bool isSelfTest);
+    AppDelegate(DesktopBackend& desktop, SingleInstance& instance, Relauncher& relauncher,
+                bool isSelfTest);
     ~AppDelegate();
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
@@ -105,8 +105,7 @@ private:
     // `action` run on this delegate while it exists.
     std::function<void()> weakly(void (AppDelegate::*action)());
 
-    X11WindowSystem& system_;
-    std::string display_;
+    DesktopBackend& desktop_;
     SingleInstance& instance_;
     QtRunLoop loop_;
     DiagnosticsLog log_;

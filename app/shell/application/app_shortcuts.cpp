@@ -2,12 +2,12 @@
 
 namespace morvanta {
 
-AppShortcuts::AppShortcuts(const std::string& display, PreferencesDomain& domain,
+AppShortcuts::AppShortcuts(std::unique_ptr<GlobalHotKeys> hotKeys, PreferencesDomain& domain,
                            AppSettings& settings, RunLoop& loop)
-    : loop_(loop), hotKeys_(display), center_(hotKeys_), storage_(domain),
+    : loop_(loop), hotKeys_(std::move(hotKeys)), center_(*hotKeys_), storage_(domain),
       shortcuts_(storage_, center_), actions_(shortcuts_, settings) {
-    if (hotKeys_.ok())
-        watch_ = loop_.watch(hotKeys_.fileDescriptor(), [this] { hotKeys_.dispatch(); });
+    if (hotKeys_->ok() && hotKeys_->fileDescriptor() >= 0)
+        watch_ = loop_.watch(hotKeys_->fileDescriptor(), [this] { hotKeys_->dispatch(); });
 }
 
 AppShortcuts::~AppShortcuts() {
@@ -20,7 +20,7 @@ std::string AppShortcuts::printed(const std::string& actionName) {
         if (entry.name.rawValue != actionName)
             continue;
         const auto shortcut = shortcuts_.shortcutFor(entry.name);
-        return shortcut ? hotKeys_.shortcutText(*shortcut) : std::string();
+        return shortcut ? hotKeys_->shortcutText(*shortcut) : std::string();
     }
     return {};
 }
@@ -34,7 +34,7 @@ Subscription AppShortcuts::reportRefusals(std::function<void(const std::string&)
             for (const auto& entry : actions_.shortcutEntries())
                 if (shortcuts_.shortcutFor(entry.name) == refused)
                     titles += (titles.empty() ? "" : ", ") + entry.title;
-            report("⚠️ " + hotKeys_.shortcutText(refused) +
+            report("⚠️ " + hotKeys_->shortcutText(refused) +
                    (titles.empty() ? "" : " (" + titles + ")") +
                    " is taken by another program, perhaps the window manager; choose another "
                    "shortcut in Settings.");

@@ -1,15 +1,15 @@
-// AppShortcuts: the global shortcuts of the running application: the X11 key grabs, the hot-key
-// centre, the bindings stored in the preferences domain, and the shortcut actions that attach
-// them to the controller. The run loop watches the grabs' connection and dispatches key presses
-// on the main thread.
+// AppShortcuts: the global shortcuts of the running application: the desktop's key grabs, the
+// hot-key centre, the bindings stored in the preferences domain, and the shortcut actions that
+// attach them to the controller. The run loop watches the grabs' connection and dispatches key
+// presses on the main thread.
 #pragma once
 
 #include "app/commands/preferences_shortcut_storage.h"
 #include "app/commands/shortcut_actions.h"
 #include "app/controller/run_loop.h"
+#include "shortcuts/global_hot_keys.h"
 #include "shortcuts/hot_key_center.h"
 #include "shortcuts/keyboard_shortcuts.h"
-#include "shortcuts/x11/x11_hot_keys.h"
 
 #include <functional>
 #include <memory>
@@ -20,19 +20,19 @@ namespace morvanta {
 
 class AppShortcuts {
 public:
-    // Connects to the display; check ok() before use.
-    AppShortcuts(const std::string& display, PreferencesDomain& domain, AppSettings& settings,
-                 RunLoop& loop);
+    // Over the desktop's key grabs (never null); check ok() before use.
+    AppShortcuts(std::unique_ptr<GlobalHotKeys> hotKeys, PreferencesDomain& domain,
+                 AppSettings& settings, RunLoop& loop);
     ~AppShortcuts();
     AppShortcuts(const AppShortcuts&) = delete;
     AppShortcuts& operator=(const AppShortcuts&) = delete;
 
-    bool ok() const { return hotKeys_.ok(); }
-    const std::string& error() const { return hotKeys_.error(); }
+    bool ok() const { return hotKeys_->ok(); }
+    const std::string& error() const { return hotKeys_->error(); }
 
     ShortcutActions& actions() { return actions_; }
     HotKeyCenter& center() { return center_; }
-    X11HotKeys& hotKeys() { return hotKeys_; }
+    GlobalHotKeys& hotKeys() { return *hotKeys_; }
     // The printed binding of an action ("Alt+2"); empty when it is unbound or unknown.
     std::string printed(const std::string& actionName);
     // Calls `report` once for each combination another program holds (a window manager binds
@@ -41,7 +41,7 @@ public:
 
 private:
     RunLoop& loop_;
-    X11HotKeys hotKeys_;
+    std::unique_ptr<GlobalHotKeys> hotKeys_;
     HotKeyCenter center_;
     PreferencesShortcutStorage storage_;
     KeyboardShortcuts shortcuts_;

@@ -1,6 +1,7 @@
 // morvanta: the application. Reads the command line, hands a second launch to the Morvanta
 // already running on this display, and otherwise runs the application delegate under Qt's
 // event loop until a quit, a signal or a relaunch ends it.
+#include "app/desktop/x11/x11_desktop_backend.h"
 #include "app/shell/application/app_delegate.h"
 #include "app/shell/application/command_line.h"
 #include "app/shell/application/exit_deadline.h"
@@ -26,14 +27,13 @@ std::string displayName() {
     return display ? display : "";
 }
 
-std::unique_ptr<X11WindowSystem> openDisplay(const std::string& display) {
-    X11Options options;
-    options.display = display;
-    auto system = X11WindowSystem::open(options);
-    if (!system)
+// The desktop Morvanta tiles. Another desktop backend is chosen here, by the session it runs in.
+std::unique_ptr<DesktopBackend> openDesktop(const std::string& display) {
+    auto desktop = X11DesktopBackend::open(display);
+    if (!desktop)
         std::cerr << "morvanta: cannot open the X display \"" << display
                   << "\". Morvanta needs an X11 session.\n";
-    return system;
+    return desktop;
 }
 
 int rescue(const std::string& display) {
@@ -43,11 +43,11 @@ int rescue(const std::string& display) {
                      "it hid comes back.\n";
         return 1;
     }
-    const auto system = openDisplay(display);
-    if (!system)
+    const auto desktop = openDesktop(display);
+    if (!desktop)
         return 1;
     DiagnosticsLog log;
-    const int count = WindowRescue::run(*system, log);
+    const int count = WindowRescue::run(desktop->windowSystem(), log);
     if (count > 0)
         std::cout << log.lines().back().substr(log.lines().back().find(']') + 2) << "\n";
     std::cout << WindowRescue::summary(count) << "\n";
@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
     if (!selfTest)
         if (const auto ended = reachRunning(SingleInstance::socketPath(display), *instance))
             return *ended;
-    const auto system = openDisplay(display);
-    if (!system)
+    const auto desktop = openDesktop(display);
+    if (!desktop)
         return 1;
 
     // Declared before the application so that it also bounds the application's own teardown.
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     Relauncher relauncher([] { QCoreApplication::quit(); });
     int status = 0;
     {
-        AppDelegate delegate(*system, display, *instance, relauncher, selfTest);
+        AppDelegate delegate(*desktop, *instance, relauncher, selfTest);
         // The self-test's verdicts are for the person or script that started it.
         Subscription printVerdicts;
         if (selfTest)

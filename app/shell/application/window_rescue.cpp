@@ -7,7 +7,7 @@
 
 namespace morvanta {
 
-int WindowRescue::run(X11WindowSystem& system, DiagnosticsLog& log) {
+int WindowRescue::run(WindowSystem& system, DiagnosticsLog& log) {
     // The rescue reads no setting and schedules nothing: settings in memory leave the user's
     // file untouched, and the run loop is never turned.
     MemoryPreferencesDomain domain;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/diagnostics/diagnostics_log.h"
-#include "ax/x11/x11_window_system.h"
+#include "ax/window_system.h"
 
 #include <string>
 
@@ -13,7 +13,7 @@ namespace morvanta {
 class WindowRescue {
 public:
     // Answers the number of windows brought back; the log gets the line naming them.
-    static int run(X11WindowSystem& system, DiagnosticsLog& log);
+    static int run(WindowSystem& system, DiagnosticsLog& log);
     // "Brought back 2 hidden window(s)." or "No window was left hidden."
     static std::string summary(int count);
 };

@@ -1,6 +1,7 @@
 // morvanta-selftest: runs Morvanta's self-test on the X display named by $DISPLAY (or by
 // "--display :N") and exits with 0 when every check passed, 1 when one failed or the script
 // ended early, 2 when the display cannot be opened. Every log line also goes to standard output.
+#include "app/desktop/x11/x11_desktop_backend.h"
 #include "app/shell/selftest/self_test_session.h"
 
 #include <QCoreApplication>
@@ -9,11 +10,11 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    morvanta::X11Options options;
+    std::string display;
     const QStringList arguments = app.arguments();
     const auto displayAt = arguments.indexOf("--display");
     if (displayAt >= 0 && displayAt + 1 < arguments.size())
-        options.display = arguments[displayAt + 1].toStdString();
+        display = arguments[displayAt + 1].toStdString();
 
     morvanta::DiagnosticsLog log;
     const auto printLines = log.addObserver([&log] {
@@ -22,13 +23,13 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
     });
-    auto system = morvanta::X11WindowSystem::open(options);
-    if (!system) {
+    auto desktop = morvanta::X11DesktopBackend::open(display);
+    if (!desktop) {
         std::fprintf(stderr, "morvanta-selftest: cannot open the X display\n");
         return 2;
     }
     morvanta::QtRunLoop loop;
-    morvanta::SelfTestSession session(*system, loop, log);
+    morvanta::SelfTestSession session(*desktop, loop, log);
     session.start([](int status) { QCoreApplication::exit(status); });
     return app.exec();
 }

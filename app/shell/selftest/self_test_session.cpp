@@ -1,10 +1,5 @@
 #include "app/shell/selftest/self_test_session.h"
 
-#include "app/controller/run_loop_frame_timer.h"
-#include "ax/x11/x11_border_overlay.h"
-#include "ax/x11/x11_mouse_monitor.h"
-#include "ax/x11/x11_refresh_rate.h"
-
 namespace morvanta {
 
 namespace {
@@ -17,20 +12,14 @@ FilePreferencesDomain& wiped(FilePreferencesDomain& domain) {
 
 } // namespace
 
-SelfTestSession::SelfTestSession(X11WindowSystem& system, QtRunLoop& loop, DiagnosticsLog& log)
-    : system_(system), loop_(loop), log_(log),
+SelfTestSession::SelfTestSession(DesktopBackend& desktop, QtRunLoop& loop, DiagnosticsLog& log)
+    : desktop_(desktop), loop_(loop), log_(log),
       domain_(std::string(FilePreferencesDomain::selfTestDomainName), &log) {
     settings_ = std::make_unique<AppSettings>(wiped(domain_));
-    ControllerDevices devices;
-    devices.border = X11BorderOverlay::create(system);
-    devices.mouse = X11MouseMonitor::create(system.sharedConnection());
-    auto connection = system.sharedConnection();
-    devices.frameTimer = std::make_unique<RunLoopFrameTimer>(
-        loop, [connection] { return X11RefreshRate::primaryHz(*connection); });
-    controller_ =
-        std::make_unique<TilingController>(system, loop, log, *settings_, std::move(devices));
+    controller_ = std::make_unique<TilingController>(desktop.windowSystem(), loop, log, *settings_,
+                                                     desktop.controllerDevices(loop));
     selfTest_ = std::make_unique<SelfTest>(*controller_, *settings_, loop, log);
-    eventWatch_ = loop.watch(system.eventDescriptor(), [&system] { system.dispatchPending(); });
+    eventWatch_ = desktop.deliverEvents(loop);
 }
 
 SelfTestSession::~SelfTestSession() {

@@ -1,17 +1,17 @@
 // SelfTestSession: the program in self-test mode. It wipes the self-test preferences domain so
 // every run starts from the defaults, builds the settings over it and the tiling controller
-// over the given window system (with the focus border, the mouse monitor and the frame timer
-// of X11), runs the self-test and reports its outcome. No shortcuts, updater or crash reporting
+// over the given desktop (with its focus border, mouse monitor and frame timer), runs the
+// self-test and reports its outcome. No shortcuts, updater or crash reporting
 // take part. The application's "--self-test" start and the morvanta-selftest program both use it.
 #pragma once
 
 #include "app/controller/tiling_controller.h"
+#include "app/desktop/desktop_backend.h"
 #include "app/diagnostics/diagnostics_log.h"
 #include "app/selftest/self_test.h"
 #include "app/settings/app_settings.h"
 #include "app/settings/file_preferences_domain.h"
 #include "app/shell/run_loop/qt_run_loop.h"
-#include "ax/x11/x11_window_system.h"
 
 #include <functional>
 #include <memory>
@@ -20,7 +20,7 @@ namespace morvanta {
 
 class SelfTestSession {
 public:
-    SelfTestSession(X11WindowSystem& system, QtRunLoop& loop, DiagnosticsLog& log);
+    SelfTestSession(DesktopBackend& desktop, QtRunLoop& loop, DiagnosticsLog& log);
     ~SelfTestSession();
     SelfTestSession(const SelfTestSession&) = delete;
     SelfTestSession& operator=(const SelfTestSession&) = delete;
@@ -32,7 +32,7 @@ public:
     SelfTest& selfTest() { return *selfTest_; }
 
 private:
-    X11WindowSystem& system_;
+    DesktopBackend& desktop_;
     QtRunLoop& loop_;
     DiagnosticsLog& log_;
     FilePreferencesDomain domain_;

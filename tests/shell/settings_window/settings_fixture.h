@@ -8,13 +8,11 @@
 #include "app/commands/shortcut_actions.h"
 #include "app/controller/manual_run_loop.h"
 #include "app/controller/tiling_controller.h"
+#include "app/desktop/fake/fake_desktop_backend.h"
 #include "app/settings/memory_preferences_domain.h"
 #include "app/shell/settings_window/settings_window.h"
-#include "ax/fake/fake_border_overlay.h"
-#include "ax/fake/fake_desktop.h"
-#include "ax/fake/fake_frame_timer.h"
-#include "ax/fake/fake_mouse_monitor.h"
 #include "ax/fake/fake_window_system.h"
+#include "shortcuts/fake/fake_hot_keys.h"
 #include "shortcuts/modifiers.h"
 #include "tests/support/gui_application.h"
 
@@ -34,18 +32,6 @@ inline constexpr int altShift = carbon::option | carbon::shift;
 inline constexpr int ctrlAlt = carbon::control | carbon::option;
 // Key codes of the stand-in table.
 inline constexpr int keyA = 0, keyC = 8, keyD = 2, keyK = 40, key1 = 18, key2 = 19;
-
-// Every grab succeeds and is only recorded.
-class RecordingBackend : public HotKeyBackend {
-public:
-    bool grab(std::uint32_t id, const Shortcut& shortcut) override {
-        grabbed[id] = shortcut;
-        return true;
-    }
-    void ungrab(std::uint32_t id) override { grabbed.erase(id); }
-    void setEventSink(EventSink) override {}
-    std::map<std::uint32_t, Shortcut> grabbed;
-};
 
 // "Alt+K": the modifiers, then the key's letter or digit from a table of the keys tests use.
 template <class Range, class T> bool has(const Range& range, const T& value) {
@@ -92,12 +78,8 @@ protected:
 
     // Creates the controller and the shortcut actions and starts tiling.
     TilingController& start() {
-        ControllerDevices devices;
-        devices.border = std::make_unique<FakeBorderOverlay>(desktop.system().windowNumbers());
-        devices.mouse = std::make_unique<FakeMouseMonitor>();
-        devices.frameTimer = std::make_unique<FakeFrameTimer>();
         controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
-                                                        std::move(devices));
+                                                        desktopBackend.controllerDevices(loop));
         center = std::make_unique<HotKeyCenter>(backend);
         keys = std::make_unique<KeyboardShortcuts>(storage, *center);
         actions = std::make_unique<ShortcutActions>(*keys, settings);
@@ -149,11 +131,12 @@ protected:
 
     QTemporaryDir home;
     FakeDesktop desktop;
+    FakeDesktopBackend desktopBackend{desktop};
     ManualRunLoop loop;
     DiagnosticsLog log{std::nullopt};
     MemoryPreferencesDomain domain;
     AppSettings settings{domain, platform()};
-    RecordingBackend backend;
+    FakeHotKeys backend;
     PreferencesShortcutStorage storage{domain};
     std::unique_ptr<HotKeyCenter> center;
     std::unique_ptr<KeyboardShortcuts> keys;

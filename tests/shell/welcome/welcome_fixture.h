@@ -5,12 +5,9 @@
 
 #include "app/controller/manual_run_loop.h"
 #include "app/controller/tiling_controller.h"
+#include "app/desktop/fake/fake_desktop_backend.h"
 #include "app/settings/memory_preferences_domain.h"
 #include "app/shell/welcome/onboarding_view.h"
-#include "ax/fake/fake_border_overlay.h"
-#include "ax/fake/fake_desktop.h"
-#include "ax/fake/fake_frame_timer.h"
-#include "ax/fake/fake_mouse_monitor.h"
 #include "ax/fake/fake_window_system.h"
 #include "tests/support/gui_application.h"
 
@@ -44,12 +41,8 @@ protected:
     }
 
     TilingController& startController() {
-        ControllerDevices devices;
-        devices.border = std::make_unique<FakeBorderOverlay>(desktop.system().windowNumbers());
-        devices.mouse = std::make_unique<FakeMouseMonitor>();
-        devices.frameTimer = std::make_unique<FakeFrameTimer>();
         controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
-                                                        std::move(devices));
+                                                        desktopBackend.controllerDevices(loop));
         controller->start();
         loop.advance(200ms);
         return *controller;
@@ -105,6 +98,7 @@ protected:
 
     QTemporaryDir home;
     FakeDesktop desktop;
+    FakeDesktopBackend desktopBackend{desktop};
     ManualRunLoop loop;
     DiagnosticsLog log{std::nullopt};
     MemoryPreferencesDomain domain;
