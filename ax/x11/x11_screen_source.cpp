@@ -55,6 +55,8 @@ std::vector<Screen> X11ScreenSource::screens() {
     // News already sent counts: a monitor added a moment ago is not answered from the cache.
     x.readAvailable();
     const auto mapped = x.takeMappedSinceScreens();
+    // The struts question is asked only when the cache would otherwise hold; its round trip
+    // may bring screen news, so the generation is compared again after it.
     if (cached_ && !readAgain_ && cachedGeneration_ == x.screenGeneration() &&
         !anyReservesSpace(mapped) && cachedGeneration_ == x.screenGeneration())
         return *cached_;
