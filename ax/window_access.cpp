@@ -18,73 +18,48 @@ std::string WindowAccess::description(const AXWindow& window) {
     return appName(window) + " — “" + title(window) + "”";
 }
 
-std::vector<std::optional<Rect>> WindowAccess::frames(const std::vector<AXWindow>& windows) {
-    std::vector<std::optional<Rect>> result;
-    result.reserve(windows.size());
-    for (const auto& w : windows)
-        result.push_back(frame(w));
-    return result;
+std::optional<Rect> WindowAccess::frame(const AXWindow& window) {
+    return frames({window}).front();
 }
 
-std::vector<bool> WindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
-    std::vector<bool> result;
-    result.reserve(targets.size());
-    for (const auto& [w, r] : targets)
-        result.push_back(setFrame(w, r));
-    return result;
+bool WindowAccess::setFrame(const AXWindow& window, const Rect& frame) {
+    return setFrames({{window, frame}}).front();
 }
 
-std::vector<std::optional<Size>>
-WindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
-    std::vector<std::optional<Size>> result;
-    result.reserve(windows.size());
-    for (const auto& w : windows)
-        result.push_back(sizeIncrement(w));
-    return result;
+std::optional<Size> WindowAccess::sizeIncrement(const AXWindow& window) {
+    return sizeIncrements({window}).front();
 }
 
-void WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows, bool) {
-    for (const auto& w : windows)
-        deiconify(w);
+bool WindowAccess::setPosition(const AXWindow& window, const Point& origin) {
+    // The batch reports nothing: a window still there afterwards was there to move.
+    setPositions({{window, origin}});
+    return frame(window).has_value();
 }
 
-void WindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
-    for (const auto& [w, origin] : targets)
-        setPosition(w, origin);
+bool WindowAccess::setParkMark(const AXWindow& window, const Rect& savedFrame) {
+    setParkMarks({{window, savedFrame}});
+    return parkMark(window).has_value();
 }
 
-void WindowAccess::setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) {
-    for (const auto& [w, saved] : marks)
-        setParkMark(w, saved);
+void WindowAccess::clearParkMark(const AXWindow& window) {
+    clearParkMarks({window});
 }
 
-void WindowAccess::clearParkMarks(const std::vector<AXWindow>& windows) {
-    for (const auto& w : windows)
-        clearParkMark(w);
+std::optional<Rect> WindowAccess::parkMark(const AXWindow& window) {
+    return parkMarks({window}).front();
 }
 
-std::vector<std::optional<Rect>> WindowAccess::parkMarks(const std::vector<AXWindow>& windows) {
-    std::vector<std::optional<Rect>> result;
-    result.reserve(windows.size());
-    for (const auto& w : windows)
-        result.push_back(parkMark(w));
-    return result;
+bool WindowAccess::iconify(const AXWindow& window) {
+    return iconifyAll({window}).front();
 }
 
-std::vector<bool> WindowAccess::iconifyAll(const std::vector<AXWindow>& windows) {
-    std::vector<bool> result;
-    result.reserve(windows.size());
-    for (const auto& w : windows)
-        result.push_back(iconify(w));
-    return result;
+bool WindowAccess::deiconify(const AXWindow& window) {
+    deiconifyAll({window}, true);
+    return frame(window) && !isIconified(window);
 }
 
-std::vector<bool> WindowAccess::isIconifiedAll(const std::vector<AXWindow>& windows) {
-    std::vector<bool> result;
-    result.reserve(windows.size());
-    for (const auto& w : windows)
-        result.push_back(isIconified(w));
-    return result;
+bool WindowAccess::isIconified(const AXWindow& window) {
+    return isIconifiedAll({window}).front();
 }
 
 void WindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {

@@ -25,6 +25,10 @@ struct Rect {
     double midY() const { return y + height / 2; }
     Point origin() const { return {x, y}; }
     Size size() const { return {width, height}; }
+    // Left and top edges in, right and bottom edges out.
+    bool contains(const Point& point) const {
+        return point.x >= minX() && point.x < maxX() && point.y >= minY() && point.y < maxY();
+    }
     bool operator==(const Rect&) const = default;
 };
 

@@ -16,11 +16,10 @@ CommandPanelController::CommandPanelController(TilingController& controller, App
                                                WindowList& windows, RunLoop& loop,
                                                PanelCallbacks callbacks)
     : controller_(controller), windows_(windows), loop_(loop),
-      builder_(controller, settings, std::move(callbacks), apps_),
-      self_(std::make_shared<CommandPanelController*>(this)) {}
+      builder_(controller, settings, std::move(callbacks), apps_), self_(this) {}
 
 CommandPanelController::~CommandPanelController() {
-    self_.reset();
+    self_.end();
     delete panel_.data();
 }
 
@@ -41,16 +40,16 @@ void CommandPanelController::show(Mode mode) {
     forgetPanel();
     previousWindow_ = windows_.focused();
 
-    std::weak_ptr<CommandPanelController*> weak = self_;
+    const auto weak = self_.ref();
     auto* view = new CommandPanelView(
         mode == Mode::actions ? actionsPlaceholder : workspacesPlaceholder, items(mode),
         [weak](const PanelItem& item) {
-            if (auto self = weak.lock())
-                (*self)->runItem(item);
+            if (auto* self = weak.get())
+                self->runItem(item);
         },
         [weak] {
-            if (auto self = weak.lock())
-                (*self)->hide(true);
+            if (auto* self = weak.get())
+                self->hide(true);
         });
     auto* panel = new KeyPanel(view);
 

@@ -14,6 +14,7 @@
 #include "app/commands/command_panel_view.h"
 #include "app/commands/panel_items.h"
 #include "ax/ax_window.h"
+#include "core/weak_self.h"
 
 #include <QPointer>
 #include <chrono>
@@ -71,8 +72,8 @@ private:
     QPointer<KeyPanel> panel_;
     QPointer<CommandPanelView> view_;
     std::optional<AXWindow> previousWindow_;
-    // The view's callbacks hold this weakly; it goes first when the controller does.
-    std::shared_ptr<CommandPanelController*> self_;
+    // The view's callbacks hold this weakly; it ends first when the controller goes.
+    WeakSelf<CommandPanelController> self_;
 };
 
 } // namespace morvanta

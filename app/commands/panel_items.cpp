@@ -27,8 +27,8 @@ std::string PanelItems::windowCountText(int count) {
 std::function<void()>
 PanelItems::onController(std::function<void(TilingController&)> command) const {
     return [alive = controller_.lifetime(), command = std::move(command)] {
-        if (auto controller = alive.lock())
-            command(**controller);
+        if (auto* controller = alive.get())
+            command(*controller);
     };
 }
 
@@ -46,32 +46,35 @@ std::vector<PanelItem> PanelItems::actionItems() const {
             if (auto it = summaries.front().counts.find(number);
                 it != summaries.front().counts.end())
                 count = it->second;
-        items.push_back(
-            {"switch" + std::to_string(number),
-             "Switch to workspace " + workspaceLabel(number),
-             windowCountText(count),
-             {},
-             shortcutText(ShortcutActions::switchShortcutName(number).rawValue),
-             std::nullopt,
-             onController([number](TilingController& c) { c.switchToWorkspace(number); })});
+        items.push_back({"switch" + std::to_string(number),
+                         "Switch to workspace " + workspaceLabel(number),
+                         windowCountText(count),
+                         {},
+                         shortcutText(ShortcutActions::switchShortcutName(number).rawValue),
+                         std::nullopt,
+                         onController([number](TilingController& c) {
+                             c.commands().switchToWorkspace(number);
+                         })});
     }
     for (int number : numbers)
-        items.push_back(
-            {"move" + std::to_string(number),
-             "Move window to workspace " + workspaceLabel(number),
-             "",
-             {},
-             shortcutText(ShortcutActions::moveShortcutName(number).rawValue),
-             std::nullopt,
-             onController([number](TilingController& c) { c.moveFocusedWindow(number); })});
-    for (LayoutKind kind : allLayoutKinds)
-        items.push_back({"layout-" + std::string(rawValue(kind)),
-                         "Layout: " + std::string(displayName(kind)),
+        items.push_back({"move" + std::to_string(number),
+                         "Move window to workspace " + workspaceLabel(number),
                          "",
                          {},
-                         "",
+                         shortcutText(ShortcutActions::moveShortcutName(number).rawValue),
                          std::nullopt,
-                         onController([kind](TilingController& c) { c.setLayout(kind); })});
+                         onController([number](TilingController& c) {
+                             c.commands().moveFocusedWindow(number);
+                         })});
+    for (LayoutKind kind : allLayoutKinds)
+        items.push_back(
+            {"layout-" + std::string(rawValue(kind)),
+             "Layout: " + std::string(displayName(kind)),
+             "",
+             {},
+             "",
+             std::nullopt,
+             onController([kind](TilingController& c) { c.commands().setLayout(kind); })});
     auto fixed = fixedItems();
     items.insert(items.end(), fixed.begin(), fixed.end());
     return items;
@@ -100,22 +103,22 @@ std::vector<PanelItem> PanelItems::fixedItems() const {
         quit = [] { QCoreApplication::quit(); };
     return {
         row("back", "Previous workspace", "previousWorkspace",
-            onController([](TilingController& c) { c.previousWorkspace(); })),
+            onController([](TilingController& c) { c.commands().previousWorkspace(); })),
         row("next-layout", "Next layout", "nextLayout",
-            onController([](TilingController& c) { c.cycleLayout(); })),
+            onController([](TilingController& c) { c.commands().cycleLayout(); })),
         row("float", "Float or tile this window", "toggleFloating",
-            onController([](TilingController& c) { c.toggleFloat(); })),
+            onController([](TilingController& c) { c.commands().toggleFloat(); })),
         row("grow", "Make main window bigger", "growMain",
-            onController([](TilingController& c) { c.adjustMainRatio(0.05); })),
+            onController([](TilingController& c) { c.commands().adjustMainRatio(0.05); })),
         row("shrink", "Make main window smaller", "shrinkMain",
-            onController([](TilingController& c) { c.adjustMainRatio(-0.05); })),
+            onController([](TilingController& c) { c.commands().adjustMainRatio(-0.05); })),
         row("border", settings_.borderEnabled() ? "Hide focus border" : "Show focus border", "",
             [settings] { settings->setBorderEnabled(!settings->borderEnabled()); }),
         row("settings", "Open Settings", "", callback(callbacks_.showSettings)),
         row("pause",
             controller_.isPaused().get() ? "Resume tiling" : "Pause tiling (show all windows)",
             "togglePause",
-            onController([](TilingController& c) { c.setPaused(!c.isPaused().get()); })),
+            onController([](TilingController& c) { c.commands().setPaused(!c.isPaused().get()); })),
         row("diagnostics", "Open Diagnostics", "", callback(callbacks_.showDiagnostics)),
         row("quit", "Quit Morvanta", "", quit),
     };
@@ -157,13 +160,14 @@ PanelItem PanelItems::workspaceItem(int number, const DisplaySummary& summary,
     std::string detail = names.empty() ? "empty" : names;
     if (manyDisplays)
         detail += "  ·  " + summary.name;
-    return {"ws" + std::to_string(number),
-            workspaceLabel(number),
-            detail,
-            std::move(icons),
-            number == summary.activeNumber ? "showing" : "",
-            isDigitWorkspace(number) ? std::optional<int>(number) : std::nullopt,
-            onController([number](TilingController& c) { c.switchToWorkspace(number); })};
+    return {
+        "ws" + std::to_string(number),
+        workspaceLabel(number),
+        detail,
+        std::move(icons),
+        number == summary.activeNumber ? "showing" : "",
+        isDigitWorkspace(number) ? std::optional<int>(number) : std::nullopt,
+        onController([number](TilingController& c) { c.commands().switchToWorkspace(number); })};
 }
 
 std::optional<AppDirectory::Entry> PanelItems::application(std::int32_t pid) const {

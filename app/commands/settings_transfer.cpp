@@ -199,7 +199,7 @@ void SettingsTransfer::apply(const SettingsImportPlan& plan) {
     settings_.setHideBorderWhileDragging(plan.hideBorderWhileDragging);
 
     // The controller applies them to the workspaces and stores them back.
-    controller_.reloadFromSettings(plan.layouts, plan.screens);
+    controller_.commands().reloadFromSettings(plan.layouts, plan.screens);
 
     // A new style re-binds every action to its defaults; the file's bindings follow.
     if (plan.shortcutStyle)

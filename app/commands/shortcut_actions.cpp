@@ -105,8 +105,8 @@ void ShortcutActions::clearLetterShortcuts(int number) {
 void ShortcutActions::attach(const Name& name, std::function<void(TilingController&)> command) {
     detach(name);
     auto run = [weak = controllerLifetime_, command] {
-        if (const auto controller = weak.lock())
-            command(**controller);
+        if (auto* controller = weak.get())
+            command(*controller);
     };
     shortcuts_.addKeyDownHandler(name, run);
     attached_[name.rawValue] = std::move(run);
@@ -132,15 +132,17 @@ void ShortcutActions::installShortcuts(TilingController& controller,
                                        std::function<void()> showWorkspaceSwitcher) {
     controllerLifetime_ = controller.lifetime();
     for (int n = 1; n <= 9; ++n) {
-        attach(switchShortcutName(n), [n](TilingController& c) { c.switchToWorkspace(n); });
-        attach(moveShortcutName(n), [n](TilingController& c) { c.moveFocusedWindow(n); });
+        attach(switchShortcutName(n),
+               [n](TilingController& c) { c.commands().switchToWorkspace(n); });
+        attach(moveShortcutName(n),
+               [n](TilingController& c) { c.commands().moveFocusedWindow(n); });
     }
     for (int letter : letters_)
         registerLetterHandlers(letter);
 
     using Command = std::function<void(TilingController&)>;
-    const auto direction = [](void (TilingController::*command)(Direction), Direction d) {
-        return Command([command, d](TilingController& c) { (c.*command)(d); });
+    const auto direction = [](void (ControllerCommands::*command)(Direction), Direction d) {
+        return Command([command, d](TilingController& c) { (c.commands().*command)(d); });
     };
     const auto callback = [](std::function<void()> show) {
         return Command([show = std::move(show)](TilingController&) {
@@ -149,22 +151,22 @@ void ShortcutActions::installShortcuts(TilingController& controller,
         });
     };
     const std::map<std::string, Command> commands = {
-        {"previousWorkspace", [](TilingController& c) { c.previousWorkspace(); }},
-        {"focusLeft", direction(&TilingController::focusNeighbour, Direction::left)},
-        {"focusRight", direction(&TilingController::focusNeighbour, Direction::right)},
-        {"focusUp", direction(&TilingController::focusNeighbour, Direction::up)},
-        {"focusDown", direction(&TilingController::focusNeighbour, Direction::down)},
-        {"swapLeft", direction(&TilingController::swapWithNeighbour, Direction::left)},
-        {"swapRight", direction(&TilingController::swapWithNeighbour, Direction::right)},
-        {"swapUp", direction(&TilingController::swapWithNeighbour, Direction::up)},
-        {"swapDown", direction(&TilingController::swapWithNeighbour, Direction::down)},
-        {"nextLayout", [](TilingController& c) { c.cycleLayout(); }},
-        {"toggleFloating", [](TilingController& c) { c.toggleFloat(); }},
-        {"growMain", [](TilingController& c) { c.adjustMainRatio(+0.05); }},
-        {"shrinkMain", [](TilingController& c) { c.adjustMainRatio(-0.05); }},
+        {"previousWorkspace", [](TilingController& c) { c.commands().previousWorkspace(); }},
+        {"focusLeft", direction(&ControllerCommands::focusNeighbour, Direction::left)},
+        {"focusRight", direction(&ControllerCommands::focusNeighbour, Direction::right)},
+        {"focusUp", direction(&ControllerCommands::focusNeighbour, Direction::up)},
+        {"focusDown", direction(&ControllerCommands::focusNeighbour, Direction::down)},
+        {"swapLeft", direction(&ControllerCommands::swapWithNeighbour, Direction::left)},
+        {"swapRight", direction(&ControllerCommands::swapWithNeighbour, Direction::right)},
+        {"swapUp", direction(&ControllerCommands::swapWithNeighbour, Direction::up)},
+        {"swapDown", direction(&ControllerCommands::swapWithNeighbour, Direction::down)},
+        {"nextLayout", [](TilingController& c) { c.commands().cycleLayout(); }},
+        {"toggleFloating", [](TilingController& c) { c.commands().toggleFloat(); }},
+        {"growMain", [](TilingController& c) { c.commands().adjustMainRatio(+0.05); }},
+        {"shrinkMain", [](TilingController& c) { c.commands().adjustMainRatio(-0.05); }},
         {"commandPalette", callback(std::move(showCommandPanel))},
         {"workspaceSwitcher", callback(std::move(showWorkspaceSwitcher))},
-        {"togglePause", [](TilingController& c) { c.setPaused(!c.isPaused().get()); }},
+        {"togglePause", [](TilingController& c) { c.commands().setPaused(!c.isPaused().get()); }},
     };
     for (const auto& fixed : fixedShortcuts()) {
         const auto command = commands.find(fixed.name);
@@ -178,9 +180,9 @@ void ShortcutActions::registerLetterHandlers(int number) {
     if (controllerLifetime_.expired() || !isLetterWorkspace(number))
         return;
     attach(switchShortcutName(number),
-           [number](TilingController& c) { c.switchToWorkspace(number); });
+           [number](TilingController& c) { c.commands().switchToWorkspace(number); });
     attach(moveShortcutName(number),
-           [number](TilingController& c) { c.moveFocusedWindow(number); });
+           [number](TilingController& c) { c.commands().moveFocusedWindow(number); });
 }
 
 void ShortcutActions::setLetterShortcutWorkspaces(const std::vector<int>& numbers) {

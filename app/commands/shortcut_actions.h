@@ -10,6 +10,7 @@
 
 #include "app/controller/letter_shortcuts.h"
 #include "app/settings/app_settings.h"
+#include "core/weak_self.h"
 #include "shortcuts/keyboard_shortcuts.h"
 
 #include <functional>
@@ -77,7 +78,7 @@ private:
     KeyboardShortcuts& shortcuts_;
     AppSettings& settings_;
     std::vector<int> letters_;
-    std::weak_ptr<TilingController*> controllerLifetime_;
+    WeakSelf<TilingController>::Ref controllerLifetime_;
     // The command of each action this object attached, by name, so it can take them back and
     // run them on request.
     std::map<std::string, std::function<void()>> attached_;

@@ -20,61 +20,64 @@ LayoutKind nextLayout(LayoutKind kind) {
 } // namespace
 
 std::optional<std::pair<AXWindow, WindowID>> ControllerCommands::focusedTiled() {
-    const auto window = s_.focusedWindow();
+    const auto window = state_.focus.focused();
     if (!window)
         return std::nullopt;
-    const auto id = s_.registry.idFor(*window);
+    const auto id = state_.registry.idFor(*window);
     if (!id)
         return std::nullopt;
     return std::pair{*window, *id};
 }
 
 void ControllerCommands::persistLayouts() {
-    s_.settings.setLayoutsByWorkspace(s_.manager.layoutStrings());
+    state_.settings.setLayoutsByWorkspace(state_.manager.layoutStrings());
 }
 
 void ControllerCommands::persistAssignment() {
-    s_.settings.setWorkspaceDisplays(s_.manager.assignmentStrings());
+    state_.settings.setWorkspaceDisplays(state_.manager.assignmentStrings());
 }
 
 void ControllerCommands::switchToWorkspace(int number) {
-    const auto display = s_.manager.displayForWorkspace(number);
+    const auto held = state_.screenSnapshot.hold();
+    const auto display = state_.manager.displayForWorkspace(number);
     if (!display)
         return;
-    s_.lastDisplay = display;
-    s_.lastOSFocus = s_.focusedWindow();
-    s_.manager.switchToWorkspace(number);
-    s_.log.append("Workspace " + workspaceLabel(number) + " on " + summaries_.screenName(*display) +
-                  ".");
+    state_.lastDisplay = display;
+    state_.focus.setLastSeen(state_.focus.focused());
+    state_.manager.switchToWorkspace(number);
+    state_.log.append("Workspace " + workspaceLabel(number) + " on " +
+                      summaries_.screenName(*display) + ".");
     applier_.apply(false);
     focusCurrentWindow();
 }
 
 void ControllerCommands::previousWorkspace() {
-    s_.lastOSFocus = s_.focusedWindow();
-    if (s_.manager.previous())
-        s_.manager.switchToPrevious();
-    if (const auto focused = s_.manager.focused())
-        if (const auto location = s_.manager.locationOf(*focused)) {
-            s_.lastDisplay = location->display;
-            s_.log.append("Back to workspace " + workspaceLabel(location->workspace) + ".");
+    const auto held = state_.screenSnapshot.hold();
+    state_.focus.setLastSeen(state_.focus.focused());
+    if (state_.manager.previous())
+        state_.manager.switchToPrevious();
+    if (const auto focused = state_.manager.focused())
+        if (const auto location = state_.manager.locationOf(*focused)) {
+            state_.lastDisplay = location->display;
+            state_.log.append("Back to workspace " + workspaceLabel(location->workspace) + ".");
         }
     applier_.apply(false);
     focusCurrentWindow();
 }
 
 void ControllerCommands::moveFocusedWindow(int number) {
+    const auto held = state_.screenSnapshot.hold();
     const auto focused = focusedTiled();
     if (!focused) {
-        s_.log.append("No tiled window is focused.");
+        state_.log.append("No tiled window is focused.");
         return;
     }
     const auto& [window, id] = *focused;
-    s_.lastOSFocus = window;
-    s_.manager.setFocused(id);
-    s_.manager.moveWindow(id, number);
-    s_.log.append("Moved " + window.description() + " to workspace " + workspaceLabel(number) +
-                  ".");
+    state_.focus.setLastSeen(window);
+    state_.manager.setFocused(id);
+    state_.manager.moveWindow(id, number);
+    state_.log.append("Moved " + window.description() + " to workspace " + workspaceLabel(number) +
+                      ".");
     applier_.apply(false);
     focusCurrentWindow();
 }
@@ -83,138 +86,150 @@ std::optional<WindowID> ControllerCommands::neighbourOfFocused(Direction directi
     const auto focused = focusedTiled();
     if (!focused)
         return std::nullopt;
-    return s_.manager.neighbor(focused->second, direction, applier_.currentPlan().visible);
+    return state_.manager.neighbor(focused->second, direction, applier_.currentPlan().visible);
 }
 
 void ControllerCommands::focusNeighbour(Direction direction) {
+    const auto held = state_.screenSnapshot.hold();
     const auto neighbour = neighbourOfFocused(direction);
     if (!neighbour)
         return;
-    s_.manager.setFocused(*neighbour);
-    s_.lastOSFocus = s_.focusedWindow(); // still the old window
+    state_.manager.setFocused(*neighbour);
+    state_.focus.setLastSeen(state_.focus.focused()); // still the old window
     focusCurrentWindow();
 }
 
 void ControllerCommands::swapWithNeighbour(Direction direction) {
+    const auto held = state_.screenSnapshot.hold();
     const auto focused = focusedTiled();
     if (!focused)
         return;
     const auto neighbour =
-        s_.manager.neighbor(focused->second, direction, applier_.currentPlan().visible);
+        state_.manager.neighbor(focused->second, direction, applier_.currentPlan().visible);
     if (!neighbour)
         return;
-    s_.manager.swapWindows(focused->second, *neighbour);
+    state_.manager.swapWindows(focused->second, *neighbour);
     applier_.apply(false);
 }
 
 void ControllerCommands::toggleFloat() {
+    const auto held = state_.screenSnapshot.hold();
     const auto focused = focusedTiled();
     if (!focused)
         return;
     const auto& [window, id] = *focused;
-    const bool floats = !s_.manager.isFloating(id);
-    s_.manager.setFloating(id, floats);
-    s_.applied.erase(id);
+    const bool floats = !state_.manager.isFloating(id);
+    state_.manager.setFloating(id, floats);
+    state_.frames.forgetApplied(id);
     if (floats)
         if (const auto frame = window.frame())
-            if (const auto screen = screenHolding(s_.screens(), *frame)) {
+            if (const auto screen = state_.screenSnapshot.screenHolding(*frame)) {
                 const Rect v = ScreenGeometry::axVisibleFrame(*screen);
                 window.setFrame(
                     {v.x + 0.2 * v.width, v.y + 0.2 * v.height, 0.6 * v.width, 0.6 * v.height});
             }
-    s_.log.append(window.description() + " " + (floats ? "floats" : "is tiled again") + ".");
+    state_.log.append(window.description() + " " + (floats ? "floats" : "is tiled again") + ".");
     applier_.apply(false);
 }
 
 void ControllerCommands::adjustMainRatio(double change) {
+    const auto held = state_.screenSnapshot.hold();
     // Stored even when unchanged at a limit: the store's change handler lays out again.
-    s_.settings.setMainRatio(std::clamp(s_.settings.mainRatio() + change,
-                                        LayoutPresets::lowestMainRatio,
-                                        LayoutPresets::highestMainRatio));
+    state_.settings.setMainRatio(std::clamp(state_.settings.mainRatio() + change,
+                                            LayoutPresets::lowestMainRatio,
+                                            LayoutPresets::highestMainRatio));
 }
 
 void ControllerCommands::setLayout(LayoutKind kind, std::optional<DisplayID> display) {
+    const auto held = state_.screenSnapshot.hold();
     if (!display)
         display = summaries_.currentDisplay();
     if (!display)
         return;
-    const int number = s_.manager.activeWorkspaceNumber(*display);
-    s_.manager.setLayout(kind, number);
+    const int number = state_.manager.activeWorkspaceNumber(*display);
+    state_.manager.setLayout(kind, number);
     persistLayouts();
-    s_.log.append("Layout " + std::string(displayName(kind)) + " for workspace " +
-                  workspaceLabel(number) + ".");
+    state_.log.append("Layout " + std::string(displayName(kind)) + " for workspace " +
+                      workspaceLabel(number) + ".");
     applier_.apply(false);
 }
 
 void ControllerCommands::cycleLayout() {
+    const auto held = state_.screenSnapshot.hold();
     const auto display = summaries_.currentDisplay();
     if (!display)
         return;
-    setLayout(nextLayout(s_.manager.activeWorkspace(*display).layout), display);
+    setLayout(nextLayout(state_.manager.activeWorkspace(*display).layout), display);
 }
 
 void ControllerCommands::setLayoutForAllWorkspaces(LayoutKind kind) {
-    for (const int number : s_.manager.allWorkspaceNumbers())
-        s_.manager.setLayout(kind, number);
+    const auto held = state_.screenSnapshot.hold();
+    for (const int number : state_.manager.allWorkspaceNumbers())
+        state_.manager.setLayout(kind, number);
     persistLayouts();
-    s_.log.append("Layout " + std::string(displayName(kind)) + " for every workspace.");
+    state_.log.append("Layout " + std::string(displayName(kind)) + " for every workspace.");
     applier_.apply(false);
 }
 
 bool ControllerCommands::assignWorkspace(int number, const DisplayID& display) {
-    if (!s_.manager.moveWorkspace(number, display))
+    const auto held = state_.screenSnapshot.hold();
+    if (!state_.manager.moveWorkspace(number, display))
         return false;
     persistAssignment();
-    s_.log.append("Workspace " + workspaceLabel(number) + " now belongs to " +
-                  summaries_.screenName(display) + ".");
+    state_.log.append("Workspace " + workspaceLabel(number) + " now belongs to " +
+                      summaries_.screenName(display) + ".");
     applier_.apply(false);
     return true;
 }
 
 void ControllerCommands::resetDefaultSplit() {
-    s_.manager.resetAssignments();
+    const auto held = state_.screenSnapshot.hold();
+    state_.manager.resetAssignments();
     persistAssignment();
-    s_.log.append("Workspaces split between screens by default again.");
+    state_.log.append("Workspaces split between screens by default again.");
     applier_.apply(false);
 }
 
 void ControllerCommands::setPaused(bool paused) {
-    if (paused == s_.isPaused.get())
+    const auto held = state_.screenSnapshot.hold();
+    if (paused == state_.isPaused.get())
         return;
-    s_.isPaused.set(paused);
+    state_.isPaused.set(paused);
     if (!paused) {
-        s_.log.append("Tiling resumed.");
+        state_.log.append("Tiling resumed.");
         refresh_.run();
     } else {
         applier_.finishCheck();
-        s_.parker.restoreAll();
-        s_.applied.clear();
+        state_.parker.restoreAll();
+        state_.frames.forgetAllApplied();
         border_.hide();
-        s_.log.append("Tiling paused; all windows shown.");
+        state_.log.append("Tiling paused; all windows shown.");
     }
     summaries_.publish();
 }
 
 void ControllerCommands::reloadFromSettings(const AppSettings::StringMap& layouts,
                                             const AppSettings::StringMap& assignment) {
-    for (const int number : s_.manager.allWorkspaceNumbers())
-        s_.manager.setLayout(s_.settings.defaultLayout(), number);
-    s_.manager.applyLayoutStrings(layouts);
-    s_.manager.resetAssignments();
-    s_.manager.applyAssignmentStrings(assignment);
+    const auto held = state_.screenSnapshot.hold();
+    for (const int number : state_.manager.allWorkspaceNumbers())
+        state_.manager.setLayout(state_.settings.defaultLayout(), number);
+    state_.manager.applyLayoutStrings(layouts);
+    state_.manager.resetAssignments();
+    state_.manager.applyAssignmentStrings(assignment);
     persistLayouts();
     persistAssignment();
-    s_.applied.clear();
+    state_.frames.forgetAllApplied();
     applier_.apply(false);
 }
 
 void ControllerCommands::focusCurrentWindow() {
-    s_.forgetFocusRead();
-    if (const auto focused = s_.manager.focused())
-        if (const auto window = s_.registry.windowFor(*focused)) {
+    const auto held = state_.screenSnapshot.hold();
+    state_.focus.forgetRead();
+    if (const auto focused = state_.manager.focused())
+        if (const auto window = state_.registry.windowFor(*focused)) {
             // Not waited for: the focus tracker reports where the focus lands.
-            s_.system.windowAccess().sendFocus(*window);
-            s_.focusAskedFor = *window;
+            state_.system.windowAccess().sendFocus(*window);
+            state_.focus.askedFor(*window);
             return;
         }
     // Nothing to focus here: the keyboard must not stay with a window that was just hidden.
@@ -223,9 +238,9 @@ void ControllerCommands::focusCurrentWindow() {
     // moved the focus itself), nothing keeps it.
     if (activateSelf && activateSelf())
         return;
-    if (const auto focused = s_.focusedWindow(); focused && s_.parker.isParked(*focused)) {
-        s_.system.windowAccess().focusNothing();
-        s_.keyboardTakenAt = s_.loop.now();
+    if (const auto focused = state_.focus.focused(); focused && state_.parker.isParked(*focused)) {
+        state_.system.windowAccess().focusNothing();
+        state_.focus.keyboardTaken(state_.loop.now());
     }
 }
 

@@ -1,7 +1,9 @@
 // ControllerCommands: every user command (shortcuts, menu, command panel, settings window,
 // displays tab, self-test). Each changes the model, stores what the settings keep, writes its
 // log line and lays the windows out again. Commands work in any state: while tiling is stopped
-// or paused the model still changes and the windows follow when tiling resumes.
+// or paused the model still changes and the windows follow when tiling resumes. Each command
+// holds the screen snapshot while it runs: the screens and the focused window are read once
+// per command, however many steps ask for them.
 #pragma once
 
 #include "app/controller/controller_state.h"
@@ -20,7 +22,8 @@ class ControllerCommands {
 public:
     ControllerCommands(ControllerState& state, LayoutApplier& applier, SummaryPublisher& summaries,
                        WindowRefresh& refresh, FocusBorder& border)
-        : s_(state), applier_(applier), summaries_(summaries), refresh_(refresh), border_(border) {}
+        : state_(state), applier_(applier), summaries_(summaries), refresh_(refresh),
+          border_(border) {}
 
     // Gives the keyboard to a visible window of the application's own, when it has one;
     // answers whether it did. Empty: it has none.
@@ -50,7 +53,7 @@ private:
     void persistLayouts();
     void persistAssignment();
 
-    ControllerState& s_;
+    ControllerState& state_;
     LayoutApplier& applier_;
     SummaryPublisher& summaries_;
     WindowRefresh& refresh_;

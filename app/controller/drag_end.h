@@ -13,7 +13,7 @@ class MouseMonitor;
 class DragEnd {
 public:
     DragEnd(ControllerState& state, LayoutApplier& applier, MouseMonitor& mouse)
-        : s_(state), applier_(applier), mouse_(mouse) {}
+        : state_(state), applier_(applier), mouse_(mouse) {}
 
     // Nothing unless tiling runs and is not paused, or when no tiled window left its target.
     void examine();
@@ -23,7 +23,7 @@ private:
     void resized(WindowID id, const AXWindow& window, const Rect& target, const Rect& current,
                  const LayoutPlan& plan);
 
-    ControllerState& s_;
+    ControllerState& state_;
     LayoutApplier& applier_;
     MouseMonitor& mouse_;
 };

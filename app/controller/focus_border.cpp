@@ -9,8 +9,8 @@ namespace morvanta {
 
 FocusBorder::FocusBorder(ControllerState& state, std::unique_ptr<BorderOverlay> border,
                          MouseMonitor* mouse, FrameTimer* frameTimer)
-    : s_(state), border_(std::move(border)), focusTracker_(state.system.makeFocusTracker()),
-      self_(std::make_shared<FocusBorder*>(this)) {
+    : state_(state), border_(std::move(border)), focusTracker_(state.system.makeFocusTracker()),
+      self_(this) {
     if (border_ && mouse && frameTimer)
         dragTracker_ =
             std::make_unique<BorderDragTracker>(*border_, state.system.windowNumbers(),
@@ -18,7 +18,7 @@ FocusBorder::FocusBorder(ControllerState& state, std::unique_ptr<BorderOverlay> 
 }
 
 FocusBorder::~FocusBorder() {
-    self_.reset();
+    self_.end();
     if (focusTracker_) {
         focusTracker_->stop();
         focusTracker_->onChange = nullptr;
@@ -34,14 +34,14 @@ FocusBorder::~FocusBorder() {
 void FocusBorder::applyAppearance() {
     if (border_) {
         BorderColor color; // the border's own blue when the stored text does not parse
-        if (const auto parsed = AppSettings::colorFromHex(s_.settings.borderColorHex()))
+        if (const auto parsed = AppSettings::colorFromHex(state_.settings.borderColorHex()))
             color = {parsed->red, parsed->green, parsed->blue, parsed->alpha};
         // The colour first: setting the width redraws, so a new colour shows at once.
         border_->setColor(color);
-        border_->setWidth(s_.settings.borderWidth());
+        border_->setWidth(state_.settings.borderWidth());
     }
     if (dragTracker_)
-        dragTracker_->mode = s_.settings.hideBorderWhileDragging()
+        dragTracker_->mode = state_.settings.hideBorderWhileDragging()
                                  ? BorderDragTracker::Mode::hideWhileDragging
                                  : BorderDragTracker::Mode::predictive;
 }
@@ -49,29 +49,28 @@ void FocusBorder::applyAppearance() {
 void FocusBorder::start() {
     if (!border_)
         return;
-    const std::weak_ptr<FocusBorder*> weak = self_;
+    const auto weak = self_.ref();
     if (focusTracker_) {
         focusTracker_->onChange = [weak](const std::optional<AXWindow>& window) {
-            const auto self = weak.lock();
+            auto* self = weak.get();
             if (!self)
                 return;
-            FocusBorder& me = **self;
-            if (me.dragTracker_)
-                me.dragTracker_->target = window;
-            if (!me.dragTracker_ || !me.dragTracker_->isTracking())
-                me.update(window);
+            if (self->dragTracker_)
+                self->dragTracker_->target = window;
+            if (!self->dragTracker_ || !self->dragTracker_->isTracking())
+                self->update(window);
         };
         focusTracker_->start();
     }
     if (dragTracker_) {
         dragTracker_->onDragEnded = [weak] {
-            if (const auto self = weak.lock())
-                (*self)->update((*self)->dragTracker_->target);
+            if (auto* self = weak.get())
+                self->update(self->dragTracker_->target);
         };
         dragTracker_->start();
     }
     running_ = true;
-    update(s_.focusedWindow());
+    update(state_.focus.focused());
 }
 
 void FocusBorder::stop() {
@@ -89,16 +88,17 @@ void FocusBorder::hide() {
 }
 
 bool FocusBorder::mayShow(const std::optional<AXWindow>& window) const {
-    if (!s_.settings.borderEnabled() || !s_.isRunning.get() || s_.isPaused.get() || !window)
+    if (!state_.settings.borderEnabled() || !state_.isRunning.get() || state_.isPaused.get() ||
+        !window)
         return false;
-    const auto id = s_.registry.idFor(*window);
-    if (!id || !s_.manager.isVisible(*id) || s_.parker.isParked(*window))
+    const auto id = state_.registry.idFor(*window);
+    if (!id || !state_.manager.isVisible(*id) || state_.parker.isParked(*window))
         return false;
     // The window's class is read only when some rule could hide the border.
-    const auto& rules = s_.settings.appRules();
+    const auto& rules = state_.settings.appRules();
     if (std::none_of(rules.begin(), rules.end(), [](const auto& rule) { return rule.noBorder; }))
         return true;
-    const auto rule = s_.settings.ruleForBundleID(window->bundleIdentifier());
+    const auto rule = state_.settings.ruleForBundleID(window->bundleIdentifier());
     return !rule || !rule->noBorder;
 }
 

@@ -9,6 +9,7 @@
 #include "ax/border_drag_tracker.h"
 #include "ax/border_overlay.h"
 #include "ax/focus_tracker.h"
+#include "core/weak_self.h"
 
 #include <memory>
 #include <optional>
@@ -45,13 +46,13 @@ public:
 private:
     bool mayShow(const std::optional<AXWindow>& window) const;
 
-    ControllerState& s_;
+    ControllerState& state_;
     std::unique_ptr<BorderOverlay> border_;
     std::unique_ptr<FocusTracker> focusTracker_;
     std::unique_ptr<BorderDragTracker> dragTracker_;
     bool running_ = false;
     // Callbacks handed to the trackers hold this weakly.
-    std::shared_ptr<FocusBorder*> self_;
+    WeakSelf<FocusBorder> self_;
 };
 
 } // namespace morvanta

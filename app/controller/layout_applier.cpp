@@ -9,6 +9,25 @@
 namespace morvanta {
 
 namespace {
+std::string whole(double value) {
+    return std::to_string(static_cast<long long>(std::trunc(value)));
+}
+
+// "(x, y w×h)" in truncated whole points, or "?" for a frame that could not be read.
+std::string frameText(const std::optional<Rect>& frame) {
+    if (!frame)
+        return "?";
+    // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) about a chain of `+` here.
+    std::string text(1, '(');
+    for (const auto& [value, after] :
+         {std::pair{frame->x, ", "}, std::pair{frame->y, " "}, std::pair{frame->width, "×"},
+          std::pair{frame->height, ")"}}) {
+        text += whole(value);
+        text += after;
+    }
+    return text;
+}
+
 std::string joined(const std::vector<std::string>& parts) {
     std::string text;
     for (const auto& part : parts)
@@ -19,7 +38,7 @@ std::string joined(const std::vector<std::string>& parts) {
 
 std::map<std::string, Screen> LayoutApplier::screensByDisplay() {
     std::map<std::string, Screen> screens;
-    for (const auto& screen : s_.screens())
+    for (const auto& screen : state_.screenSnapshot.screens())
         screens.emplace(screen.identity, screen); // the first screen wins
     return screens;
 }
@@ -28,7 +47,7 @@ LayoutPlan LayoutApplier::plan(const std::map<std::string, Screen>& screens) {
     std::map<DisplayID, Rect> frames;
     for (const auto& [identity, screen] : screens)
         frames.emplace(DisplayID{identity}, ScreenGeometry::axVisibleFrame(screen));
-    return s_.manager.plan(frames, s_.minimums, s_.settings.layoutOptions());
+    return state_.manager.plan(frames, state_.frames.minimums(), state_.settings.layoutOptions());
 }
 
 LayoutPlan LayoutApplier::currentPlan() {
@@ -37,7 +56,7 @@ LayoutPlan LayoutApplier::currentPlan() {
 
 LayoutApplier::~LayoutApplier() {
     if (checkTask_ != 0)
-        s_.loop.cancel(checkTask_);
+        state_.loop.cancel(checkTask_);
 }
 
 void LayoutApplier::apply(bool isRetry) {
@@ -45,11 +64,11 @@ void LayoutApplier::apply(bool isRetry) {
     // results may change this plan, and a check read after this apply's requests would compare
     // its windows with targets they no longer have.
     finishCheck();
-    if (!s_.isRunning.get() || s_.isPaused.get()) {
+    if (!state_.isRunning.get() || state_.isPaused.get()) {
         summaries_.publish();
         return;
     }
-    const auto held = s_.screenSnapshot.hold();
+    const auto held = state_.screenSnapshot.hold();
     const auto screens = screensByDisplay();
     const LayoutPlan layout = plan(screens);
     // The summaries come from the model alone: published before anything is sent, their reads
@@ -62,19 +81,19 @@ void LayoutApplier::apply(bool isRetry) {
     check.parking = prepareParking(layout, screens);
     check.placed = placeVisible(layout);
     restoreFloating(layout);
-    s_.parker.sendParking(check.parking);
+    state_.parker.sendParking(check.parking);
     if (check.placed.empty() && check.parking.jobs.empty()) {
-        border_.update(s_.focusedWindow());
+        border_.update(state_.focus.focused());
         return;
     }
     // The border follows once the moves are done, with the check. Nothing is pending here:
     // finishCheck above ran every earlier check.
     check_ = std::move(check);
-    if (s_.system.windowAccess().sharesWithWindowManager()) {
+    if (state_.system.windowAccess().sharesWithWindowManager()) {
         finishCheck();
         return;
     }
-    checkTask_ = s_.loop.after(RunLoop::Duration::zero(), [this] {
+    checkTask_ = state_.loop.after(RunLoop::Duration::zero(), [this] {
         checkTask_ = 0;
         finishCheck();
     });
@@ -83,8 +102,8 @@ void LayoutApplier::apply(bool isRetry) {
 void LayoutApplier::focusMoved() {
     summaries_.publish();
     // The border's focus tracker has already moved it to the window now focused.
-    if (!border_.followsFocus() && s_.isRunning.get() && !s_.isPaused.get())
-        border_.update(s_.focusedWindow());
+    if (!border_.followsFocus() && state_.isRunning.get() && !state_.isPaused.get())
+        border_.update(state_.focus.focused());
 }
 
 void LayoutApplier::finishCheck() {
@@ -96,40 +115,39 @@ void LayoutApplier::finishCheck() {
 
 void LayoutApplier::runCheck() {
     if (checkTask_ != 0) {
-        s_.loop.cancel(checkTask_);
+        state_.loop.cancel(checkTask_);
         checkTask_ = 0;
     }
     const Check check = std::move(*check_);
     check_.reset();
-    const auto held = s_.screenSnapshot.hold();
-    s_.system.windowAccess().settle();
+    const auto held = state_.screenSnapshot.hold();
+    state_.system.windowAccess().settle();
     const auto learned = learnMinimums(check.placed);
     reportUnhidden(check.parking);
     if (!learned.empty()) {
-        s_.log.append("Learned minimum sizes: " + joined(learned) + ".");
+        state_.log.append("Learned minimum sizes: " + joined(learned) + ".");
         if (!check.isRetry) {
             apply(true); // its own check places the border
             return;
         }
     }
-    border_.update(s_.focusedWindow());
+    border_.update(state_.focus.focused());
 }
 
 std::vector<LayoutApplier::Placement> LayoutApplier::placeVisible(const LayoutPlan& layout) {
     std::vector<Placement> toSet, toCheck;
     std::vector<AXWindow> shownAgain;
     for (const auto& [id, target] : layout.visible) {
-        const auto window = s_.registry.windowFor(id);
+        const auto window = state_.registry.windowFor(id);
         if (!window)
             continue;
-        if (s_.parker.isParked(*window)) {
+        if (state_.parker.isParked(*window)) {
             // Shown from where it is: its frame is set below, then the parker lets it go.
             shownAgain.push_back(*window);
             toSet.push_back({id, *window, target});
             continue;
         }
-        const auto applied = s_.applied.find(id);
-        if (applied != s_.applied.end() && applied->second == target)
+        if (state_.frames.isApplied(id, target))
             toCheck.push_back({id, *window, target});
         else
             toSet.push_back({id, *window, target});
@@ -139,28 +157,28 @@ std::vector<LayoutApplier::Placement> LayoutApplier::placeVisible(const LayoutPl
     for (const auto& list : {&toSet, &toCheck})
         for (const auto& p : *list)
             placed.emplace_back(p.id, p.window);
-    s_.readIncrements(placed);
+    state_.frames.readIncrements(placed);
 
     // A window whose last target is still its target is set again only when it moved away.
     std::vector<AXWindow> checked;
     for (const auto& p : toCheck)
         checked.push_back(p.window);
-    const auto current = s_.system.windowAccess().frames(checked);
+    const auto current = state_.system.windowAccess().frames(checked);
     for (std::size_t i = 0; i < toCheck.size(); ++i) {
         const auto& p = toCheck[i];
-        if (!current[i] || !atTarget(*current[i], p.target, s_.incrementOf(p.id, p.window)))
+        if (!current[i] || !state_.frames.atTarget(p.id, p.window, *current[i], p.target))
             toSet.push_back(p);
     }
 
     std::vector<std::pair<AXWindow, Rect>> requests;
     for (const auto& p : toSet)
         requests.emplace_back(p.window, p.target);
-    s_.system.windowAccess().sendFrames(requests);
+    state_.system.windowAccess().sendFrames(requests);
     // Frames first, then shown: a window manager that animates restoring may drop a frame set
     // while the animation runs, but keeps one set while the window was still minimised.
-    s_.parker.forgetAll(shownAgain);
+    state_.parker.forgetAll(shownAgain);
     for (const auto& p : toSet)
-        s_.applied[p.id] = p.target;
+        state_.frames.setApplied(p.id, p.target);
     return toSet;
 }
 
@@ -168,30 +186,17 @@ std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placemen
     std::vector<AXWindow> windows;
     for (const auto& p : placed)
         windows.push_back(p.window);
-    const auto after = s_.system.windowAccess().frames(windows);
+    const auto after = state_.system.windowAccess().frames(windows);
     std::vector<std::string> learned;
     for (std::size_t i = 0; i < placed.size(); ++i) {
         if (!after[i])
             continue;
         const auto& p = placed[i];
-        // A window that sizes in steps may end up to one step off its target; only a size
-        // beyond that is a refusal to shrink.
-        const auto step = s_.incrementOf(p.id, p.window);
-        const double slackW = std::max(frameTolerance, step ? step->width : 0.0);
-        const double slackH = std::max(frameTolerance, step ? step->height : 0.0);
-        const auto known = s_.minimums.find(p.id);
-        const Size old = known != s_.minimums.end() ? known->second : Size{};
-        Size minimum = old;
-        if (after[i]->width > p.target.width + slackW)
-            minimum.width = std::max(old.width, after[i]->width);
-        if (after[i]->height > p.target.height + slackH)
-            minimum.height = std::max(old.height, after[i]->height);
-        if (minimum == old)
+        const auto minimum = state_.frames.learnMinimum(p.id, p.window, p.target, *after[i]);
+        if (!minimum)
             continue;
-        s_.minimums[p.id] = minimum;
-        learned.push_back(p.window.description() + " " +
-                          std::to_string(static_cast<long long>(std::trunc(minimum.width))) + "×" +
-                          std::to_string(static_cast<long long>(std::trunc(minimum.height))));
+        learned.push_back(p.window.description() + " " + whole(minimum->width) + "×" +
+                          whole(minimum->height));
     }
     return learned;
 }
@@ -199,9 +204,10 @@ std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placemen
 void LayoutApplier::restoreFloating(const LayoutPlan& layout) {
     std::vector<AXWindow> floating;
     for (const auto id : layout.floating)
-        if (const auto window = s_.registry.windowFor(id); window && s_.parker.isParked(*window))
+        if (const auto window = state_.registry.windowFor(id);
+            window && state_.parker.isParked(*window))
             floating.push_back(*window);
-    s_.parker.restoreMany(floating);
+    state_.parker.restoreMany(floating);
 }
 
 WindowParker::ParkBatch
@@ -209,20 +215,20 @@ LayoutApplier::prepareParking(const LayoutPlan& layout,
                               const std::map<std::string, Screen>& screens) {
     std::vector<WindowParker::ParkRequest> requests;
     for (const auto& [id, display] : layout.hidden) {
-        const auto window = s_.registry.windowFor(id);
-        if (!window || s_.parker.isParked(*window))
+        const auto window = state_.registry.windowFor(id);
+        if (!window || state_.parker.isParked(*window))
             continue;
         std::optional<Screen> screen;
         if (const auto it = screens.find(display.raw); it != screens.end())
             screen = it->second;
         requests.emplace_back(*window, screen);
-        s_.applied.erase(id);
+        state_.frames.forgetApplied(id);
     }
-    return s_.parker.prepareParking(requests);
+    return state_.parker.prepareParking(requests);
 }
 
 void LayoutApplier::reportUnhidden(const WindowParker::ParkBatch& parking) {
-    const auto after = s_.parker.confirmParking(parking);
+    const auto after = state_.parker.confirmParking(parking);
     std::vector<const WindowParker::ParkJob*> answered;
     std::vector<std::pair<AXWindow, Rect>> landed;
     for (const auto& job : parking.jobs) {
@@ -231,13 +237,14 @@ void LayoutApplier::reportUnhidden(const WindowParker::ParkBatch& parking) {
             landed.emplace_back(job.window, *after[job.slot]);
         }
     }
-    const auto hidden = s_.parker.areInParkedPosition(landed);
+    const auto hidden = state_.parker.areInParkedPosition(landed);
     for (std::size_t k = 0; k < answered.size(); ++k) {
         if (hidden[k])
             continue;
         // The frame read just before parking is the window's saved frame.
-        s_.log.append("⚠️ " + answered[k]->window.description() + " didn't hide: " +
-                      frameText(answered[k]->before) + " → " + frameText(landed[k].second) + ".");
+        state_.log.append("⚠️ " + answered[k]->window.description() +
+                          " didn't hide: " + frameText(answered[k]->before) + " → " +
+                          frameText(landed[k].second) + ".");
     }
 }
 

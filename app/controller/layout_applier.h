@@ -25,7 +25,7 @@ class SummaryPublisher;
 class LayoutApplier {
 public:
     LayoutApplier(ControllerState& state, FocusBorder& border, SummaryPublisher& summaries)
-        : s_(state), border_(border), summaries_(summaries) {}
+        : state_(state), border_(border), summaries_(summaries) {}
     ~LayoutApplier();
     LayoutApplier(const LayoutApplier&) = delete;
     LayoutApplier& operator=(const LayoutApplier&) = delete;
@@ -70,7 +70,7 @@ private:
     // Runs the pending check (which may leave a retry's check pending in its place).
     void runCheck();
 
-    ControllerState& s_;
+    ControllerState& state_;
     FocusBorder& border_;
     SummaryPublisher& summaries_;
     // The one check not yet run; finishCheck runs it before anything may replace it.

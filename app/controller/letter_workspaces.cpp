@@ -11,29 +11,29 @@ namespace morvanta {
 void LetterWorkspaces::setShortcuts(LetterShortcuts* shortcuts) {
     shortcuts_ = shortcuts;
     if (shortcuts_)
-        shortcuts_->setLetterShortcutWorkspaces(s_.manager.letterWorkspaces());
+        shortcuts_->setLetterShortcutWorkspaces(state_.manager.letterWorkspaces());
 }
 
 bool LetterWorkspaces::exists(int number) const {
-    return std::ranges::binary_search(s_.manager.letterWorkspaces(), number);
+    return std::ranges::binary_search(state_.manager.letterWorkspaces(), number);
 }
 
 LetterShortcutsAssigned LetterWorkspaces::add(int number) {
     if (!isLetterWorkspace(number) || exists(number))
         return {};
-    auto letters = s_.manager.letterWorkspaces();
+    auto letters = state_.manager.letterWorkspaces();
     letters.push_back(number);
-    s_.manager.setLetterWorkspaces(letters);
-    s_.settings.setLetterWorkspaces(s_.manager.letterWorkspaces());
+    state_.manager.setLetterWorkspaces(letters);
+    state_.settings.setLetterWorkspaces(state_.manager.letterWorkspaces());
 
     LetterShortcutsAssigned assigned;
     if (shortcuts_) {
-        shortcuts_->setLetterShortcutWorkspaces(s_.manager.letterWorkspaces());
-        assigned = shortcuts_->assignLetterShortcuts(number, s_.settings.shortcutStyle());
+        shortcuts_->setLetterShortcutWorkspaces(state_.manager.letterWorkspaces());
+        assigned = shortcuts_->assignLetterShortcuts(number, state_.settings.shortcutStyle());
         shortcuts_->registerLetterHandlers(number);
-        shortcuts_->setShortcutsEnabled(s_.settings.shortcutsEnabled());
+        shortcuts_->setShortcutsEnabled(state_.settings.shortcutsEnabled());
     }
-    s_.log.append("Added workspace " + workspaceLabel(number) + ".");
+    state_.log.append("Added workspace " + workspaceLabel(number) + ".");
     summaries_.publish();
     return assigned;
 }
@@ -41,30 +41,30 @@ LetterShortcutsAssigned LetterWorkspaces::add(int number) {
 void LetterWorkspaces::remove(int number) {
     if (!exists(number))
         return;
-    auto letters = s_.manager.letterWorkspaces();
+    auto letters = state_.manager.letterWorkspaces();
     std::erase(letters, number);
     // The manager moves the workspace's windows to what its display shows afterwards.
-    s_.manager.setLetterWorkspaces(letters);
-    s_.settings.setLetterWorkspaces(s_.manager.letterWorkspaces());
-    s_.settings.setWorkspaceDisplays(s_.manager.assignmentStrings());
-    s_.settings.setLayoutsByWorkspace(s_.manager.layoutStrings());
+    state_.manager.setLetterWorkspaces(letters);
+    state_.settings.setLetterWorkspaces(state_.manager.letterWorkspaces());
+    state_.settings.setWorkspaceDisplays(state_.manager.assignmentStrings());
+    state_.settings.setLayoutsByWorkspace(state_.manager.layoutStrings());
 
-    auto names = s_.settings.letterWorkspaceNames();
+    auto names = state_.settings.letterWorkspaceNames();
     if (names.erase(workspaceLabel(number)) > 0)
-        s_.settings.setLetterWorkspaceNames(std::move(names));
+        state_.settings.setLetterWorkspaceNames(std::move(names));
     clearRulesNaming(number);
 
     if (shortcuts_) {
         shortcuts_->clearLetterShortcuts(number);
-        shortcuts_->setLetterShortcutWorkspaces(s_.manager.letterWorkspaces());
+        shortcuts_->setLetterShortcutWorkspaces(state_.manager.letterWorkspaces());
     }
-    s_.log.append("Removed workspace " + workspaceLabel(number) + ".");
+    state_.log.append("Removed workspace " + workspaceLabel(number) + ".");
     applier_.apply(false);
 }
 
 // Rules that send windows to a workspace that no longer exists would send them nowhere.
 void LetterWorkspaces::clearRulesNaming(int number) {
-    auto rules = s_.settings.appRules();
+    auto rules = state_.settings.appRules();
     bool changed = false;
     for (auto& rule : rules)
         if (rule.workspace == number) {
@@ -72,7 +72,7 @@ void LetterWorkspaces::clearRulesNaming(int number) {
             changed = true;
         }
     if (changed)
-        s_.settings.setAppRules(std::move(rules));
+        state_.settings.setAppRules(std::move(rules));
 }
 
 } // namespace morvanta

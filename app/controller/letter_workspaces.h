@@ -15,7 +15,7 @@ class SummaryPublisher;
 class LetterWorkspaces {
 public:
     LetterWorkspaces(ControllerState& state, LayoutApplier& applier, SummaryPublisher& summaries)
-        : s_(state), applier_(applier), summaries_(summaries) {}
+        : state_(state), applier_(applier), summaries_(summaries) {}
 
     // Connects the shortcut actions (none: disconnects) and hands them the current list.
     void setShortcuts(LetterShortcuts* shortcuts);
@@ -31,7 +31,7 @@ private:
     bool exists(int number) const;
     void clearRulesNaming(int number);
 
-    ControllerState& s_;
+    ControllerState& state_;
     LayoutApplier& applier_;
     SummaryPublisher& summaries_;
     LetterShortcuts* shortcuts_ = nullptr;

@@ -1,5 +1,7 @@
 #include "app/controller/screen_snapshot.h"
 
+#include "ax/screen_geometry.h"
+
 namespace morvanta {
 
 std::vector<Screen> ScreenSnapshot::screens() {
@@ -8,6 +10,13 @@ std::vector<Screen> ScreenSnapshot::screens() {
     if (!kept_)
         kept_ = source_.screens();
     return *kept_;
+}
+
+std::optional<Screen> ScreenSnapshot::screenHolding(const Rect& rect) {
+    const auto best = ScreenGeometry::screen(screens(), rect);
+    if (!best || ScreenGeometry::intersectionArea(best->frame, rect) <= 0)
+        return std::nullopt;
+    return best;
 }
 
 ScreenSnapshot::Hold::~Hold() {

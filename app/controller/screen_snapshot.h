@@ -6,6 +6,7 @@
 #pragma once
 
 #include "ax/screen_source.h"
+#include "core/geometry.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,6 +19,8 @@ public:
     explicit ScreenSnapshot(ScreenSource& source) : source_(source) {}
 
     std::vector<Screen> screens() override;
+    // The screen holding most of `rect`; none when no screen touches it.
+    std::optional<Screen> screenHolding(const Rect& rect);
 
     // Keeps the screens read while it lives; holds nest.
     class Hold {

@@ -6,10 +6,10 @@
 namespace morvanta {
 
 std::size_t StartupRescue::run() {
-    std::vector<AXWindow> rescued = s_.parker.restoreMarked();
+    std::vector<AXWindow> rescued = state_.parker.restoreMarked();
     const std::size_t marked = rescued.size();
-    const auto screens = s_.screens();
-    for (const auto& window : s_.system.windowList().all()) {
+    const auto screens = state_.screenSnapshot.screens();
+    for (const auto& window : state_.system.windowList().all()) {
         const auto frame = window.frame();
         if (frame && ScreenGeometry::isParkedPosition(screens, *frame) &&
             std::ranges::find(rescued, window) == rescued.end())
@@ -20,8 +20,8 @@ std::size_t StartupRescue::run() {
     std::string names;
     for (const auto& window : rescued)
         names += (names.empty() ? "" : ", ") + window.description();
-    s_.log.append("Rescuing " + std::to_string(rescued.size()) +
-                  " window(s) left in a screen corner: " + names + ".");
+    state_.log.append("Rescuing " + std::to_string(rescued.size()) +
+                      " window(s) left in a screen corner: " + names + ".");
     for (std::size_t i = marked; i < rescued.size(); ++i) {
         const auto frame = rescued[i].frame();
         if (!frame)

@@ -12,7 +12,7 @@ namespace morvanta {
 
 class StartupRescue {
 public:
-    explicit StartupRescue(ControllerState& state) : s_(state) {}
+    explicit StartupRescue(ControllerState& state) : state_(state) {}
 
     // Answers how many windows it brought back.
     std::size_t run();
@@ -20,7 +20,7 @@ public:
 private:
     static Rect centred(const Rect& frame, const Rect& visible);
 
-    ControllerState& s_;
+    ControllerState& state_;
 };
 
 } // namespace morvanta

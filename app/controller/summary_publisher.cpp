@@ -7,17 +7,17 @@
 namespace morvanta {
 
 std::optional<DisplayID> SummaryPublisher::currentDisplay() {
-    if (const auto focused = s_.manager.focused())
-        if (const auto location = s_.manager.locationOf(*focused))
+    if (const auto focused = state_.manager.focused())
+        if (const auto location = state_.manager.locationOf(*focused))
             return location->display;
-    const auto& displays = s_.manager.displays();
-    if (s_.lastDisplay && std::ranges::find(displays, *s_.lastDisplay) != displays.end())
-        return s_.lastDisplay;
-    const auto screens = s_.screens();
+    const auto& displays = state_.manager.displays();
+    if (state_.lastDisplay && std::ranges::find(displays, *state_.lastDisplay) != displays.end())
+        return state_.lastDisplay;
+    const auto screens = state_.screenSnapshot.screens();
     if (mouse_) {
         const Point pointer = mouse_->location();
         for (const auto& screen : screens)
-            if (rectContains(screen.frame, pointer))
+            if (screen.frame.contains(pointer))
                 return DisplayID{screen.identity};
     }
     if (!screens.empty())
@@ -26,7 +26,7 @@ std::optional<DisplayID> SummaryPublisher::currentDisplay() {
 }
 
 std::string SummaryPublisher::screenName(const DisplayID& display) {
-    for (const auto& screen : s_.screens())
+    for (const auto& screen : state_.screenSnapshot.screens())
         if (screen.identity == display.raw)
             return screen.name;
     return display.raw;
@@ -35,32 +35,32 @@ std::string SummaryPublisher::screenName(const DisplayID& display) {
 void SummaryPublisher::publish() {
     std::map<int, int> counts;
     std::map<int, std::vector<std::int32_t>> appPIDs;
-    for (const int number : s_.manager.allWorkspaceNumbers()) {
-        const auto windows = s_.manager.workspaceRecord(number).windows;
+    for (const int number : state_.manager.allWorkspaceNumbers()) {
+        const auto windows = state_.manager.workspaceRecord(number).windows;
         counts[number] = static_cast<int>(windows.size());
         auto& pids = appPIDs[number];
         for (const auto id : windows)
-            if (const auto window = s_.registry.windowFor(id))
+            if (const auto window = state_.registry.windowFor(id))
                 pids.push_back(window->pid());
     }
-    const auto screens = s_.screens();
+    const auto screens = state_.screenSnapshot.screens();
     std::map<std::string, const Screen*> byIdentity;
     for (const auto& screen : screens)
         byIdentity.emplace(screen.identity, &screen); // the first screen wins
     std::vector<DisplaySummary> summaries;
-    for (const auto& display : s_.manager.displays()) {
-        const int active = s_.manager.activeWorkspaceNumber(display);
+    for (const auto& display : state_.manager.displays()) {
+        const int active = state_.manager.activeWorkspaceNumber(display);
         const auto screen = byIdentity.find(display.raw);
         summaries.push_back(
             DisplaySummary{display, screen != byIdentity.end() ? screen->second->name : display.raw,
-                           active, s_.manager.workspaceRecord(active).layout, counts, appPIDs,
-                           s_.manager.workspacesOnDisplay(display),
+                           active, state_.manager.workspaceRecord(active).layout, counts, appPIDs,
+                           state_.manager.workspacesOnDisplay(display),
                            screen != byIdentity.end() ? screen->second->frame : Rect{}});
     }
-    s_.summaries.set(std::move(summaries));
+    state_.summaries.set(std::move(summaries));
     const auto current = currentDisplay();
-    s_.currentNumber.set(current ? s_.manager.activeWorkspaceNumber(*current) : 1);
-    s_.focused.set(s_.manager.focused());
+    state_.currentNumber.set(current ? state_.manager.activeWorkspaceNumber(*current) : 1);
+    state_.focused.set(state_.manager.focused());
 }
 
 } // namespace morvanta

@@ -15,7 +15,7 @@ class MouseMonitor;
 class SummaryPublisher {
 public:
     // `mouse` may be null: the pointer then never decides the current display.
-    SummaryPublisher(ControllerState& state, MouseMonitor* mouse) : s_(state), mouse_(mouse) {}
+    SummaryPublisher(ControllerState& state, MouseMonitor* mouse) : state_(state), mouse_(mouse) {}
 
     // The display of the focused window, else the display last worked on, else the screen
     // under the pointer, else the first screen; none without screens.
@@ -27,7 +27,7 @@ public:
     void publish();
 
 private:
-    ControllerState& s_;
+    ControllerState& state_;
     MouseMonitor* mouse_;
 };
 

@@ -1,6 +1,5 @@
 #include "app/controller/tiling_controller.h"
 
-#include "app/controller/controller_commands.h"
 #include "app/controller/controller_texts.h"
 #include "app/controller/drag_end.h"
 #include "app/controller/focus_border.h"
@@ -17,68 +16,61 @@ namespace morvanta {
 
 TilingController::TilingController(WindowSystem& system, RunLoop& loop, DiagnosticsLog& log,
                                    AppSettings& settings, ControllerDevices devices)
-    : s_(std::make_unique<ControllerState>(system, loop, log, settings)),
+    : state_(std::make_unique<ControllerState>(system, loop, log, settings)),
       mouse_(std::move(devices.mouse)), frameTimer_(std::move(devices.frameTimer)),
-      observer_(system.makeWindowObserver()), self_(std::make_shared<TilingController*>(this)) {
-    s_->isTrusted.set(system.accessibility().checkTrust(false));
-    s_->manager.setDefaultLayout(settings.defaultLayout());
-    border_ = std::make_unique<FocusBorder>(*s_, std::move(devices.border), mouse_.get(),
+      observer_(system.makeWindowObserver()), self_(this) {
+    state_->isTrusted.set(system.accessibility().checkTrust(false));
+    state_->manager.setDefaultLayout(settings.defaultLayout());
+    border_ = std::make_unique<FocusBorder>(*state_, std::move(devices.border), mouse_.get(),
                                             frameTimer_.get());
-    s_->manager.setLetterWorkspaces(settings.letterWorkspaces());
-    s_->manager.applyLayoutStrings(settings.layoutsByWorkspace());
-    s_->manager.applyAssignmentStrings(settings.workspaceDisplays());
+    state_->manager.setLetterWorkspaces(settings.letterWorkspaces());
+    state_->manager.applyLayoutStrings(settings.layoutsByWorkspace());
+    state_->manager.applyAssignmentStrings(settings.workspaceDisplays());
     border_->applyAppearance();
 
-    summaries_ = std::make_unique<SummaryPublisher>(*s_, mouse_.get());
-    applier_ = std::make_unique<LayoutApplier>(*s_, *border_, *summaries_);
-    refresh_ = std::make_unique<WindowRefresh>(*s_, *observer_, *applier_);
+    summaries_ = std::make_unique<SummaryPublisher>(*state_, mouse_.get());
+    applier_ = std::make_unique<LayoutApplier>(*state_, *border_, *summaries_);
+    refresh_ = std::make_unique<WindowRefresh>(*state_, *observer_, *applier_);
     if (mouse_)
-        dragEnd_ = std::make_unique<DragEnd>(*s_, *applier_, *mouse_);
-    rescue_ = std::make_unique<StartupRescue>(*s_);
+        dragEnd_ = std::make_unique<DragEnd>(*state_, *applier_, *mouse_);
+    rescue_ = std::make_unique<StartupRescue>(*state_);
     commands_ =
-        std::make_unique<ControllerCommands>(*s_, *applier_, *summaries_, *refresh_, *border_);
-    letters_ = std::make_unique<LetterWorkspaces>(*s_, *applier_, *summaries_);
+        std::make_unique<ControllerCommands>(*state_, *applier_, *summaries_, *refresh_, *border_);
+    letters_ = std::make_unique<LetterWorkspaces>(*state_, *applier_, *summaries_);
 
-    settings.onChange = weakly(&TilingController::settingsChanged);
+    settings.onChange = self_.bind(&TilingController::settingsChanged);
 }
 
 TilingController::~TilingController() {
-    self_.reset(); // every callback still held elsewhere does nothing from here on
-    s_->settings.onChange = nullptr;
+    self_.end(); // every callback still held elsewhere does nothing from here on
+    state_->settings.onChange = nullptr;
     for (const auto task : {refreshTask_, permissionTimer_})
         if (task != 0)
-            s_->loop.cancel(task);
+            state_->loop.cancel(task);
     for (const auto task : dragTasks_)
-        s_->loop.cancel(task);
+        state_->loop.cancel(task);
     if (mouse_ && mouseUpListener_ != 0)
         mouse_->removeListener(mouseUpListener_);
     if (screensWatched_)
-        s_->system.screenSource().onScreensChanged = nullptr;
+        state_->system.screenSource().onScreensChanged = nullptr;
     observer_->stop();
     observer_->onEvent = nullptr;
     border_.reset(); // the drag tracker listens to the mouse monitor: it goes first
 }
 
-std::function<void()> TilingController::weakly(void (TilingController::*action)()) {
-    return [weak = std::weak_ptr<TilingController*>(self_), action] {
-        if (const auto self = weak.lock())
-            ((*self)->*action)();
-    };
-}
-
 void TilingController::start() {
-    if (s_->isRunning.get())
+    if (state_->isRunning.get())
         return;
-    s_->isTrusted.set(s_->system.accessibility().checkTrust(false));
-    if (!s_->isTrusted.get()) {
-        s_->log.append(ControllerTexts::waitingForPermission);
+    state_->isTrusted.set(state_->system.accessibility().checkTrust(false));
+    if (!state_->isTrusted.get()) {
+        state_->log.append(ControllerTexts::waitingForPermission);
         startPermissionPoll();
         return;
     }
-    s_->isRunning.set(true);
+    state_->isRunning.set(true);
 
-    const auto schedule = weakly(&TilingController::scheduleRefresh);
-    const auto scheduleFocus = weakly(&TilingController::scheduleFocusRefresh);
+    const auto schedule = self_.bind(&TilingController::scheduleRefresh);
+    const auto scheduleFocus = self_.bind(&TilingController::scheduleFocusRefresh);
     observer_->onEvent = [schedule, scheduleFocus](WindowObserver::Event event) {
         if (event == WindowObserver::Event::focusChanged)
             scheduleFocus();
@@ -87,11 +79,10 @@ void TilingController::start() {
     };
     observer_->start();
 
-    const auto weak = std::weak_ptr<TilingController*>(self_);
-    s_->system.screenSource().onScreensChanged = [weak] {
-        if (const auto self = weak.lock()) {
-            (*self)->s_->log.append("Displays changed.");
-            (*self)->scheduleRefresh();
+    state_->system.screenSource().onScreensChanged = [weak = self_.ref()] {
+        if (auto* self = weak.get()) {
+            self->state_->log.append("Displays changed.");
+            self->scheduleRefresh();
         }
     };
     screensWatched_ = true;
@@ -99,25 +90,24 @@ void TilingController::start() {
     rescue_->run();
 
     if (mouse_ && mouseUpListener_ == 0) {
-        const auto up = weakly(&TilingController::mouseUp);
+        const auto up = self_.bind(&TilingController::mouseUp);
         mouseUpListener_ = mouse_->addListener([up](MouseEvent event) {
             if (event == MouseEvent::leftUp)
                 up();
         });
     }
-    if (s_->settings.borderEnabled())
+    if (state_->settings.borderEnabled())
         border_->start();
-    s_->log.append("Tiling started.");
+    state_->log.append("Tiling started.");
     refresh();
 }
 
 void TilingController::mouseUp() {
-    const auto weak = std::weak_ptr<TilingController*>(self_);
     auto task = std::make_shared<RunLoop::TaskID>(0);
-    *task = s_->loop.after(dragExamineDelay, [weak, task] {
-        if (const auto self = weak.lock()) {
-            std::erase((*self)->dragTasks_, *task);
-            (*self)->dragEnd_->examine();
+    *task = state_->loop.after(dragExamineDelay, [weak = self_.ref(), task] {
+        if (auto* self = weak.get()) {
+            std::erase(self->dragTasks_, *task);
+            self->dragEnd_->examine();
         }
     });
     dragTasks_.push_back(*task);
@@ -127,44 +117,45 @@ void TilingController::startPermissionPoll() {
     if (permissionTimer_ != 0)
         return;
     permissionTimer_ =
-        s_->loop.every(permissionPollInterval, weakly(&TilingController::permissionTick));
+        state_->loop.every(permissionPollInterval, self_.bind(&TilingController::permissionTick));
 }
 
 void TilingController::permissionTick() {
-    if (!s_->system.accessibility().checkTrust(false))
+    if (!state_->system.accessibility().checkTrust(false))
         return;
-    s_->loop.cancel(permissionTimer_);
+    state_->loop.cancel(permissionTimer_);
     permissionTimer_ = 0;
-    s_->isTrusted.set(true);
-    s_->log.append(ControllerTexts::permissionGranted);
+    state_->isTrusted.set(true);
+    state_->log.append(ControllerTexts::permissionGranted);
     start();
-    if (s_->registry.isEmpty())
-        s_->log.append(ControllerTexts::noWindowsAfterPermission);
+    if (state_->registry.isEmpty())
+        state_->log.append(ControllerTexts::noWindowsAfterPermission);
 }
 
 void TilingController::requestPermission() {
-    s_->isTrusted.set(s_->system.accessibility().checkTrust(true));
-    if (!s_->isTrusted.get())
-        s_->system.accessibility().openSettings();
+    state_->isTrusted.set(state_->system.accessibility().checkTrust(true));
+    if (!state_->isTrusted.get())
+        state_->system.accessibility().openSettings();
     startPermissionPoll();
 }
 
 void TilingController::stop() {
     if (refreshTask_ != 0)
-        s_->loop.cancel(std::exchange(refreshTask_, 0));
+        state_->loop.cancel(std::exchange(refreshTask_, 0));
     observer_->stop();
     border_->stop();
     if (mouse_ && mouseUpListener_ != 0)
         mouse_->removeListener(std::exchange(mouseUpListener_, 0));
     if (screensWatched_) {
-        s_->system.screenSource().onScreensChanged = nullptr;
+        state_->system.screenSource().onScreensChanged = nullptr;
         screensWatched_ = false;
     }
     applier_->finishCheck(); // the last apply's parks are complete before they are undone
-    const int parked = s_->parker.count();
-    s_->parker.restoreAll();
-    s_->isRunning.set(false);
-    s_->log.append("Tiling stopped; brought back " + std::to_string(parked) + " hidden window(s).");
+    const int parked = state_->parker.count();
+    state_->parker.restoreAll();
+    state_->isRunning.set(false);
+    state_->log.append("Tiling stopped; brought back " + std::to_string(parked) +
+                       " hidden window(s).");
 }
 
 void TilingController::scheduleRefresh() {
@@ -174,18 +165,17 @@ void TilingController::scheduleRefresh() {
 
 void TilingController::scheduleFocusRefresh() {
     if (refreshTask_ != 0)
-        s_->loop.cancel(refreshTask_);
-    const auto run = weakly(&TilingController::refresh);
-    const auto weak = std::weak_ptr<TilingController*>(self_);
-    refreshTask_ = s_->loop.after(refreshDelay, [weak, run] {
-        if (const auto self = weak.lock())
-            (*self)->refreshTask_ = 0;
+        state_->loop.cancel(refreshTask_);
+    const auto run = self_.bind(&TilingController::refresh);
+    refreshTask_ = state_->loop.after(refreshDelay, [weak = self_.ref(), run] {
+        if (auto* self = weak.get())
+            self->refreshTask_ = 0;
         run();
     });
 }
 
 void TilingController::refresh() {
-    const auto held = s_->screenSnapshot.hold();
+    const auto held = state_->screenSnapshot.hold();
     // A burst of focus news alone changes no window: only where the focus went is followed.
     if (std::exchange(fullRefreshDue_, false))
         refresh_->run();
@@ -194,7 +184,7 @@ void TilingController::refresh() {
 }
 
 void TilingController::applyLayout(bool isRetry) {
-    const auto held = s_->screenSnapshot.hold();
+    const auto held = state_->screenSnapshot.hold();
     applier_->apply(isRetry);
 }
 
@@ -215,84 +205,23 @@ bool TilingController::borderVisible() const {
 }
 
 void TilingController::settingsChanged() {
-    const auto held = s_->screenSnapshot.hold();
-    s_->manager.setDefaultLayout(s_->settings.defaultLayout());
+    const auto held = state_->screenSnapshot.hold();
+    state_->manager.setDefaultLayout(state_->settings.defaultLayout());
     border_->applyAppearance();
-    if (s_->isRunning.get() && s_->settings.borderEnabled() != border_->isRunning()) {
-        if (s_->settings.borderEnabled())
+    if (state_->isRunning.get() && state_->settings.borderEnabled() != border_->isRunning()) {
+        if (state_->settings.borderEnabled())
             border_->start();
         else
             border_->stop();
     }
-    s_->applied.clear();
+    state_->frames.forgetAllApplied();
     applier_->apply(false);
 }
 
-void TilingController::switchToWorkspace(int number) {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->switchToWorkspace(number);
-}
-void TilingController::previousWorkspace() {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->previousWorkspace();
-}
-void TilingController::moveFocusedWindow(int number) {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->moveFocusedWindow(number);
-}
-void TilingController::focusNeighbour(Direction direction) {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->focusNeighbour(direction);
-}
-void TilingController::swapWithNeighbour(Direction direction) {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->swapWithNeighbour(direction);
-}
-void TilingController::toggleFloat() {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->toggleFloat();
-}
-void TilingController::adjustMainRatio(double change) {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->adjustMainRatio(change);
-}
-void TilingController::setLayout(LayoutKind kind, std::optional<DisplayID> display) {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->setLayout(kind, std::move(display));
-}
-void TilingController::cycleLayout() {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->cycleLayout();
-}
-void TilingController::setLayoutForAllWorkspaces(LayoutKind kind) {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->setLayoutForAllWorkspaces(kind);
-}
-bool TilingController::assignWorkspace(int number, const DisplayID& display) {
-    const auto held = s_->screenSnapshot.hold();
-    return commands_->assignWorkspace(number, display);
-}
-void TilingController::resetDefaultSplit() {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->resetDefaultSplit();
-}
-void TilingController::setPaused(bool paused) {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->setPaused(paused);
-}
-void TilingController::reloadFromSettings(const AppSettings::StringMap& layouts,
-                                          const AppSettings::StringMap& assignment) {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->reloadFromSettings(layouts, assignment);
-}
 std::optional<AXWindow> TilingController::focusedWindow() {
-    return s_->readFocus();
+    return state_->focus.readNow();
 }
 
-void TilingController::focusCurrentWindow() {
-    const auto held = s_->screenSnapshot.hold();
-    commands_->focusCurrentWindow();
-}
 std::optional<DisplayID> TilingController::currentDisplay() {
     return summaries_->currentDisplay();
 }
@@ -300,23 +229,19 @@ std::string TilingController::screenName(const DisplayID& display) {
     return summaries_->screenName(display);
 }
 void TilingController::publishSummaries() {
-    const auto held = s_->screenSnapshot.hold();
+    const auto held = state_->screenSnapshot.hold();
     summaries_->publish();
 }
 LetterShortcutsAssigned TilingController::addLetterWorkspace(int number) {
-    const auto held = s_->screenSnapshot.hold();
+    const auto held = state_->screenSnapshot.hold();
     return letters_->add(number);
 }
 void TilingController::removeLetterWorkspace(int number) {
-    const auto held = s_->screenSnapshot.hold();
+    const auto held = state_->screenSnapshot.hold();
     letters_->remove(number);
 }
 void TilingController::setLetterShortcuts(LetterShortcuts* shortcuts) {
     letters_->setShortcuts(shortcuts);
-}
-
-void TilingController::setActivateSelf(std::function<bool()> activate) {
-    commands_->activateSelf = std::move(activate);
 }
 
 } // namespace morvanta

@@ -11,9 +11,11 @@
 // into a no-op, when the controller goes.
 #pragma once
 
+#include "app/controller/controller_commands.h"
 #include "app/controller/controller_devices.h"
 #include "app/controller/controller_state.h"
 #include "app/controller/letter_shortcuts.h"
+#include "core/weak_self.h"
 
 #include <chrono>
 #include <functional>
@@ -24,7 +26,6 @@
 
 namespace morvanta {
 
-class ControllerCommands;
 class DragEnd;
 class FocusBorder;
 class LayoutApplier;
@@ -47,13 +48,13 @@ public:
     TilingController& operator=(const TilingController&) = delete;
 
     // Published values, for the user interface to read and observe.
-    Published<bool>& isTrusted() { return s_->isTrusted; }
-    Published<bool>& isRunning() { return s_->isRunning; }
-    Published<bool>& isPaused() { return s_->isPaused; }
-    Published<std::vector<DisplaySummary>>& summaries() { return s_->summaries; }
-    Published<int>& currentNumber() { return s_->currentNumber; }
-    Published<bool>& seesWindows() { return s_->seesWindows; }
-    Published<std::optional<WindowID>>& focused() { return s_->focused; }
+    Published<bool>& isTrusted() { return state_->isTrusted; }
+    Published<bool>& isRunning() { return state_->isRunning; }
+    Published<bool>& isPaused() { return state_->isPaused; }
+    Published<std::vector<DisplaySummary>>& summaries() { return state_->summaries; }
+    Published<int>& currentNumber() { return state_->currentNumber; }
+    Published<bool>& seesWindows() { return state_->seesWindows; }
+    Published<std::optional<WindowID>>& focused() { return state_->focused; }
 
     // Lifecycle.
     void start();
@@ -70,23 +71,8 @@ public:
     // controller activated when the window system reports none for it.
     std::optional<AXWindow> focusedWindow();
 
-    // Commands.
-    void switchToWorkspace(int number);
-    void previousWorkspace();
-    void moveFocusedWindow(int number);
-    void focusNeighbour(Direction direction);
-    void swapWithNeighbour(Direction direction);
-    void toggleFloat();
-    void adjustMainRatio(double change);
-    void setLayout(LayoutKind kind, std::optional<DisplayID> display = std::nullopt);
-    void cycleLayout();
-    void setLayoutForAllWorkspaces(LayoutKind kind);
-    bool assignWorkspace(int number, const DisplayID& display);
-    void resetDefaultSplit();
-    void setPaused(bool paused);
-    void reloadFromSettings(const AppSettings::StringMap& layouts,
-                            const AppSettings::StringMap& assignment);
-    void focusCurrentWindow();
+    // Every user command; each holds the screen snapshot while it runs.
+    ControllerCommands& commands() { return *commands_; }
     std::optional<DisplayID> currentDisplay();
     std::string screenName(const DisplayID& display);
     void publishSummaries();
@@ -99,33 +85,28 @@ public:
     // Connects the shortcut actions, which must outlive the controller or be disconnected
     // with nullptr first; they receive the letter workspaces at once and on every change.
     void setLetterShortcuts(LetterShortcuts* shortcuts);
-    // When no window of the shown workspace can take the keyboard, `activate` may give it to a
-    // visible window of the application's own (answering true); otherwise nothing keeps it.
-    void setActivateSelf(std::function<bool()> activate);
     // Expires when the controller goes: callbacks held by longer-lived objects check it.
-    std::weak_ptr<TilingController*> lifetime() const { return self_; }
+    WeakSelf<TilingController>::Ref lifetime() const { return self_.ref(); }
 
     // Read-only views for the user interface, the self-test and tests.
-    const WorkspaceManager& manager() const { return s_->manager; }
-    const WindowRegistry& registry() const { return s_->registry; }
-    const WindowParker& parker() const { return s_->parker; }
-    const std::map<WindowID, Size>& minimums() const { return s_->minimums; }
+    const WorkspaceManager& manager() const { return state_->manager; }
+    const WindowRegistry& registry() const { return state_->registry; }
+    const WindowParker& parker() const { return state_->parker; }
+    const std::map<WindowID, Size>& minimums() const { return state_->frames.minimums(); }
     bool borderRunning() const;
     bool refreshPending() const { return refreshTask_ != 0; }
     // Whether the focus border's panel is on screen now (false without a panel).
     bool borderVisible() const;
     // The window system the controller drives, for the self-test's own reads.
-    WindowSystem& windowSystem() const { return s_->system; }
+    WindowSystem& windowSystem() const { return state_->system; }
 
 private:
     void startPermissionPoll();
     void permissionTick();
     void settingsChanged();
     void mouseUp();
-    // A callback that runs `action` on this controller while it exists.
-    std::function<void()> weakly(void (TilingController::*action)());
 
-    std::unique_ptr<ControllerState> s_;
+    std::unique_ptr<ControllerState> state_;
     std::unique_ptr<MouseMonitor> mouse_;
     std::unique_ptr<FrameTimer> frameTimer_;
     std::unique_ptr<WindowObserver> observer_;
@@ -144,8 +125,8 @@ private:
     std::vector<RunLoop::TaskID> dragTasks_;
     int mouseUpListener_ = 0;
     bool screensWatched_ = false;
-    // Callbacks hold this weakly; it goes first when the controller does.
-    std::shared_ptr<TilingController*> self_;
+    // Callbacks hold this weakly; it ends first when the controller goes.
+    WeakSelf<TilingController> self_;
 };
 
 } // namespace morvanta

@@ -18,7 +18,7 @@ class WindowObserver;
 class WindowRefresh {
 public:
     WindowRefresh(ControllerState& state, WindowObserver& observer, LayoutApplier& applier)
-        : s_(state), observer_(observer), applier_(applier) {}
+        : state_(state), observer_(observer), applier_(applier) {}
 
     // Nothing unless tiling runs; runs while paused too (only the apply does nothing then).
     void run();
@@ -36,7 +36,7 @@ private:
     // True when following the focus showed another workspace.
     bool followFocus();
 
-    ControllerState& s_;
+    ControllerState& state_;
     WindowObserver& observer_;
     LayoutApplier& applier_;
 };

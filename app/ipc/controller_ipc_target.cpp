@@ -89,7 +89,7 @@ IpcTarget::Result ControllerIpcTarget::runAction(const std::string& name) {
 IpcTarget::Result ControllerIpcTarget::showWorkspace(int number) {
     if (!exists(number))
         return Result::unknownWorkspace;
-    controller_.switchToWorkspace(number);
+    controller_.commands().switchToWorkspace(number);
     return Result::done;
 }
 
@@ -100,17 +100,17 @@ IpcTarget::Result ControllerIpcTarget::moveFocusedWindow(int number) {
     const auto id = focused ? controller_.registry().idFor(*focused) : std::nullopt;
     const bool tiled = id && controller_.manager().workspaceNumberOf(*id).has_value();
     // Called either way: without a tiled window the controller only logs that none is focused.
-    controller_.moveFocusedWindow(number);
+    controller_.commands().moveFocusedWindow(number);
     return tiled ? Result::done : Result::noFocusedWindow;
 }
 
 IpcTarget::Result ControllerIpcTarget::setLayout(LayoutKind kind) {
-    controller_.setLayout(kind);
+    controller_.commands().setLayout(kind);
     return Result::done;
 }
 
 IpcTarget::Result ControllerIpcTarget::setPaused(bool paused) {
-    controller_.setPaused(paused);
+    controller_.commands().setPaused(paused);
     return Result::done;
 }
 

@@ -139,7 +139,7 @@ void SelfTest::script() {
 }
 
 void SelfTest::workspaceSteps() {
-    then([this] { controller_.switchToWorkspace(2); });
+    then([this] { controller_.commands().switchToWorkspace(2); });
     placementCheck("Switch to empty workspace 2: all windows hidden");
     then([this] { controller_.refresh(); });
     then(500ms, [this] {
@@ -148,13 +148,13 @@ void SelfTest::workspaceSteps() {
         check(stays, "Empty workspace 2 stays active after a refresh (no bounce back)");
     });
 
-    then([this] { controller_.switchToWorkspace(1); });
+    then([this] { controller_.commands().switchToWorkspace(1); });
     placementCheck("Back to workspace 1: windows restored and tiled");
 
     then([this] {
         rememberedApp_ = frontAppName();
         movedID_ = focusedID();
-        controller_.moveFocusedWindow(3);
+        controller_.commands().moveFocusedWindow(3);
     });
     placementCheck("Move focused window to workspace 3");
     then([this] {
@@ -170,9 +170,9 @@ void SelfTest::workspaceSteps() {
                          " away (front app now: " + now + ")");
     });
 
-    then([this] { controller_.switchToWorkspace(3); });
+    then([this] { controller_.commands().switchToWorkspace(3); });
     placementCheck("Workspace 3 shows only the moved window");
-    then([this] { controller_.switchToWorkspace(1); });
+    then([this] { controller_.commands().switchToWorkspace(1); });
     placementCheck("Back to workspace 1");
 }
 
@@ -203,10 +203,10 @@ void SelfTest::focusSteps() {
         // The model's focus decides: a clock or a pair of eyes never takes the keyboard focus,
         // so the window system may rightly keep it where it was.
         focusBefore_ = controller_.manager().focused();
-        controller_.focusNeighbour(Direction::right);
+        controller_.commands().focusNeighbour(Direction::right);
         then(600ms, [this] {
             if (controller_.manager().focused() == focusBefore_) {
-                controller_.focusNeighbour(Direction::left);
+                controller_.commands().focusNeighbour(Direction::left);
                 wait(600ms);
             }
         });
@@ -214,12 +214,12 @@ void SelfTest::focusSteps() {
             check(controller_.manager().focused() != focusBefore_, Texts::focusCheck);
             const int number = controller_.manager().activeWorkspaceNumber(*testDisplay_);
             orderBefore_ = controller_.manager().workspaceRecord(number).windows;
-            controller_.swapWithNeighbour(Direction::left);
+            controller_.commands().swapWithNeighbour(Direction::left);
         });
         then(400ms, [this] {
             const int number = controller_.manager().activeWorkspaceNumber(*testDisplay_);
             if (controller_.manager().workspaceRecord(number).windows == orderBefore_) {
-                controller_.swapWithNeighbour(Direction::right);
+                controller_.commands().swapWithNeighbour(Direction::right);
                 wait(400ms);
             }
         });
@@ -248,24 +248,24 @@ void SelfTest::focusAttempt(std::size_t index) {
 void SelfTest::ratioAndFloatSteps() {
     then([this] {
         ratioBefore_ = settings_.mainRatio();
-        controller_.adjustMainRatio(0.1);
+        controller_.commands().adjustMainRatio(0.1);
     });
     placementCheck(Texts::growCheck);
     then([this] {
         const double ratio = settings_.mainRatio();
         check(ratio > ratioBefore_, "Main ratio grew to " + plainNumber(ratio));
-        controller_.adjustMainRatio(-0.1);
+        controller_.commands().adjustMainRatio(-0.1);
     });
 
     then([this] {
         floatID_ = focusedID();
-        controller_.toggleFloat();
+        controller_.commands().toggleFloat();
     });
     then(600ms, [this] {
         check(floatID_ && controller_.manager().isFloating(*floatID_), Texts::floatCheck);
     });
     placementCheck("Layout with one floating window");
-    then([this] { controller_.toggleFloat(); });
+    then([this] { controller_.commands().toggleFloat(); });
     placementCheck(Texts::tileAgainCheck);
 }
 
@@ -304,7 +304,7 @@ void SelfTest::hidingSteps(const DisplayID& display, const DisplayID& other) {
             return;
         }
         before_ = probe_.visibilityReport();
-        controller_.switchToWorkspace(*empty);
+        controller_.commands().switchToWorkspace(*empty);
         then(600ms, [this, display, other, name, number = *empty, shown] {
             VisibilityReport after = probe_.visibilityReport();
             const auto& hiddenHere = before_.shown[display];
@@ -324,7 +324,7 @@ void SelfTest::hidingSteps(const DisplayID& display, const DisplayID& other) {
                     text += (i ? "; " : "") + problems[i];
             }
             check(problems.empty(), text);
-            controller_.switchToWorkspace(shown);
+            controller_.commands().switchToWorkspace(shown);
             wait(500ms);
             placementCheck(std::string(Texts::workspaceKey) + workspaceLabel(number) + " brings " +
                            name + "'s windows back");
@@ -350,8 +350,8 @@ void SelfTest::assignmentSteps() {
         }
         const DisplayID first = *manager.displayForWorkspace(*moving);
         const DisplayID other = displays().front() == first ? displays()[1] : displays().front();
-        const bool assigned = controller_.assignWorkspace(*moving, other);
-        controller_.switchToWorkspace(*moving);
+        const bool assigned = controller_.commands().assignWorkspace(*moving, other);
+        controller_.commands().switchToWorkspace(*moving);
         const std::string label = workspaceLabel(*moving);
         wait(900ms);
         placementCheck("Workspace " + label + " moved to the other screen and shown there");
@@ -366,25 +366,25 @@ void SelfTest::assignmentSteps() {
             check(there, "Assigning workspace " + label +
                              " to the other screen moves its "
                              "windows there");
-            controller_.resetDefaultSplit();
+            controller_.commands().resetDefaultSplit();
         });
         then(600ms, [this, first, label, number = *moving] {
             check(controller_.manager().displayForWorkspace(number) == first,
                   "Reset to default split puts workspace " + label + " back");
-            controller_.switchToWorkspace(2);
+            controller_.commands().switchToWorkspace(2);
             wait(500ms);
         });
     });
 }
 
 void SelfTest::endSteps() {
-    then([this] { controller_.setPaused(true); });
+    then([this] { controller_.commands().setPaused(true); });
     then(800ms, [this] {
         const int hidden = probe_.parkedWindowCount();
         check(hidden == 0,
               "Pause shows every window (" + std::to_string(hidden) + " still hidden)");
-        controller_.setPaused(false);
-        controller_.switchToWorkspace(1);
+        controller_.commands().setPaused(false);
+        controller_.commands().switchToWorkspace(1);
         wait(500ms);
     });
     then([this] { controller_.stop(); });

@@ -62,11 +62,18 @@ std::optional<bool> FakeWindowAccess::isFullScreen(const AXWindow& window) {
     return w ? std::optional<bool>(w->fullScreen) : std::nullopt;
 }
 
-std::optional<Rect> FakeWindowAccess::frame(const AXWindow& window) {
+std::optional<Rect> FakeWindowAccess::readFrame(const AXWindow& window) {
     const auto* w = desktop_.touch(window.id());
     if (!w || !w->frameReadable)
         return std::nullopt;
     return w->frame;
+}
+
+std::vector<std::optional<Rect>> FakeWindowAccess::frames(const std::vector<AXWindow>& windows) {
+    std::vector<std::optional<Rect>> result;
+    for (const auto& w : windows)
+        result.push_back(readFrame(w));
+    return result;
 }
 
 bool FakeWindowAccess::writeSize(std::uint32_t id, Size size) {
@@ -87,7 +94,7 @@ bool FakeWindowAccess::writePosition(std::uint32_t id, Point origin) {
     return true;
 }
 
-bool FakeWindowAccess::setFrame(const AXWindow& window, const Rect& frame) {
+bool FakeWindowAccess::writeFrame(const AXWindow& window, const Rect& frame) {
     const auto* w = desktop_.touch(window.id());
     if (!w) {
         desktop_.record(Kind::setFrame, window.id(), frame, false);
@@ -102,23 +109,40 @@ bool FakeWindowAccess::setFrame(const AXWindow& window, const Rect& frame) {
     return moved && sized;
 }
 
-bool FakeWindowAccess::setPosition(const AXWindow& window, const Point& origin) {
+std::vector<bool>
+FakeWindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+    std::vector<bool> result;
+    for (const auto& [w, frame] : targets)
+        result.push_back(writeFrame(w, frame));
+    return result;
+}
+
+void FakeWindowAccess::writeOrigin(const AXWindow& window, const Point& origin) {
     const Rect requested{origin.x, origin.y, 0, 0};
     const auto* w = desktop_.touch(window.id());
     if (!w) {
         desktop_.record(Kind::setPosition, window.id(), requested, false);
-        return false;
+        return;
     }
     const Rect before = w->frame;
     const bool moved = writePosition(window.id(), origin);
     desktop_.record(Kind::setPosition, window.id(), requested, moved);
     desktop_.frameChanged(window.id(), before);
-    return moved;
 }
 
-std::optional<Size> FakeWindowAccess::sizeIncrement(const AXWindow& window) {
-    const auto* w = desktop_.touch(window.id());
-    return w ? w->options.sizeIncrement : std::nullopt;
+void FakeWindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
+    for (const auto& [w, origin] : targets)
+        writeOrigin(w, origin);
+}
+
+std::vector<std::optional<Size>>
+FakeWindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
+    std::vector<std::optional<Size>> result;
+    for (const auto& window : windows) {
+        const auto* w = desktop_.touch(window.id());
+        result.push_back(w ? w->options.sizeIncrement : std::nullopt);
+    }
+    return result;
 }
 
 void FakeWindowAccess::raise(const AXWindow& window) {
@@ -146,25 +170,37 @@ void FakeWindowAccess::focusNothing() {
     desktop_.clearFocus();
 }
 
-bool FakeWindowAccess::setParkMark(const AXWindow& window, const Rect& savedFrame) {
+void FakeWindowAccess::writeMark(const AXWindow& window, const Rect& savedFrame) {
     auto* w = desktop_.touch(window.id());
     desktop_.record(Kind::setParkMark, window.id(), savedFrame, w != nullptr);
-    if (!w)
-        return false;
-    w->parkMark = savedFrame;
-    return true;
+    if (w)
+        w->parkMark = savedFrame;
 }
 
-void FakeWindowAccess::clearParkMark(const AXWindow& window) {
+void FakeWindowAccess::setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) {
+    for (const auto& [w, saved] : marks)
+        writeMark(w, saved);
+}
+
+void FakeWindowAccess::eraseMark(const AXWindow& window) {
     auto* w = desktop_.touch(window.id());
     desktop_.record(Kind::clearParkMark, window.id(), std::nullopt, w != nullptr);
     if (w)
         w->parkMark.reset();
 }
 
-std::optional<Rect> FakeWindowAccess::parkMark(const AXWindow& window) {
-    const auto* w = desktop_.touch(window.id());
-    return w ? w->parkMark : std::nullopt;
+void FakeWindowAccess::clearParkMarks(const std::vector<AXWindow>& windows) {
+    for (const auto& w : windows)
+        eraseMark(w);
+}
+
+std::vector<std::optional<Rect>> FakeWindowAccess::parkMarks(const std::vector<AXWindow>& windows) {
+    std::vector<std::optional<Rect>> result;
+    for (const auto& window : windows) {
+        const auto* w = desktop_.touch(window.id());
+        result.push_back(w ? w->parkMark : std::nullopt);
+    }
+    return result;
 }
 
 std::vector<std::pair<AXWindow, Rect>> FakeWindowAccess::markedWindows() {
@@ -176,7 +212,7 @@ std::vector<std::pair<AXWindow, Rect>> FakeWindowAccess::markedWindows() {
     return marked;
 }
 
-bool FakeWindowAccess::iconify(const AXWindow& window) {
+bool FakeWindowAccess::minimise(const AXWindow& window) {
     const auto* w = desktop_.touch(window.id());
     desktop_.record(Kind::iconify, window.id(), std::nullopt, w != nullptr);
     if (!w)
@@ -186,19 +222,33 @@ bool FakeWindowAccess::iconify(const AXWindow& window) {
     return true;
 }
 
-bool FakeWindowAccess::deiconify(const AXWindow& window) {
-    const auto* w = desktop_.touch(window.id());
-    desktop_.record(Kind::deiconify, window.id(), std::nullopt, w != nullptr);
-    if (!w)
-        return false;
-    if (w->iconified)
-        desktop_.deiconifyWindow(window.id(), false);
-    return true;
+std::vector<bool> FakeWindowAccess::iconifyAll(const std::vector<AXWindow>& windows) {
+    std::vector<bool> result;
+    for (const auto& w : windows)
+        result.push_back(minimise(w));
+    return result;
 }
 
-bool FakeWindowAccess::isIconified(const AXWindow& window) {
+void FakeWindowAccess::unminimise(const AXWindow& window) {
     const auto* w = desktop_.touch(window.id());
-    return w && w->iconified;
+    desktop_.record(Kind::deiconify, window.id(), std::nullopt, w != nullptr);
+    if (w && w->iconified)
+        desktop_.deiconifyWindow(window.id(), false);
+}
+
+void FakeWindowAccess::deiconifyAll(const std::vector<AXWindow>& windows, bool) {
+    // Nothing animates here: every window is shown, and settled, at once.
+    for (const auto& w : windows)
+        unminimise(w);
+}
+
+std::vector<bool> FakeWindowAccess::isIconifiedAll(const std::vector<AXWindow>& windows) {
+    std::vector<bool> result;
+    for (const auto& window : windows) {
+        const auto* w = desktop_.touch(window.id());
+        result.push_back(w && w->iconified);
+    }
+    return result;
 }
 
 } // namespace morvanta

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace morvanta {
 
@@ -36,23 +38,33 @@ public:
     std::optional<bool> isMinimized(const AXWindow& window) override;
     std::optional<bool> isFullScreen(const AXWindow& window) override;
 
-    std::optional<Rect> frame(const AXWindow& window) override;
-    bool setFrame(const AXWindow& window, const Rect& frame) override;
-    bool setPosition(const AXWindow& window, const Point& origin) override;
-    std::optional<Size> sizeIncrement(const AXWindow& window) override;
     void raise(const AXWindow& window) override;
     FocusResult focus(const AXWindow& window) override;
     void focusNothing() override;
 
-    bool setParkMark(const AXWindow& window, const Rect& savedFrame) override;
-    void clearParkMark(const AXWindow& window) override;
-    std::optional<Rect> parkMark(const AXWindow& window) override;
+    std::vector<std::optional<Rect>> frames(const std::vector<AXWindow>& windows) override;
+    std::vector<bool> setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;
+    std::vector<std::optional<Size>> sizeIncrements(const std::vector<AXWindow>& windows) override;
+
     std::vector<std::pair<AXWindow, Rect>> markedWindows() override;
-    bool iconify(const AXWindow& window) override;
-    bool deiconify(const AXWindow& window) override;
-    bool isIconified(const AXWindow& window) override;
+    void setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) override;
+    void setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) override;
+    void clearParkMarks(const std::vector<AXWindow>& windows) override;
+    std::vector<std::optional<Rect>> parkMarks(const std::vector<AXWindow>& windows) override;
+    std::vector<bool> iconifyAll(const std::vector<AXWindow>& windows) override;
+    void deiconifyAll(const std::vector<AXWindow>& windows, bool settle) override;
+    std::vector<bool> isIconifiedAll(const std::vector<AXWindow>& windows) override;
 
 private:
+    // The batches handle one window at a time, in order, as a window system without batches
+    // would: each window's turn counts against its injected vanishing, each write is logged.
+    std::optional<Rect> readFrame(const AXWindow& window);
+    bool writeFrame(const AXWindow& window, const Rect& frame);
+    void writeOrigin(const AXWindow& window, const Point& origin);
+    void writeMark(const AXWindow& window, const Rect& savedFrame);
+    void eraseMark(const AXWindow& window);
+    bool minimise(const AXWindow& window);
+    void unminimise(const AXWindow& window);
     // One write of a size or a position; false when the window is gone or refuses it.
     bool writeSize(std::uint32_t id, Size size);
     bool writePosition(std::uint32_t id, Point origin);

@@ -22,7 +22,11 @@ public:
 
 private:
     void handle(const xcb_generic_event_t& event);
+    // Two round trips: the root's facts first, then the monitors' names and EDIDs and the
+    // struts of every window that may hold some.
     std::vector<Screen> readScreens();
+    // Selects the changes of docks not watched yet; the docks no longer there are forgotten.
+    void watchDocks(std::set<xcb_window_t> docks);
     // Whether any of these windows (mapped since the last reading) holds struts: a window that
     // maps may be a dock, and only then are the screens read again.
     bool anyReservesSpace(const std::vector<xcb_window_t>& windows);

@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <thread>
-#include <unordered_set>
 
 namespace morvanta {
 
@@ -19,7 +17,6 @@ constexpr std::uint32_t northWestGravity = 1;
 constexpr std::uint32_t setPositionFlags = (1u << 8) | (1u << 9);
 constexpr std::uint32_t setSizeFlags = (1u << 10) | (1u << 11);
 constexpr std::uint32_t fromTool = 2u << 12;
-constexpr std::uint32_t iconicState = 3;
 constexpr int badWindow = 3;
 // WM_NORMAL_HINTS: the flag for resize increments and where they sit.
 constexpr std::uint32_t resizeIncrementFlag = 1u << 6;
@@ -61,17 +58,25 @@ int rounded(double v) {
     return static_cast<int>(std::lround(v));
 }
 
+std::vector<xcb_window_t> idsOf(const std::vector<AXWindow>& windows) {
+    std::vector<xcb_window_t> ids;
+    ids.reserve(windows.size());
+    for (const auto& w : windows)
+        ids.push_back(windowOf(w));
+    return ids;
+}
+
 } // namespace
 
 X11WindowAccess::Texts X11WindowAccess::texts(xcb_window_t window) {
-    const auto d = x_->deadline();
+    const auto deadline = x_->deadline();
     auto netName =
         x_->getProperty(window, X11Atom::_NET_WM_NAME, x_->atom(X11Atom::UTF8_STRING), 4096);
     auto name = x_->getProperty(window, X11Atom::WM_NAME, XCB_ATOM_ANY, 4096);
     auto klass = x_->getProperty(window, X11Atom::WM_CLASS, XCB_ATOM_STRING, 1024);
-    auto netNameReply = x_->reply<xcb_get_property_reply_t>(netName.sequence, d);
-    auto nameReply = x_->reply<xcb_get_property_reply_t>(name.sequence, d);
-    auto classReply = x_->reply<xcb_get_property_reply_t>(klass.sequence, d);
+    auto netNameReply = x_->reply<xcb_get_property_reply_t>(netName.sequence, deadline);
+    auto nameReply = x_->reply<xcb_get_property_reply_t>(name.sequence, deadline);
+    auto classReply = x_->reply<xcb_get_property_reply_t>(klass.sequence, deadline);
     Texts result;
     if (auto t = propertyText(netNameReply.get()))
         result.title = *t;
@@ -133,16 +138,6 @@ std::optional<bool> X11WindowAccess::isFullScreen(const AXWindow& window) {
     return facts.fullScreen;
 }
 
-bool X11WindowAccess::isIconified(const AXWindow& window) {
-    X11WindowFactsRequest request(*x_, windowOf(window));
-    const auto facts = request.collect(x_->deadline());
-    return facts.exists && facts.iconic;
-}
-
-std::optional<Rect> X11WindowAccess::frame(const AXWindow& window) {
-    return frames({window}).front();
-}
-
 namespace {
 // Frame reads sent at construction, collected on demand.
 class X11FrameQuery : public FrameQuery {
@@ -157,11 +152,11 @@ public:
             r.discard();
     }
     std::vector<std::optional<Rect>> collect() override {
-        const auto d = x_.deadline();
+        const auto deadline = x_.deadline();
         std::vector<std::optional<Rect>> result;
         result.reserve(requests_.size());
         for (auto& r : requests_) {
-            const auto reading = r.collect(d);
+            const auto reading = r.collect(deadline);
             result.push_back(reading ? std::optional<Rect>(reading->frame) : std::nullopt);
         }
         requests_.clear();
@@ -175,11 +170,7 @@ private:
 } // namespace
 
 std::unique_ptr<FrameQuery> X11WindowAccess::queryFrames(const std::vector<AXWindow>& windows) {
-    std::vector<xcb_window_t> ids;
-    ids.reserve(windows.size());
-    for (const auto& w : windows)
-        ids.push_back(windowOf(w));
-    return std::make_unique<X11FrameQuery>(*x_, ids);
+    return std::make_unique<X11FrameQuery>(*x_, idsOf(windows));
 }
 
 std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWindow>& windows) {
@@ -230,14 +221,9 @@ void X11WindowAccess::sendMoveResize(xcb_window_t window, std::uint32_t flags, i
                            static_cast<std::uint32_t>(h)});
 }
 
-bool X11WindowAccess::setFrame(const AXWindow& window, const Rect& frame) {
-    return setFrames({{window, frame}}).front();
-}
-
-X11WindowAccess::SentFrames
-X11WindowAccess::sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>& targets,
-                                   bool checked) {
-    const auto d = x_->deadline();
+std::vector<std::optional<X11FrameReading>>
+X11WindowAccess::readingsFor(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+    const auto deadline = x_->deadline();
     const bool managed = x_->windowManager().has_value();
     // Only the decorations matter here: without a window manager, those the news already told
     // are not asked for again.
@@ -253,8 +239,15 @@ X11WindowAccess::sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>&
             requests.emplace_back(i, X11FrameRequest(*x_, id));
     }
     for (auto& [i, r] : requests)
-        readings[i] = r.collect(d);
+        readings[i] = r.collect(deadline);
+    return readings;
+}
 
+X11WindowAccess::SentFrames
+X11WindowAccess::sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>& targets,
+                                   bool checked) {
+    const bool managed = x_->windowManager().has_value();
+    const auto readings = readingsFor(targets);
     SentFrames sent;
     sent.sent.assign(targets.size(), false);
     for (std::size_t i = 0; i < targets.size(); ++i) {
@@ -310,6 +303,7 @@ X11WindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets
 }
 
 void X11WindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+    // Waits for nothing but the decorations it does not know yet.
     sendFrameRequests(targets, false);
 }
 
@@ -324,38 +318,16 @@ void X11WindowAccess::settle() {
         x_->syncWithWindowManager();
 }
 
-bool X11WindowAccess::setPosition(const AXWindow& window, const Point& origin) {
-    const xcb_window_t id = windowOf(window);
-    if (x_->windowManager()) {
-        auto exists = x_->reply<xcb_get_geometry_reply_t>(xcb_get_geometry(x_->raw(), id).sequence,
-                                                          x_->deadline());
-        if (!exists)
-            return false;
-        sendMoveResize(id, setPositionFlags, rounded(origin.x), rounded(origin.y), 0, 0);
-        x_->syncWithWindowManager();
-        return true;
-    }
-    const std::uint32_t position[] = {static_cast<std::uint32_t>(rounded(origin.x)),
-                                      static_cast<std::uint32_t>(rounded(origin.y))};
-    const auto cookie = xcb_configure_window_checked(
-        x_->raw(), id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
-    return x_->check({cookie}, x_->deadline()).front();
-}
-
-std::optional<Size> X11WindowAccess::sizeIncrement(const AXWindow& window) {
-    return sizeIncrements({window}).front();
-}
-
 std::vector<std::optional<Size>>
 X11WindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
-    const auto d = x_->deadline();
+    const auto deadline = x_->deadline();
     std::vector<xcb_get_property_cookie_t> cookies;
     for (const auto& w : windows)
         cookies.push_back(
             x_->getProperty(windowOf(w), X11Atom::WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 18));
     std::vector<std::optional<Size>> result;
     for (const auto& c : cookies) {
-        auto r = x_->reply<xcb_get_property_reply_t>(c.sequence, d);
+        auto r = x_->reply<xcb_get_property_reply_t>(c.sequence, deadline);
         result.push_back(incrementOf(r.get()));
     }
     return result;
@@ -374,22 +346,14 @@ void X11WindowAccess::raise(const AXWindow& window) {
     x_->flush();
 }
 
-void X11WindowAccess::requestActivation(xcb_window_t window) {
-    // Bringing the window to the front is the window manager's job: ask it to activate the
-    // window (as a tool, at the current time) and to raise it.
-    x_->noteFocusRequest();
-    x_->sendClientMessage(window, X11Atom::_NET_ACTIVE_WINDOW, {2, XCB_CURRENT_TIME, 0, 0, 0});
-    x_->sendClientMessage(window, X11Atom::_NET_RESTACK_WINDOW, {2, 0, XCB_STACK_MODE_ABOVE, 0, 0});
-}
-
 FocusResult X11WindowAccess::focus(const AXWindow& window) {
     const xcb_window_t id = windowOf(window);
-    const auto d = x_->deadline();
+    const auto deadline = x_->deadline();
     const auto exists = xcb_get_window_attributes(x_->raw(), id);
     if (x_->windowManager()) {
-        if (!x_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, d))
+        if (!x_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, deadline))
             return {badWindow, badWindow, badWindow};
-        requestActivation(id);
+        requestActivation(*x_, id);
         x_->syncWithWindowManager();
         return {0, 0, 0};
     }
@@ -400,8 +364,8 @@ FocusResult X11WindowAccess::focus(const AXWindow& window) {
         xcb_set_input_focus_checked(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
     const auto raiseCookie =
         xcb_configure_window_checked(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    const auto ok = x_->check({focusCookie, raiseCookie}, d);
-    if (!x_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, d))
+    const auto ok = x_->check({focusCookie, raiseCookie}, deadline);
+    if (!x_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, deadline))
         return {badWindow, badWindow, badWindow};
     // An unviewable window cannot take the focus (BadMatch).
     return {ok[0] ? 0 : 8, 0, ok[1] ? 0 : badWindow};
@@ -419,7 +383,7 @@ void X11WindowAccess::focusNothing() {
 void X11WindowAccess::sendFocus(const AXWindow& window) {
     const xcb_window_t id = windowOf(window);
     if (x_->windowManager()) {
-        requestActivation(id);
+        requestActivation(*x_, id);
         // Waited for all the same: a window manager still restoring windows shown a moment ago
         // and asked to activate one meanwhile may leave them a few points off their frames
         // (seen with Openbox) when the next requests come before it is done.
@@ -434,193 +398,20 @@ void X11WindowAccess::sendFocus(const AXWindow& window) {
     x_->flush();
 }
 
-bool X11WindowAccess::setParkMark(const AXWindow& window, const Rect& savedFrame) {
-    const std::uint32_t values[] = {static_cast<std::uint32_t>(rounded(savedFrame.x)),
-                                    static_cast<std::uint32_t>(rounded(savedFrame.y)),
-                                    static_cast<std::uint32_t>(rounded(savedFrame.width)),
-                                    static_cast<std::uint32_t>(rounded(savedFrame.height))};
-    const auto cookie = xcb_change_property_checked(
-        x_->raw(), XCB_PROP_MODE_REPLACE, windowOf(window), x_->atom(X11Atom::_MORVANTA_PARKED),
-        XCB_ATOM_CARDINAL, 32, 4, values);
-    return x_->check({cookie}, x_->deadline()).front();
-}
-
-void X11WindowAccess::clearParkMark(const AXWindow& window) {
-    xcb_delete_property(x_->raw(), windowOf(window), x_->atom(X11Atom::_MORVANTA_PARKED));
-    x_->flush();
-}
-
-std::optional<Rect> X11WindowAccess::parkMark(const AXWindow& window) {
-    auto r = x_->reply<xcb_get_property_reply_t>(
-        x_->getProperty(windowOf(window), X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4).sequence,
-        x_->deadline());
-    return parseParkMark(r.get());
-}
-
 std::vector<xcb_window_t> X11WindowAccess::topLevelCandidates() {
-    const auto d = x_->deadline();
+    const auto deadline = x_->deadline();
     if (x_->windowManager()) {
         auto list = x_->reply<xcb_get_property_reply_t>(
             x_->getProperty(x_->root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 65536).sequence,
-            d);
+            deadline);
         return propertyValues32(list.get());
     }
     auto tree =
-        x_->reply<xcb_query_tree_reply_t>(xcb_query_tree(x_->raw(), x_->root()).sequence, d);
+        x_->reply<xcb_query_tree_reply_t>(xcb_query_tree(x_->raw(), x_->root()).sequence, deadline);
     if (!tree)
         return {};
     const auto* children = xcb_query_tree_children(tree.get());
     return {children, children + xcb_query_tree_children_length(tree.get())};
-}
-
-std::vector<std::pair<AXWindow, Rect>> X11WindowAccess::markedWindows() {
-    const auto windows = topLevelCandidates();
-    const auto d = x_->deadline();
-    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
-    for (const auto w : windows)
-        cookies.emplace_back(x_->getProperty(w, X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4),
-                             x_->getProperty(w, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1));
-    std::vector<std::pair<AXWindow, Rect>> result;
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        auto mark = x_->reply<xcb_get_property_reply_t>(cookies[i].first.sequence, d);
-        auto pid = x_->reply<xcb_get_property_reply_t>(cookies[i].second.sequence, d);
-        const auto saved = parseParkMark(mark.get());
-        if (!saved)
-            continue;
-        const auto p = propertyValues32(pid.get());
-        result.emplace_back(handle(windows[i], p.empty() ? 0 : static_cast<std::int32_t>(p[0])),
-                            *saved);
-    }
-    return result;
-}
-
-void X11WindowAccess::forgetOwnStateChanges(const std::vector<AXWindow>& windows) {
-    std::unordered_set<xcb_window_t> ids;
-    for (const auto& w : windows)
-        ids.insert(windowOf(w));
-    const xcb_atom_t wmState = x_->atom(X11Atom::WM_STATE);
-    const xcb_atom_t netState = x_->atom(X11Atom::_NET_WM_STATE);
-    x_->discardQueued([&](const xcb_generic_event_t& event) {
-        const std::uint8_t type = event.response_type & 0x7f;
-        if (type == XCB_PROPERTY_NOTIFY) {
-            const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            return ids.contains(p.window) && (p.atom == wmState || p.atom == netState);
-        }
-        if (type == XCB_MAP_NOTIFY)
-            return ids.contains(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
-        if (type == XCB_UNMAP_NOTIFY)
-            return ids.contains(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
-        return false;
-    });
-}
-
-namespace {
-
-constexpr auto settleTimeout = std::chrono::milliseconds(700);
-// Longer than one step of a window manager's animation, so an animating frame always moves
-// between two samples.
-constexpr auto settleSample = std::chrono::milliseconds(30);
-
-} // namespace
-
-std::vector<bool> X11WindowAccess::viewable(const std::vector<AXWindow>& windows) {
-    const auto d = x_->deadline();
-    std::vector<xcb_get_window_attributes_cookie_t> cookies;
-    cookies.reserve(windows.size());
-    for (const auto& w : windows)
-        cookies.push_back(xcb_get_window_attributes(x_->raw(), windowOf(w)));
-    std::vector<bool> result;
-    result.reserve(windows.size());
-    for (const auto& cookie : cookies) {
-        auto attributes = x_->reply<xcb_get_window_attributes_reply_t>(cookie.sequence, d);
-        result.push_back(attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE);
-    }
-    return result;
-}
-
-void X11WindowAccess::waitUntilSettled(const std::vector<AXWindow>& windows) {
-    const auto end = X11Connection::Clock::now() + settleTimeout;
-    std::vector<std::optional<Rect>> previous;
-    while (X11Connection::Clock::now() < end) {
-        // Frames and viewability travel together: one round trip per sample.
-        const auto current = frames(windows);
-        const auto shown = viewable(windows);
-        const bool allShown = std::ranges::all_of(shown, [](bool v) { return v; });
-        if (allShown && current == previous)
-            return;
-        previous = current;
-        std::this_thread::sleep_for(settleSample);
-    }
-}
-
-bool X11WindowAccess::iconify(const AXWindow& window) {
-    return iconifyAll({window}).front();
-}
-
-std::vector<bool> X11WindowAccess::iconifyAll(const std::vector<AXWindow>& windows) {
-    if (!x_->windowManager())
-        return std::vector<bool>(windows.size(), false); // minimising is the window manager's
-    for (const auto& w : windows)
-        x_->sendClientMessage(windowOf(w), X11Atom::WM_CHANGE_STATE, {iconicState, 0, 0, 0, 0});
-    // The window manager records the new state as it handles the request; an animation of the
-    // minimising may still run afterwards, but nothing waits for it (the mark keeps the window
-    // listed, so its late unmapping is no news to anyone).
-    x_->syncWithWindowManager();
-    auto result = isIconifiedAll(windows);
-    forgetOwnStateChanges(windows);
-    return result;
-}
-
-bool X11WindowAccess::deiconify(const AXWindow& window) {
-    deiconifyAll({window}, true);
-    return !isIconified(window);
-}
-
-void X11WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows, bool settle) {
-    // Mapping an iconic window asks the window manager to show it again.
-    for (const auto& w : windows)
-        xcb_map_window(x_->raw(), windowOf(w));
-    if (!x_->windowManager()) {
-        x_->flush();
-        return;
-    }
-    x_->syncWithWindowManager();
-    // Some window managers keep a minimised client mapped, so the map request never reaches
-    // them (Mutter); asking them to activate the window is what restores it there.
-    std::vector<AXWindow> stillIconic;
-    const auto iconic = isIconifiedAll(windows);
-    for (std::size_t i = 0; i < windows.size(); ++i)
-        if (iconic[i])
-            stillIconic.push_back(windows[i]);
-    if (!stillIconic.empty()) {
-        for (const auto& w : stillIconic)
-            requestActivation(windowOf(w));
-        x_->syncWithWindowManager();
-    }
-    if (settle) {
-        std::vector<AXWindow> present;
-        const auto found = frames(windows);
-        for (std::size_t i = 0; i < windows.size(); ++i)
-            if (found[i])
-                present.push_back(windows[i]);
-        waitUntilSettled(present);
-    }
-    forgetOwnStateChanges(windows);
-}
-
-std::vector<bool> X11WindowAccess::isIconifiedAll(const std::vector<AXWindow>& windows) {
-    const auto d = x_->deadline();
-    std::vector<X11WindowFactsRequest> requests;
-    requests.reserve(windows.size());
-    for (const auto& w : windows)
-        requests.emplace_back(*x_, windowOf(w));
-    std::vector<bool> result;
-    result.reserve(windows.size());
-    for (auto& r : requests) {
-        const auto facts = r.collect(d);
-        result.push_back(facts.exists && facts.iconic);
-    }
-    return result;
 }
 
 void X11WindowAccess::sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
@@ -649,40 +440,39 @@ void X11WindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>
     settle();
 }
 
+std::vector<std::pair<AXWindow, Rect>> X11WindowAccess::markedWindows() {
+    std::vector<std::pair<AXWindow, Rect>> result;
+    for (const auto& marked : parking_.marked(topLevelCandidates()))
+        result.emplace_back(handle(marked.window, marked.pid), marked.saved);
+    return result;
+}
+
 void X11WindowAccess::setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) {
-    // Unchecked and not waited for: the server handles them before any later move of this
-    // connection, and a window manager only hears of a move after that.
-    for (const auto& [w, saved] : marks) {
-        const std::uint32_t values[] = {static_cast<std::uint32_t>(rounded(saved.x)),
-                                        static_cast<std::uint32_t>(rounded(saved.y)),
-                                        static_cast<std::uint32_t>(rounded(saved.width)),
-                                        static_cast<std::uint32_t>(rounded(saved.height))};
-        xcb_change_property(x_->raw(), XCB_PROP_MODE_REPLACE, windowOf(w),
-                            x_->atom(X11Atom::_MORVANTA_PARKED), XCB_ATOM_CARDINAL, 32, 4, values);
-    }
-    x_->flush();
+    std::vector<std::pair<xcb_window_t, Rect>> ids;
+    ids.reserve(marks.size());
+    for (const auto& [w, saved] : marks)
+        ids.emplace_back(windowOf(w), saved);
+    parking_.setMarks(ids);
 }
 
 void X11WindowAccess::clearParkMarks(const std::vector<AXWindow>& windows) {
-    for (const auto& w : windows)
-        xcb_delete_property(x_->raw(), windowOf(w), x_->atom(X11Atom::_MORVANTA_PARKED));
-    x_->flush();
+    parking_.clearMarks(idsOf(windows));
 }
 
 std::vector<std::optional<Rect>> X11WindowAccess::parkMarks(const std::vector<AXWindow>& windows) {
-    const auto d = x_->deadline();
-    std::vector<xcb_get_property_cookie_t> cookies;
-    cookies.reserve(windows.size());
-    for (const auto& w : windows)
-        cookies.push_back(
-            x_->getProperty(windowOf(w), X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4));
-    std::vector<std::optional<Rect>> result;
-    result.reserve(windows.size());
-    for (const auto& cookie : cookies) {
-        auto r = x_->reply<xcb_get_property_reply_t>(cookie.sequence, d);
-        result.push_back(parseParkMark(r.get()));
-    }
-    return result;
+    return parking_.marks(idsOf(windows));
+}
+
+std::vector<bool> X11WindowAccess::iconifyAll(const std::vector<AXWindow>& windows) {
+    return parking_.iconify(idsOf(windows));
+}
+
+void X11WindowAccess::deiconifyAll(const std::vector<AXWindow>& windows, bool settle) {
+    parking_.deiconify(idsOf(windows), settle);
+}
+
+std::vector<bool> X11WindowAccess::isIconifiedAll(const std::vector<AXWindow>& windows) {
+    return parking_.isIconified(idsOf(windows));
 }
 
 } // namespace morvanta

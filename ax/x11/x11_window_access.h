@@ -1,13 +1,16 @@
-// X11WindowAccess: single-window reads and writes on X11. Frames are outer frames in root
-// coordinates. With an EWMH window manager, frames are set through _NET_MOVERESIZE_WINDOW with
-// north-west gravity (always that one gravity: mixing gravities confuses some window managers),
-// and each write waits until the window manager has handled it, so a frame read right afterwards
-// is the new one. Without a window manager the client window is configured directly.
+// X11WindowAccess: WindowAccess on X11. Frames are outer frames in root coordinates. With an
+// EWMH window manager, frames are set through _NET_MOVERESIZE_WINDOW with north-west gravity
+// (always that one gravity: mixing gravities confuses some window managers), and the waiting
+// forms wait until the window manager has handled them, so a frame read right afterwards is the
+// new one. Without a window manager the client window is configured directly. Marks, minimising
+// and restoring are X11ParkingPrimitives' job.
 #pragma once
 
 #include "ax/window_access.h"
 #include "ax/x11/x11_connection.h"
 #include "ax/x11/x11_focus_holder.h"
+#include "ax/x11/x11_frame_request.h"
+#include "ax/x11/x11_parking_primitives.h"
 
 #include <memory>
 #include <xcb/xcb.h>
@@ -17,7 +20,7 @@ namespace morvanta {
 class X11WindowAccess : public WindowAccess, public std::enable_shared_from_this<X11WindowAccess> {
 public:
     explicit X11WindowAccess(std::shared_ptr<X11Connection> connection)
-        : x_(connection), focusHolder_(std::move(connection)) {}
+        : x_(connection), focusHolder_(connection), parking_(*connection) {}
 
     AXWindow handle(xcb_window_t window, std::int32_t pid) {
         return AXWindow(weak_from_this(), window, pid);
@@ -33,10 +36,6 @@ public:
     std::optional<bool> isMinimized(const AXWindow& window) override;
     std::optional<bool> isFullScreen(const AXWindow& window) override;
 
-    std::optional<Rect> frame(const AXWindow& window) override;
-    bool setFrame(const AXWindow& window, const Rect& frame) override;
-    bool setPosition(const AXWindow& window, const Point& origin) override;
-    std::optional<Size> sizeIncrement(const AXWindow& window) override;
     void raise(const AXWindow& window) override;
     FocusResult focus(const AXWindow& window) override;
     void focusNothing() override;
@@ -45,20 +44,13 @@ public:
     std::vector<bool> setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;
     std::vector<std::optional<Size>> sizeIncrements(const std::vector<AXWindow>& windows) override;
 
-    bool setParkMark(const AXWindow& window, const Rect& savedFrame) override;
-    void clearParkMark(const AXWindow& window) override;
-    std::optional<Rect> parkMark(const AXWindow& window) override;
     std::vector<std::pair<AXWindow, Rect>> markedWindows() override;
-    bool iconify(const AXWindow& window) override;
-    bool deiconify(const AXWindow& window) override;
-    void deiconifyAll(const std::vector<AXWindow>& windows, bool settle) override;
-    bool isIconified(const AXWindow& window) override;
-
     void setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) override;
     void setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) override;
     void clearParkMarks(const std::vector<AXWindow>& windows) override;
     std::vector<std::optional<Rect>> parkMarks(const std::vector<AXWindow>& windows) override;
     std::vector<bool> iconifyAll(const std::vector<AXWindow>& windows) override;
+    void deiconifyAll(const std::vector<AXWindow>& windows, bool settle) override;
     std::vector<bool> isIconifiedAll(const std::vector<AXWindow>& windows) override;
 
     void sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;
@@ -80,6 +72,10 @@ private:
     Texts texts(xcb_window_t window);
     std::string appNameFor(const AXWindow& window, const std::optional<std::string>& className);
     void sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w, int h);
+    // Each window's current reading, for its decorations: without a window manager from the
+    // server's news where that tells them, the others asked for in one batch (one round trip).
+    std::vector<std::optional<X11FrameReading>>
+    readingsFor(const std::vector<std::pair<AXWindow, Rect>>& targets);
     // Frame requests after one batch read of the windows' decorations. `sent` tells which
     // windows could be read (the others vanished); with `checked`, without a window manager,
     // `cookies` holds each sent window's position and size requests and `owners` its index.
@@ -90,18 +86,10 @@ private:
     };
     SentFrames sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>& targets,
                                  bool checked);
-    // Asks the window manager to activate and raise the window.
-    void requestActivation(xcb_window_t window);
-    // Waits (bounded) until every window is shown and its frame has stopped moving: window
-    // managers may animate restoring, and a frame set meanwhile is overridden.
-    void waitUntilSettled(const std::vector<AXWindow>& windows);
-    // Whether each window is viewable (mapped and all its ancestors mapped), in one batch.
-    std::vector<bool> viewable(const std::vector<AXWindow>& windows);
-    // Drops the news of Morvanta's own minimise / restore of these windows.
-    void forgetOwnStateChanges(const std::vector<AXWindow>& windows);
 
     std::shared_ptr<X11Connection> x_;
     X11FocusHolder focusHolder_;
+    X11ParkingPrimitives parking_;
 };
 
 } // namespace morvanta

@@ -157,7 +157,7 @@ void run(bool openbox) {
         spinFor(milliseconds(100));
         const long tripsBefore = connection.roundTrips();
         const auto start = Clock::now();
-        controller.switchToWorkspace(round % 2 == 0 ? 2 : 1);
+        controller.commands().switchToWorkspace(round % 2 == 0 ? 2 : 1);
         const auto sent = Clock::now();
         trips.push_back(connection.roundTrips() - tripsBefore);
         free(xcb_get_input_focus_reply(connection.raw(), xcb_get_input_focus(connection.raw()),

@@ -52,6 +52,23 @@ TEST_F(AXWindowTest, WindowOfAQuitApplicationAnswersAbsentResults) {
     EXPECT_FALSE(w.setPosition({0, 0}));
     EXPECT_EQ(w.focus(), (FocusResult{-1, -1, -1}));
     EXPECT_FALSE(desktop.operations().back().succeeded);
+    // The single-window parking forms: a window that is gone was neither marked nor restored.
+    EXPECT_FALSE(access().setParkMark(w, {0, 0, 100, 100}));
+    EXPECT_FALSE(access().parkMark(w));
+    EXPECT_FALSE(access().iconify(w));
+    EXPECT_FALSE(access().deiconify(w));
+}
+
+TEST_F(AXWindowTest, SingleWindowParkingFormsAnswerForTheWindow) {
+    const AXWindow w = desktop.openWindow(editor, "a", {10, 10, 500, 300});
+    EXPECT_TRUE(access().setParkMark(w, {10, 10, 500, 300}));
+    EXPECT_EQ(access().parkMark(w), (Rect{10, 10, 500, 300}));
+    EXPECT_TRUE(access().iconify(w));
+    EXPECT_TRUE(access().isIconified(w));
+    EXPECT_TRUE(access().deiconify(w));
+    EXPECT_FALSE(access().isIconified(w));
+    access().clearParkMark(w);
+    EXPECT_FALSE(access().parkMark(w));
 }
 
 TEST_F(AXWindowTest, InjectedFaultsShowAsAbsentOrFailedResults) {

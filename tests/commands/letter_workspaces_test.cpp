@@ -76,7 +76,7 @@ TEST_F(ShortcutActionsTest, RemovingALetterClearsItsNameRulesKeysAndSettings) {
     controller->addLetterWorkspace(102);
     settings.setWorkspaceName("Mail", 101);
     settings.setLayoutsByWorkspace({{"101", "grid"}, {"2", "rows"}});
-    controller->reloadFromSettings(settings.layoutsByWorkspace(), {});
+    controller->commands().reloadFromSettings(settings.layoutsByWorkspace(), {});
     auto rules = settings.appRules();
     rules.push_back({"org.example.Editor", "Editor", 101, false, false});
     rules.push_back({"XTerm", "Terminal", 102, false, false});
@@ -108,7 +108,7 @@ TEST_F(ShortcutActionsTest, RemovingTheShownLetterShowsItsWindowsAtOnce) {
     const auto a = open(editor, "a");
     settle();
     controller->addLetterWorkspace(101);
-    controller->switchToWorkspace(101);
+    controller->commands().switchToWorkspace(101);
     const auto b = open(term, "b");
     const auto c = open(term, "c");
     settle();

@@ -50,16 +50,16 @@ TEST_F(ControllerTest, CommandReadsItsResultsBackOnTheNextTurnOrBeforeAnythingEl
     ASSERT_TRUE(c.parker().isParked(wide));
     clearLog();
 
-    c.switchToWorkspace(2);
+    c.commands().switchToWorkspace(2);
     // The command has sent its frames; what became of them is read on the loop's next turn.
     EXPECT_FALSE(logged("Learned minimum sizes: Editor — “wide” 800×0."));
     EXPECT_EQ(frame(other), (Rect{600, 0, 600, 800}));
     // Another command before that turn runs the check first, so nothing it finds is lost.
-    c.switchToWorkspace(1);
+    c.commands().switchToWorkspace(1);
     EXPECT_TRUE(logged("Learned minimum sizes: Editor — “wide” 800×0."));
     EXPECT_TRUE(c.parker().isParked(wide));
     EXPECT_TRUE(c.parker().isParked(other));
-    c.switchToWorkspace(2);
+    c.commands().switchToWorkspace(2);
     EXPECT_EQ(frame(wide), (Rect{0, 0, 800, 800}));
     EXPECT_EQ(frame(other), (Rect{800, 0, 400, 800}));
     loop.runDue();
@@ -80,13 +80,13 @@ TEST_F(ControllerTest, RetryCheckedBeforeTheNextCommandIsNeverLost) {
     const auto hider = open(editor, "hider", {10, 10, 300, 200}, {.activate = false});
     settle();
     ASSERT_TRUE(c.parker().isParked(wide));
-    c.switchToWorkspace(2);
+    c.commands().switchToWorkspace(2);
     ASSERT_FALSE(logged("Learned minimum sizes: Editor — “wide” 700×0."));
     desktop.setMoveFault(hider, MoveFault::ignored);
     desktop.setMoveFault(sticky, MoveFault::ignored);
     clearLog();
 
-    c.switchToWorkspace(1);
+    c.commands().switchToWorkspace(1);
     EXPECT_EQ(messages(), (std::vector<std::string>{
                               "Workspace 1 on S1.",
                               "Learned minimum sizes: Editor — “wide” 700×0.",
@@ -142,7 +142,7 @@ TEST_F(ControllerTest, FocusMadeOutsideSwitchesToTheWindowsWorkspace) {
     const auto b = open(term, "b");
     settle();
     desktop.focus(b);
-    c.moveFocusedWindow(2);
+    c.commands().moveFocusedWindow(2);
     settle(); // the focus passed to "a"
     EXPECT_TRUE(c.parker().isParked(b));
     clearLog();
@@ -161,7 +161,7 @@ TEST_F(ControllerTest, AWindowManagerHandingTheKeyboardToAHiddenWindowIsNotFollo
     const auto b = open(term, "b");
     settle();
     desktop.focus(b);
-    c.switchToWorkspace(2); // takes the keyboard from the hidden "b"
+    c.commands().switchToWorkspace(2); // takes the keyboard from the hidden "b"
     // The window manager passes it on to another window it still has mapped, a hidden one.
     desktop.focus(a);
     settle();
@@ -187,9 +187,9 @@ TEST_F(ControllerTest, BorderFollowsTheFocusedTiledWindowAndRespectsRules) {
     desktop.focus(b); // its application's rule keeps the border off
     EXPECT_FALSE(ring->visible());
     desktop.focus(a);
-    c.setPaused(true);
+    c.commands().setPaused(true);
     EXPECT_FALSE(ring->visible());
-    c.setPaused(false);
+    c.commands().setPaused(false);
     loop.runDue(); // the border follows once the windows are in place
     EXPECT_TRUE(ring->visible());
     settings.setBorderEnabled(false);

@@ -19,7 +19,7 @@ protected:
 TEST_F(CommandsTest, SwitchingHidesAndRestoresInPlaceAndAlwaysLogs) {
     const Rect fa = frame(a), fb = frame(b);
     desktop.focus(b);
-    controller->switchToWorkspace(2);
+    controller->commands().switchToWorkspace(2);
     EXPECT_TRUE(controller->parker().isParked(a));
     EXPECT_TRUE(controller->parker().isParked(b));
     // Nothing on workspace 2 can take the keyboard: no hidden window keeps it, unless a window
@@ -32,13 +32,13 @@ TEST_F(CommandsTest, SwitchingHidesAndRestoresInPlaceAndAlwaysLogs) {
     };
     EXPECT_EQ(focusNothings(), 1);
     int activated = 0;
-    controller->setActivateSelf([&] { return ++activated > 0; });
-    controller->switchToWorkspace(3);
+    controller->commands().activateSelf = [&] { return ++activated > 0; };
+    controller->commands().switchToWorkspace(3);
     EXPECT_EQ(activated, 1);
     EXPECT_EQ(focusNothings(), 1);
-    controller->setActivateSelf({});
-    controller->switchToWorkspace(1);
-    controller->switchToWorkspace(1);
+    controller->commands().activateSelf = nullptr;
+    controller->commands().switchToWorkspace(1);
+    controller->commands().switchToWorkspace(1);
     EXPECT_EQ(messages(), (std::vector<std::string>{"Workspace 2 on S1.", "Workspace 3 on S1.",
                                                     "Workspace 1 on S1.", "Workspace 1 on S1."}));
     EXPECT_EQ(frame(a), fa);
@@ -49,10 +49,10 @@ TEST_F(CommandsTest, SwitchingHidesAndRestoresInPlaceAndAlwaysLogs) {
 TEST_F(CommandsTest, PreviousWorkspaceGoesBackAndNamesItOnlyWithAFocusedWindow) {
     const Rect fa = frame(a), fb = frame(b);
     desktop.focus(a);
-    controller->previousWorkspace(); // none yet: stays, still names where the focus is
-    controller->switchToWorkspace(3);
+    controller->commands().previousWorkspace(); // none yet: stays, still names where the focus is
+    controller->commands().switchToWorkspace(3);
     EXPECT_TRUE(controller->parker().isParked(a));
-    controller->previousWorkspace();
+    controller->commands().previousWorkspace();
     EXPECT_EQ(messages(), (std::vector<std::string>{"Back to workspace 1.", "Workspace 3 on S1.",
                                                     "Back to workspace 1."}));
     EXPECT_EQ(controller->manager().activeWorkspaceNumber(DisplayID{"S1"}), 1);
@@ -61,7 +61,7 @@ TEST_F(CommandsTest, PreviousWorkspaceGoesBackAndNamesItOnlyWithAFocusedWindow) 
     EXPECT_EQ(desktop.focusedWindow(), a);
     // Back to the empty workspace: no window to name, so no line, but the windows go.
     clearLog();
-    controller->previousWorkspace();
+    controller->commands().previousWorkspace();
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(controller->manager().activeWorkspaceNumber(DisplayID{"S1"}), 3);
     EXPECT_TRUE(controller->parker().isParked(a));
@@ -73,34 +73,34 @@ TEST_F(CommandsTest, NeighboursAreFocusedAndSwappedSilentlyOnlyFromATiledWindow)
     ASSERT_LT(left.x, right.x);
     desktop.focus(a);
     desktop.clearOperations();
-    controller->focusNeighbour(Direction::left); // nothing further left
+    controller->commands().focusNeighbour(Direction::left); // nothing further left
     EXPECT_EQ(desktop.focusedWindow(), a);
-    controller->focusNeighbour(Direction::right);
+    controller->commands().focusNeighbour(Direction::right);
     EXPECT_EQ(desktop.focusedWindow(), b);
     EXPECT_EQ(desktop.setFrameCount(a) + desktop.setFrameCount(b), 0); // focus only, no apply
 
-    controller->swapWithNeighbour(Direction::right); // nothing further right
+    controller->commands().swapWithNeighbour(Direction::right); // nothing further right
     EXPECT_EQ(frame(b), right);
-    controller->swapWithNeighbour(Direction::left);
+    controller->commands().swapWithNeighbour(Direction::left);
     EXPECT_EQ(frame(a), right);
     EXPECT_EQ(frame(b), left);
     EXPECT_EQ(desktop.focusedWindow(), b);
 
     // Nothing focused, a window Morvanta does not track, a floating window: nothing happens.
     desktop.clearFocus();
-    controller->focusNeighbour(Direction::right);
-    controller->swapWithNeighbour(Direction::right);
+    controller->commands().focusNeighbour(Direction::right);
+    controller->commands().swapWithNeighbour(Direction::right);
     const auto dialog =
         open(editor, "dialog", {400, 300, 200, 100}, {.type = FakeWindowType::dialog});
-    controller->focusNeighbour(Direction::right);
-    controller->swapWithNeighbour(Direction::right);
+    controller->commands().focusNeighbour(Direction::right);
+    controller->commands().swapWithNeighbour(Direction::right);
     EXPECT_EQ(desktop.focusedWindow(), dialog);
     desktop.focus(b);
-    controller->toggleFloat();
+    controller->commands().toggleFloat();
     clearLog();
     desktop.clearOperations();
-    controller->swapWithNeighbour(Direction::right);
-    controller->focusNeighbour(Direction::right);
+    controller->commands().swapWithNeighbour(Direction::right);
+    controller->commands().focusNeighbour(Direction::right);
     EXPECT_EQ(desktop.focusedWindow(), b);
     EXPECT_EQ(desktop.setFrameCount(a) + desktop.setFrameCount(b), 0);
     EXPECT_TRUE(messages().empty());
@@ -125,10 +125,10 @@ TEST_F(CommandsTest, ClosedAndMinimisedWindowsAreCountedInOneLine) {
 
 TEST_F(CommandsTest, MovingNeedsAFocusedTiledWindow) {
     desktop.clearFocus();
-    controller->moveFocusedWindow(3);
+    controller->commands().moveFocusedWindow(3);
     desktop.focus(a);
-    controller->moveFocusedWindow(1); // already there: left in place, still logged
-    controller->moveFocusedWindow(3);
+    controller->commands().moveFocusedWindow(1); // already there: left in place, still logged
+    controller->commands().moveFocusedWindow(3);
     EXPECT_EQ(messages(), (std::vector<std::string>{"No tiled window is focused.",
                                                     "Moved Editor — “a” to workspace 1.",
                                                     "Moved Editor — “a” to workspace 3."}));
@@ -141,10 +141,10 @@ TEST_F(CommandsTest, MovingNeedsAFocusedTiledWindow) {
 TEST_F(CommandsTest, FloatingCentresAtSixtyPercentAndTilingPutsBack) {
     const Rect tiled = frame(a);
     desktop.focus(a);
-    controller->toggleFloat();
+    controller->commands().toggleFloat();
     EXPECT_EQ(frame(a), (Rect{240, 160, 720, 480}));
     EXPECT_EQ(frame(b), (Rect{0, 0, 1200, 800}));
-    controller->toggleFloat();
+    controller->commands().toggleFloat();
     EXPECT_EQ(frame(a), tiled);
     EXPECT_EQ(messages(),
               (std::vector<std::string>{"Editor — “a” floats.", "Editor — “a” is tiled again."}));
@@ -153,38 +153,38 @@ TEST_F(CommandsTest, FloatingCentresAtSixtyPercentAndTilingPutsBack) {
 TEST_F(CommandsTest, MainRatioStopsAtItsLimitsAndStillLaysOut) {
     settings.setMainRatio(0.8);
     desktop.clearOperations();
-    controller->adjustMainRatio(0.05);
+    controller->commands().adjustMainRatio(0.05);
     EXPECT_DOUBLE_EQ(settings.mainRatio(), 0.8);
     EXPECT_EQ(desktop.setFrameCount(a), 1); // every frame set again
-    controller->adjustMainRatio(-0.65);
+    controller->commands().adjustMainRatio(-0.65);
     EXPECT_DOUBLE_EQ(settings.mainRatio(), 0.2);
     EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(CommandsTest, PauseShowsEverythingOnceAndResumeTilesAgain) {
-    controller->switchToWorkspace(2);
+    controller->commands().switchToWorkspace(2);
     clearLog();
-    controller->setPaused(true);
-    controller->setPaused(true);
+    controller->commands().setPaused(true);
+    controller->commands().setPaused(true);
     EXPECT_EQ(controller->parker().count(), 0);
-    controller->switchToWorkspace(1); // the model changes; nothing moves
+    controller->commands().switchToWorkspace(1); // the model changes; nothing moves
     desktop.userMove(a, {500, 500});
-    controller->setPaused(false);
+    controller->commands().setPaused(false);
     EXPECT_EQ(messages(), (std::vector<std::string>{"Tiling paused; all windows shown.",
                                                     "Workspace 1 on S1.", "Tiling resumed."}));
     EXPECT_EQ(frame(a).x, 0);
 }
 
 TEST_F(CommandsTest, LayoutCommands) {
-    controller->setLayout(LayoutKind::monocle);
-    controller->cycleLayout();
-    controller->setLayoutForAllWorkspaces(LayoutKind::rows);
+    controller->commands().setLayout(LayoutKind::monocle);
+    controller->commands().cycleLayout();
+    controller->commands().setLayoutForAllWorkspaces(LayoutKind::rows);
     EXPECT_EQ(messages(), (std::vector<std::string>{"Layout Monocle for workspace 1.",
                                                     "Layout Columns for workspace 1.",
                                                     "Layout Rows for every workspace."}));
     EXPECT_EQ(settings.layoutsByWorkspace().at("5"), "rows");
     EXPECT_EQ(frame(a).width, 1200);
-    controller->reloadFromSettings({{"1", "grid"}}, {});
+    controller->commands().reloadFromSettings({{"1", "grid"}}, {});
     EXPECT_EQ(controller->manager().workspaceRecord(1).layout, LayoutKind::grid);
     EXPECT_EQ(controller->manager().workspaceRecord(2).layout, settings.defaultLayout());
 }
@@ -195,8 +195,8 @@ TEST_F(CommandsTest, SummariesOfTwoDisplaysShareCountsAndNotifyOnlyOnChange) {
     int notified = 0;
     const auto subscription = controller->summaries().addObserver([&](const auto&) { ++notified; });
     EXPECT_TRUE(logged("Displays changed."));
-    EXPECT_FALSE(controller->assignWorkspace(42, DisplayID{"S2"}));
-    EXPECT_TRUE(controller->assignWorkspace(2, DisplayID{"S2"}));
+    EXPECT_FALSE(controller->commands().assignWorkspace(42, DisplayID{"S2"}));
+    EXPECT_TRUE(controller->commands().assignWorkspace(2, DisplayID{"S2"}));
     EXPECT_TRUE(logged("Workspace 2 now belongs to S2."));
     EXPECT_EQ(settings.workspaceDisplays().at("2"), "S2");
     const auto summaries = controller->summaries().get();
@@ -210,7 +210,7 @@ TEST_F(CommandsTest, SummariesOfTwoDisplaysShareCountsAndNotifyOnlyOnChange) {
     const int before = notified;
     controller->publishSummaries();
     EXPECT_EQ(notified, before);
-    controller->resetDefaultSplit();
+    controller->commands().resetDefaultSplit();
     EXPECT_TRUE(logged("Workspaces split between screens by default again."));
 }
 

@@ -57,7 +57,7 @@ TEST_F(DragTest, DropOntoNothingSnapsBack) {
 }
 
 TEST_F(DragTest, ResizingTheMainWindowChangesTheMainRatio) {
-    controller->setLayout(LayoutKind::mainStack);
+    controller->commands().setLayout(LayoutKind::mainStack);
     const auto c = open(editor, "c");
     settle();
     const Rect main = frame(a);
@@ -72,7 +72,7 @@ TEST_F(DragTest, ResizingTheMainWindowChangesTheMainRatio) {
 }
 
 TEST_F(DragTest, PausedDragsAreLeftAlone) {
-    controller->setPaused(true);
+    controller->commands().setPaused(true);
     clearLog();
     dragTo(a, {700, 100, slotA.width, slotA.height}, {900, 300});
     loop.advance(1ms);

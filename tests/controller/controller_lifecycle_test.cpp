@@ -127,7 +127,7 @@ TEST_F(ControllerTest, StopBringsBackEveryParkedWindowAndCountsThem) {
     std::vector<Rect> tiled;
     for (const auto& w : windows)
         tiled.push_back(frame(w));
-    c.switchToWorkspace(2);
+    c.commands().switchToWorkspace(2);
     EXPECT_EQ(c.parker().count(), 3);
     c.stop();
     EXPECT_TRUE(logged("Tiling stopped; brought back 3 hidden window(s)."));

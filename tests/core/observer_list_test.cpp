@@ -1,7 +1,9 @@
 // Observation that is safe whichever side ends first: a subscription outliving its subject ends
 // quietly, an observer may end itself or another while being told, and a subscription that is
-// replaced or moved ends exactly once.
+// replaced or moved ends exactly once. A callback holding its object weakly does nothing once
+// the object has ended it.
 #include "core/observer_list.h"
+#include "core/weak_self.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -64,6 +66,33 @@ TEST(ObserverList, ObserversMayEndThemselvesOthersOrTheSubjectWhileTold) {
     EXPECT_EQ(a, 0);
     EXPECT_EQ(b, 1);
     EXPECT_FALSE(held.active());
+}
+
+struct Counter {
+    Counter() : self(this) {}
+    void bump() { ++count; }
+    int count = 0;
+    WeakSelf<Counter> self;
+};
+
+TEST(WeakSelf, CallbacksReachTheObjectOnlyUntilItEnds) {
+    std::function<void()> bound;
+    WeakSelf<Counter>::Ref ref;
+    {
+        Counter counter;
+        bound = counter.self.bind(&Counter::bump);
+        ref = counter.self.ref();
+        bound();
+        EXPECT_EQ(counter.count, 1);
+        EXPECT_EQ(ref.get(), &counter);
+        counter.self.end(); // as a destructor does first
+        bound();
+        EXPECT_EQ(counter.count, 1);
+        EXPECT_EQ(ref.get(), nullptr);
+    }
+    bound(); // the object is gone: nothing to touch
+    EXPECT_TRUE(ref.expired());
+    EXPECT_TRUE(WeakSelf<Counter>::Ref().expired());
 }
 
 } // namespace

@@ -35,18 +35,18 @@ struct Host {
         else if (command == "stop")
             controller.stop();
         else if (command == "switch")
-            controller.switchToWorkspace(std::stoi(argument));
+            controller.commands().switchToWorkspace(std::stoi(argument));
         else if (command == "move")
-            controller.moveFocusedWindow(std::stoi(argument));
+            controller.commands().moveFocusedWindow(std::stoi(argument));
         else if (command == "layout") {
             const auto kind = layoutKindFromRaw(argument);
             if (!kind)
                 return "error unknown layout";
-            controller.setLayout(*kind);
+            controller.commands().setLayout(*kind);
         } else if (command == "float")
-            controller.toggleFloat();
+            controller.commands().toggleFloat();
         else if (command == "pause")
-            controller.setPaused(argument == "on");
+            controller.commands().setPaused(argument == "on");
         else if (command == "parked")
             return "parked " + std::to_string(controller.parker().count());
         else if (command == "focused") {

@@ -89,7 +89,7 @@ TEST_P(ControllerSwitch, SwitchCostsABoundedNumberOfRoundTrips) {
     auto& x = system->connection();
     for (const int number : {2, 1, 2}) {
         const long before = x.roundTrips();
-        controller->switchToWorkspace(number);
+        controller->commands().switchToWorkspace(number);
         EXPECT_LE(x.roundTrips() - before, switchRoundTrips(GetParam()))
             << "to workspace " << number;
     }

@@ -31,7 +31,7 @@ TEST_F(PanelTest, ActionRowsInOrderWithCountsAndShortcuts) {
     auto focused = desktop.openWindow(editor, "notes", {0, 0, 400, 300});
     startController();
     desktop.focus(focused);
-    controller->moveFocusedWindow(3);
+    controller->commands().moveFocusedWindow(3);
     controller->addLetterWorkspace(103);
     auto items = makePanel().items(CommandPanelController::Mode::actions);
 
@@ -60,7 +60,7 @@ TEST_F(PanelTest, ActionRowsInOrderWithCountsAndShortcuts) {
 
     // Titles that depend on state follow it the next time the rows are built.
     settings.setBorderEnabled(false);
-    controller->setPaused(true);
+    controller->commands().setPaused(true);
     items = panel->items(CommandPanelController::Mode::actions);
     EXPECT_EQ(item(items, "border").title, "Show focus border");
     EXPECT_EQ(item(items, "pause").title, "Resume tiling");
@@ -100,7 +100,7 @@ TEST_F(PanelTest, WorkspacePickerRowsWithApplications) {
     auto moved = desktop.openWindow(editor, "todo", {0, 0, 400, 300});
     startController();
     desktop.focus(moved);
-    controller->moveFocusedWindow(2);
+    controller->commands().moveFocusedWindow(2);
     controller->addLetterWorkspace(101);
     auto items = makePanel().items(CommandPanelController::Mode::workspaces);
 

@@ -27,12 +27,12 @@ protected:
         auto build = desktop.openWindow(xterm, "build", {0, 0, 500, 300});
         startController();
         desktop.focus(web);
-        controller->moveFocusedWindow(2);
+        controller->commands().moveFocusedWindow(2);
         desktop.focus(editor2);
-        controller->moveFocusedWindow(2);
+        controller->commands().moveFocusedWindow(2);
         desktop.focus(build);
-        controller->moveFocusedWindow(4);
-        controller->switchToWorkspace(1);
+        controller->commands().moveFocusedWindow(4);
+        controller->commands().switchToWorkspace(1);
         loop.advance(200ms);
     }
 };

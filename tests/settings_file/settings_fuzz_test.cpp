@@ -169,7 +169,7 @@ TEST_F(SettingsTransferTest, MalformedDocumentsNeverChangeTheSettings) {
         {{"org.example.Editor", "Editor", 102, false, true}, {"XTerm", "XTerm", 2, true, false}});
     settings.setLetterWorkspaceNames({{"B", "Books"}});
     settings.setWorkspaceNames({"Mail", "Web"});
-    controller->reloadFromSettings({{"2", "grid"}, {"102", "rows"}}, {{"3", "S1"}});
+    controller->commands().reloadFromSettings({{"2", "grid"}, {"102", "rows"}}, {{"3", "S1"}});
     keys->storeShortcut(std::nullopt, {"nextLayout", std::nullopt});
     const json base = json::parse(encodeSettingsFile(transfer->makeSettingsFile()));
 

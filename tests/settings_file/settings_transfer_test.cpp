@@ -32,8 +32,8 @@ protected:
         settings.setBorderWidth(6);
         settings.setBorderColorHex("#FF8800");
         settings.setHideBorderWhileDragging(true);
-        controller->reloadFromSettings({{"2", "columns"}, {"102", "monocle"}},
-                                       {{"3", "S1"}, {"103", "S1"}});
+        controller->commands().reloadFromSettings({{"2", "columns"}, {"102", "monocle"}},
+                                                  {{"3", "S1"}, {"103", "S1"}});
         keys->storeShortcut(Shortcut{3, ctrlAltShift}, name("nextLayout"));
         keys->storeShortcut(std::nullopt, name("previousWorkspace"));
         settings.setShortcutsEnabled(false);
@@ -77,7 +77,7 @@ TEST_F(SettingsRoundTripTest, ImportingUndoesWhatChangedSinceTheExport) {
     settings.setWorkspaceNames({});
     settings.setAppRules({});
     settings.setShortcutsEnabled(true);
-    controller->reloadFromSettings({}, {});
+    controller->commands().reloadFromSettings({}, {});
     keys->storeShortcut(Shortcut{0, alt}, name("previousWorkspace"));
     settle();
     ASSERT_NE(snapshot(), before);
@@ -91,7 +91,7 @@ TEST_F(SettingsRoundTripTest, ImportingUndoesWhatChangedSinceTheExport) {
 TEST_F(SettingsTransferTest, ExportHoldsLabelsAndNullForUnboundShortcuts) {
     controller->addLetterWorkspace(103);
     settings.setAppRules({{"a", "A", 103, false, false}, {"b", "B", 4, false, false}});
-    controller->reloadFromSettings({{"103", "rows"}}, {});
+    controller->commands().reloadFromSettings({{"103", "rows"}}, {});
     keys->storeShortcut(std::nullopt, {"nextLayout", std::nullopt});
 
     const json document = json::parse(encodeSettingsFile(transfer->makeSettingsFile()));
@@ -176,7 +176,7 @@ TEST_F(SettingsImportTest, LetterWorkspacesAreReplacedThroughTheController) {
     controller->addLetterWorkspace(103);
     const AXWindow onB = open(editor, "notes");
     settle();
-    controller->moveFocusedWindow(102);
+    controller->commands().moveFocusedWindow(102);
     settle();
     const auto id = controller->registry().idFor(onB);
     ASSERT_TRUE(id);

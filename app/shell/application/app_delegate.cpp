@@ -34,12 +34,12 @@ AppDelegate::AppDelegate(DesktopBackend& desktop, SingleInstance& instance, Rela
     : desktop_(desktop), instance_(instance), isSelfTest_(isSelfTest),
       domain_(userDomain(isSelfTest, log_)), updateDialogs_(log_),
       updater_(UpdaterConfiguration::fromBuild(), *domain_, log_, updateDialogs_),
-      relauncher_(relauncher), self_(std::make_shared<AppDelegate*>(this)) {}
+      relauncher_(relauncher), self_(this) {}
 
 AppDelegate::~AppDelegate() {
     // Callbacks handed out go quiet first; then everything the user sees, then the services
     // those showed, the controller last.
-    self_.reset();
+    self_.end();
     // The socket outlives the delegate (it closes just before a relaunch) but not its run loop.
     instance_.stopServing();
     closeInterface();
@@ -62,13 +62,6 @@ std::string AppDelegate::launchLine() {
     return "Morvanta " + (version.empty() ? std::string("?") : version) + " launched.";
 }
 
-std::function<void()> AppDelegate::weakly(void (AppDelegate::*action)()) {
-    return [weak = std::weak_ptr<AppDelegate*>(self_), action] {
-        if (const auto self = weak.lock())
-            ((*self)->*action)();
-    };
-}
-
 AppSettings& AppDelegate::settings() {
     if (!settings_)
         settings_ = std::make_unique<AppSettings>(*domain_);
@@ -81,14 +74,14 @@ TilingController& AppDelegate::controller() {
     controller_ = std::make_unique<TilingController>(desktop_.windowSystem(), loop_, log_,
                                                      settings(), desktop_.controllerDevices(loop_));
     desktop_.deliverEvents(loop_);
-    controller_->setActivateSelf([] {
+    controller_->commands().activateSelf = [] {
         for (QWidget* window : QApplication::topLevelWidgets())
             if (window->isVisible() && window->windowType() == Qt::Window) {
                 window->activateWindow();
                 return true;
             }
         return false;
-    });
+    };
     return *controller_;
 }
 
@@ -128,11 +121,11 @@ void AppDelegate::installShortcuts() {
     }
     refusedShortcuts_ =
         shortcuts_->reportRefusals([this](const std::string& text) { log_.append(text); });
-    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    const auto weak = self_.ref();
     const auto panel = [weak](CommandPanelController::Mode mode) {
         return [weak, mode] {
-            if (const auto self = weak.lock())
-                (*self)->showPanel(mode);
+            if (auto* self = weak.get())
+                self->showPanel(mode);
         };
     };
     controller_->setLetterShortcuts(&shortcuts_->actions());
@@ -168,8 +161,8 @@ void AppDelegate::showTray() {
 
 TrayActions AppDelegate::trayActions() {
     TrayActions actions;
-    actions.openSettings = weakly(&AppDelegate::openSettings);
-    actions.openDiagnostics = weakly(&AppDelegate::openDiagnostics);
+    actions.openSettings = self_.bind(&AppDelegate::openSettings);
+    actions.openDiagnostics = self_.bind(&AppDelegate::openDiagnostics);
     actions.contactSupport = [this] { supportMail_.compose(log_); };
     actions.quit = [] { QCoreApplication::quit(); };
     return actions;
@@ -177,13 +170,13 @@ TrayActions AppDelegate::trayActions() {
 
 PanelCallbacks AppDelegate::panelCallbacks() {
     PanelCallbacks callbacks;
-    callbacks.showSettings = weakly(&AppDelegate::openSettings);
-    callbacks.showDiagnostics = weakly(&AppDelegate::openDiagnostics);
+    callbacks.showSettings = self_.bind(&AppDelegate::openSettings);
+    callbacks.showDiagnostics = self_.bind(&AppDelegate::openDiagnostics);
     callbacks.quit = [] { QCoreApplication::quit(); };
-    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    const auto weak = self_.ref();
     callbacks.shortcutText = [weak](const std::string& name) {
-        const auto self = weak.lock();
-        return self && (*self)->shortcuts_ ? (*self)->shortcuts_->printed(name) : std::string();
+        auto* self = weak.get();
+        return self && self->shortcuts_ ? self->shortcuts_->printed(name) : std::string();
     };
     return callbacks;
 }
@@ -218,8 +211,8 @@ void AppDelegate::serveSecondLaunches() {
     ipcTarget_ = std::make_unique<ControllerIpcTarget>(
         controller(), settings(), shortcuts_ && shortcuts_->ok() ? &shortcuts_->actions() : nullptr,
         UpdaterConfiguration::fromBuild().appVersion);
-    ipcService_ = std::make_unique<IpcService>(*ipcTarget_, loop_,
-                                               weakly(&AppDelegate::applicationShouldHandleReopen));
+    ipcService_ = std::make_unique<IpcService>(
+        *ipcTarget_, loop_, self_.bind(&AppDelegate::applicationShouldHandleReopen));
     instance_.serve(loop_, [this](SocketLineClient& client, const std::string& request) {
         return ipcService_->answer(client, request);
     });
@@ -282,32 +275,32 @@ std::unique_ptr<QWidget> AppDelegate::makeSettings() {
     services.recorder.isSystemShortcut = [&hotKeys](const Shortcut& s) {
         return hotKeys.ok() && hotKeys.isGrabbedByAnotherClient(s);
     };
-    services.showOnboarding = weakly(&AppDelegate::openOnboarding);
-    services.showDiagnostics = weakly(&AppDelegate::openDiagnostics);
-    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    services.showOnboarding = self_.bind(&AppDelegate::openOnboarding);
+    services.showDiagnostics = self_.bind(&AppDelegate::openDiagnostics);
+    const auto weak = self_.ref();
     services.exportSettings = [weak] {
-        if (const auto self = weak.lock())
-            (*self)->transferDialogs_->exportSettings((*self)->windows_.window(settingsIdentifier));
+        if (auto* self = weak.get())
+            self->transferDialogs_->exportSettings(self->windows_.window(settingsIdentifier));
     };
     services.importSettings = [weak] {
-        if (const auto self = weak.lock())
-            (*self)->transferDialogs_->importSettings((*self)->windows_.window(settingsIdentifier));
+        if (auto* self = weak.get())
+            self->transferDialogs_->importSettings(self->windows_.window(settingsIdentifier));
     };
     return std::make_unique<SettingsWindow>(std::move(services));
 }
 
 std::unique_ptr<QWidget> AppDelegate::makeOnboarding() {
     OnboardingActions actions;
-    const auto weak = std::weak_ptr<AppDelegate*>(self_);
+    const auto weak = self_.ref();
     actions.finish = [weak] {
-        if (const auto self = weak.lock())
-            (*self)->windows_.close(onboardingIdentifier);
+        if (auto* self = weak.get())
+            self->windows_.close(onboardingIdentifier);
     };
     actions.relaunch = [this] { return relauncher_.request(); };
     actions.openSessionHelp = [this] { desktop_.windowSystem().accessibility().openSettings(); };
     actions.shortcutText = [weak](const std::string& name) {
-        const auto self = weak.lock();
-        return self && (*self)->shortcuts_ ? (*self)->shortcuts_->printed(name) : std::string();
+        auto* self = weak.get();
+        return self && self->shortcuts_ ? self->shortcuts_->printed(name) : std::string();
     };
     actions.anotherWindowManagerRunning = [this] {
         return desktop_.tilingWindowManager().has_value();
@@ -319,8 +312,8 @@ std::unique_ptr<QWidget> AppDelegate::makeDiagnostics() {
     auto view = std::make_unique<DiagnosticsView>(log_);
     auto& tiling = controller();
     view->setRequestPermission([weak = tiling.lifetime()] {
-        if (const auto self = weak.lock())
-            (*self)->requestPermission();
+        if (auto* self = weak.get())
+            self->requestPermission();
     });
     auto* shown = view.get();
     const auto update = [shown, &tiling] {

@@ -36,6 +36,7 @@
 #include "app/shell/updates/update_dialogs.h"
 #include "app/shell/updates/updater.h"
 #include "app/shell/welcome/relauncher.h"
+#include "core/weak_self.h"
 
 #include <QMessageBox>
 #include <functional>
@@ -102,8 +103,6 @@ private:
     bool needsOnboarding();
     std::unique_ptr<QWidget> makeOnboarding();
     std::unique_ptr<QWidget> makeDiagnostics();
-    // `action` run on this delegate while it exists.
-    std::function<void()> weakly(void (AppDelegate::*action)());
 
     DesktopBackend& desktop_;
     SingleInstance& instance_;
@@ -132,7 +131,7 @@ private:
     std::unique_ptr<ControllerIpcTarget> ipcTarget_;
     std::unique_ptr<IpcService> ipcService_;
     Relauncher& relauncher_;
-    std::shared_ptr<AppDelegate*> self_;
+    WeakSelf<AppDelegate> self_;
 };
 
 } // namespace morvanta

@@ -43,7 +43,7 @@ AdvancedTab::AdvancedTab(const SettingsWindowServices& services, QWidget* parent
     helpRow->addWidget(actionButton(T::diagnostics, this, services.showDiagnostics));
     TilingController* controller = &services.controller;
     helpRow->addWidget(
-        actionButton(T::bringBack, this, [controller] { controller->setPaused(true); }));
+        actionButton(T::bringBack, this, [controller] { controller->commands().setPaused(true); }));
     helpRow->addStretch();
     column->addLayout(helpRow);
     column->addStretch();

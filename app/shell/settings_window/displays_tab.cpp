@@ -89,7 +89,7 @@ bool DisplaysTab::drop(const QStringList& texts, const DisplaySummary& screen) {
         if (!number || !counts.contains(*number))
             continue;
         const std::string label = workspaceLabel(*number);
-        if (controller_.assignWorkspace(*number, screen.id)) {
+        if (controller_.commands().assignWorkspace(*number, screen.id)) {
             setMessage(QString::fromStdString(SettingsTexts::movedTo(label, screen.name)));
             accepted = true;
         } else {
@@ -100,7 +100,7 @@ bool DisplaysTab::drop(const QStringList& texts, const DisplaySummary& screen) {
 }
 
 void DisplaysTab::resetDefaultSplit() {
-    controller_.resetDefaultSplit();
+    controller_.commands().resetDefaultSplit();
     setMessage({});
 }
 

@@ -31,7 +31,7 @@ GeneralTab::GeneralTab(const SettingsWindowServices& services, QWidget* parent)
     column->addStretch();
 
     connect(tiling_, &QCheckBox::toggled, this,
-            [this](bool on) { services_.controller.setPaused(!on); });
+            [this](bool on) { services_.controller.commands().setPaused(!on); });
     connect(login_, &QCheckBox::toggled, this, [this](bool on) {
         services_.settings.setLaunchAtLogin(on);
         // After a failure the toggle shows the entry's real state again.

@@ -51,7 +51,8 @@ LayoutTab::LayoutTab(const SettingsWindowServices& services, QWidget* parent)
     column->addWidget(everyWorkspace_, 0, Qt::AlignLeft);
     column->addWidget(settings_ui::note(T::defaultLayoutNote));
     connect(everyWorkspace_, &QPushButton::clicked, this, [this] {
-        services_.controller.setLayoutForAllWorkspaces(services_.settings.defaultLayout());
+        services_.controller.commands().setLayoutForAllWorkspaces(
+            services_.settings.defaultLayout());
     });
 
     column->addSpacing(8);

@@ -242,7 +242,8 @@ void WorkspacesTab::setWorkspaceLayout(int number, int index) {
     const TilingController& controller = services_.controller;
     auto layouts = controller.manager().layoutStrings();
     layouts[std::to_string(number)] = std::string(rawValue(allLayoutKinds[index]));
-    services_.controller.reloadFromSettings(layouts, controller.manager().assignmentStrings());
+    services_.controller.commands().reloadFromSettings(layouts,
+                                                       controller.manager().assignmentStrings());
 }
 
 void WorkspacesTab::showCounts() {

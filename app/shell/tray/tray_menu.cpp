@@ -71,7 +71,7 @@ void TrayMenu::rebuild() {
     pause->setCheckable(true);
     pause->setChecked(controller_.isPaused().get());
     QObject::connect(pause, &QAction::toggled, this,
-                     [this](bool on) { controller_.setPaused(on); });
+                     [this](bool on) { controller_.commands().setPaused(on); });
     menu_->addSeparator();
     if (!controller_.isTrusted().get())
         addPermissionBlock();
@@ -98,7 +98,7 @@ void TrayMenu::addDisplay(const DisplaySummary& summary, bool withHeading) {
         entry->setChecked(number == summary.activeNumber);
         workspaces->addAction(entry);
         QObject::connect(entry, &QAction::triggered, this,
-                         [this, number] { controller_.switchToWorkspace(number); });
+                         [this, number] { controller_.commands().switchToWorkspace(number); });
     }
 
     QMenu* layouts = menu_->addMenu("Layout");
@@ -109,8 +109,9 @@ void TrayMenu::addDisplay(const DisplaySummary& summary, bool withHeading) {
         choice->setCheckable(true);
         choice->setChecked(kind == summary.layout);
         choices->addAction(choice);
-        QObject::connect(choice, &QAction::triggered, this,
-                         [this, kind, id = summary.id] { controller_.setLayout(kind, id); });
+        QObject::connect(choice, &QAction::triggered, this, [this, kind, id = summary.id] {
+            controller_.commands().setLayout(kind, id);
+        });
     }
     menu_->addSeparator();
 }
@@ -120,7 +121,7 @@ void TrayMenu::addMoveMenu() {
     for (const int number : controller_.manager().allWorkspaceNumbers()) {
         QAction* command = move->addAction(qs("Workspace " + workspaceLabel(number)));
         QObject::connect(command, &QAction::triggered, this,
-                         [this, number] { controller_.moveFocusedWindow(number); });
+                         [this, number] { controller_.commands().moveFocusedWindow(number); });
     }
 }
 

@@ -38,7 +38,7 @@ LayoutPage::LayoutPage(TilingController& controller, AppSettings& settings, QWid
 
 void LayoutPage::choose(LayoutKind kind) {
     settings_.setDefaultLayout(kind);
-    controller_.setLayoutForAllWorkspaces(kind);
+    controller_.commands().setLayoutForAllWorkspaces(kind);
     markSelected();
 }
 

@@ -46,11 +46,11 @@ struct LoggedRun {
     void use() {
         desktop.focus(browser);
         loop.advance(200ms);
-        controller.moveFocusedWindow(2);
-        controller.setLayout(LayoutKind::columns);
-        controller.switchToWorkspace(2);
-        controller.setPaused(true);
-        controller.setPaused(false);
+        controller.commands().moveFocusedWindow(2);
+        controller.commands().setLayout(LayoutKind::columns);
+        controller.commands().switchToWorkspace(2);
+        controller.commands().setPaused(true);
+        controller.commands().setPaused(false);
         loop.advance(300ms);
     }
 

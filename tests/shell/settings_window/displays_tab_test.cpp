@@ -111,7 +111,7 @@ TEST_F(DisplaysTabTest, TheOnlyWorkspaceOfAScreenHasToStay) {
     // Leave S2 with workspace 9 only.
     for (int number : controller->manager().workspacesOnDisplay(DisplayID{"S2"}))
         if (number != 9) {
-            ASSERT_TRUE(controller->assignWorkspace(number, DisplayID{"S1"}));
+            ASSERT_TRUE(controller->commands().assignWorkspace(number, DisplayID{"S1"}));
         }
     settle();
     auto tab = makeTab();

@@ -249,7 +249,7 @@ TEST_F(SettingsTest, GeneralTabSwitchesTilingAndTheLoginItem) {
     EXPECT_TRUE(tab->tilingToggle()->isChecked());
     tab->tilingToggle()->setChecked(false);
     EXPECT_TRUE(controller->isPaused().get());
-    controller->setPaused(false);
+    controller->commands().setPaused(false);
     EXPECT_TRUE(tab->tilingToggle()->isChecked());
 
     tab->loginToggle()->setChecked(true);

@@ -69,7 +69,7 @@ TEST(TrayHost, IconShowsInTheTrayAndTheMenuOpens) {
         d.desktop.openWindow(d.app, title, {10, 10, 300, 200});
     d.settings.setWorkspaceName("Mail", 2);
     d.start();
-    d.controller->switchToWorkspace(4);
+    d.controller->commands().switchToWorkspace(4);
     TrayItem item(*d.controller, d.settings, d.updater, {});
     item.show();
     // Embedded in the panel at the right end of the top edge.

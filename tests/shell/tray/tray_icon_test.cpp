@@ -117,7 +117,7 @@ TEST(TrayItem, LabelAndTooltipFollowTheControllerState) {
     EXPECT_EQ(item.label().state(), TrayState::workspace);
     EXPECT_EQ(item.systemTrayIcon().toolTip(), "Morvanta, workspace 1");
 
-    d.controller->switchToWorkspace(102);
+    d.controller->commands().switchToWorkspace(102);
     EXPECT_EQ(item.systemTrayIcon().toolTip(), "Morvanta, workspace B");
     const QImage shown = item.systemTrayIcon().icon().pixmap(32, 32).toImage();
     const QImage expected =
@@ -125,7 +125,7 @@ TEST(TrayItem, LabelAndTooltipFollowTheControllerState) {
     EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32),
               expected.convertToFormat(QImage::Format_ARGB32));
 
-    d.controller->setPaused(true);
+    d.controller->commands().setPaused(true);
     EXPECT_EQ(item.label().state(), TrayState::paused);
     EXPECT_EQ(item.systemTrayIcon().toolTip(), "Morvanta, tiling paused");
 }

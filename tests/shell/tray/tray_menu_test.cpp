@@ -89,7 +89,7 @@ TEST(TrayMenu, EntriesCountWindowsAndUseWorkspaceNames) {
     d.start();
     d.desktop.focus(window);
     d.settle();
-    d.controller->moveFocusedWindow(4);
+    d.controller->commands().moveFocusedWindow(4);
     d.settings.setWorkspaceName("Mail", 2);
     TrayMenu tray(*d.controller, d.settings, d.updater, {});
     processEvents();
