@@ -1,4 +1,4 @@
-# Morvanta's front door: `make run`, `make test` and `make bench`.
+# Morvanta's front door: `make run`, `make test`, `make bench` and `make screenshots`.
 # Every target installs missing system packages first, then configures and builds with CMake.
 
 BUILD_DIR ?= build
@@ -7,7 +7,8 @@ CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test test-wm bench sanitize sanitize-e2e release-build clean
+.PHONY: all deps configure build run test test-wm bench screenshots sanitize sanitize-e2e release-build \
+	clean
 
 all: build
 
@@ -47,6 +48,18 @@ bench: build
 		echo "== $$(basename $$b)"; \
 		"$$b"; \
 	done
+
+# Pictures of Morvanta's windows, its tray menu and its focus border for people to look at (the
+# ones in docs/images come from here), written to SCREENSHOT_DIR; `make test` leaves them out.
+SCREENSHOT_DIR ?= $(BUILD_DIR)/screenshots
+screenshots: build
+	@scripts/install-deps --tests
+	@set -e; for s in $(BUILD_DIR)/bin/screenshots_*; do \
+		[ -x "$$s" ] || continue; \
+		echo "== $$(basename $$s)"; \
+		MORVANTA_SCREENSHOT_DIR="$(abspath $(SCREENSHOT_DIR))" "$$s" --gtest_brief=1; \
+	done
+	@echo "Screenshots: $(SCREENSHOT_DIR)"
 
 # AddressSanitizer + UndefinedBehaviorSanitizer build in its own folder.
 sanitize:

@@ -6,7 +6,8 @@
 #include "ax/x11/x11_border_overlay.h"
 #include "ax/x11/x11_mouse_monitor.h"
 #include "ax/x11/x11_window_system.h"
-#include "tests/border/x11_test_client.h"
+#include "tests/support/x11_test_client.h"
+#include "tests/support/xtest_input.h"
 #include "tests/support/xvfb_server.h"
 
 #include <chrono>
@@ -60,27 +61,28 @@ int main() {
         return 1;
     }
     testing::X11TestClient client(server.display());
+    testing::XTestInput input(server.display());
     X11Options options;
     options.display = server.display();
     auto system = X11WindowSystem::open(options);
     auto border = system ? X11BorderOverlay::create(*system) : nullptr;
     auto mouse = system ? X11MouseMonitor::create(system->sharedConnection()) : nullptr;
-    if (!client.ok() || !border || !mouse) {
+    if (!client.ok() || !input.ok() || !border || !mouse) {
         std::fprintf(stderr, "bench_border: no X connection, SHAPE or XInput 2.2\n");
         return 1;
     }
     FakeFrameTimer timer;
     BorderDragTracker tracker(*border, system->windowNumbers(), system->screenSource(), *mouse,
                               timer);
-    const auto target = client.openWindow(100, 100, 800, 600, 0xffffff);
+    const auto target = client.open("target", 100, 100, 800, 600);
     const auto window = system->x11Access().handle(
-        target, static_cast<std::int32_t>(testing::X11TestClient::clientPid));
+        target, static_cast<std::int32_t>(testing::X11TestClient::foreignPid));
     border->show(window);
     tracker.target = window;
     tracker.mode = BorderDragTracker::Mode::liveFollow;
     tracker.start();
-    client.pointerTo(400, 300);
-    client.button(true);
+    input.pointerTo(400, 300);
+    input.button(true);
     testing::waitFor([&] {
         system->dispatchPending();
         return tracker.isTracking();
@@ -95,7 +97,7 @@ int main() {
     const auto moving = measure(*system, *border, tracker, steps, [&](int i) {
         client.configure(target, XCB_CONFIG_WINDOW_X, {static_cast<std::uint32_t>(101 + i % 400)});
     });
-    client.button(false);
+    input.button(false);
 
     std::printf("bench_border: one drag step (liveFollow, %d steps each, Xvfb)\n", steps);
     std::printf("  target still : %7.1f us/step  %4.2f X requests/step  %d border moves  %ld ring "

@@ -5,15 +5,10 @@
 #include <string_view>
 #include <unistd.h>
 #include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
 namespace morvanta::bench {
 
-namespace {
-constexpr std::uint32_t altSymbol = 0xffe9; // Alt_L
-} // namespace
-
-OutsideClient::OutsideClient(const std::string& display) {
+OutsideClient::OutsideClient(const std::string& display) : keyboard_(display) {
     c_ = xcb_connect(display.c_str(), nullptr);
     if (xcb_connection_has_error(c_)) {
         xcb_disconnect(c_);
@@ -21,31 +16,11 @@ OutsideClient::OutsideClient(const std::string& display) {
         return;
     }
     root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-    alt_ = keycodeOf(altSymbol);
 }
 
 OutsideClient::~OutsideClient() {
     if (c_)
         xcb_disconnect(c_);
-}
-
-std::uint8_t OutsideClient::keycodeOf(std::uint32_t symbol) {
-    const auto* setup = xcb_get_setup(c_);
-    const int count = setup->max_keycode - setup->min_keycode + 1;
-    auto* reply = xcb_get_keyboard_mapping_reply(
-        c_, xcb_get_keyboard_mapping(c_, setup->min_keycode, static_cast<std::uint8_t>(count)),
-        nullptr);
-    std::uint8_t found = 0;
-    if (reply) {
-        const auto* symbols = xcb_get_keyboard_mapping_keysyms(reply);
-        const int perKey = reply->keysyms_per_keycode;
-        for (int k = 0; k < count && !found; ++k)
-            for (int i = 0; i < perKey && !found; ++i)
-                if (symbols[k * perKey + i] == symbol)
-                    found = static_cast<std::uint8_t>(setup->min_keycode + k);
-        free(reply);
-    }
-    return found;
 }
 
 std::uint32_t OutsideClient::open(int index) {
@@ -71,12 +46,7 @@ void OutsideClient::close(std::uint32_t window) {
 }
 
 void OutsideClient::pressAlt(std::uint32_t symbol) {
-    const std::uint8_t key = keycodeOf(symbol);
-    xcb_test_fake_input(c_, XCB_KEY_PRESS, alt_, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    xcb_test_fake_input(c_, XCB_KEY_PRESS, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    xcb_test_fake_input(c_, XCB_KEY_RELEASE, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    xcb_test_fake_input(c_, XCB_KEY_RELEASE, alt_, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    xcb_flush(c_);
+    keyboard_.type({0xffe9 /* Alt_L */, symbol});
 }
 
 Clock::time_point OutsideClient::lastEventAfter(Clock::time_point since,

@@ -3,12 +3,12 @@
 // an operation's time is what any program on the display would see.
 #pragma once
 
+#include "tests/support/xtest_input.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct xcb_connection_t;
 
 namespace morvanta::bench {
 
@@ -21,7 +21,7 @@ public:
     OutsideClient(const OutsideClient&) = delete;
     OutsideClient& operator=(const OutsideClient&) = delete;
 
-    bool ok() const { return c_ != nullptr; }
+    bool ok() const { return c_ != nullptr && keyboard_.ok(); }
     // Opens and maps a window of this client (watched from then on); answers its id.
     std::uint32_t open(int index);
     void close(std::uint32_t window);
@@ -36,11 +36,9 @@ public:
     long events() const { return events_; }
 
 private:
-    std::uint8_t keycodeOf(std::uint32_t symbol);
-
     xcb_connection_t* c_ = nullptr;
     std::uint32_t root_ = 0;
-    std::uint8_t alt_ = 0;
+    testing::XTestInput keyboard_;
     long events_ = 0;
 };
 

@@ -1,5 +1,5 @@
 // The fake desktop's own promises: window-manager placement, observer events, focus-tracker
-// reports, screen changes and trust.
+// reports and screen changes.
 #include "ax/window_parker.h"
 #include "desktop_fixture.h"
 
@@ -157,16 +157,6 @@ TEST_F(FakeDesktopTest, ScreenChangesReachEveryView) {
     ASSERT_EQ(screens.size(), 2u);
     EXPECT_EQ(screens[0].identity, "B"); // the first remaining screen is now the primary one
     EXPECT_EQ(screens[1].frame.height, 700);
-}
-
-TEST_F(FakeDesktopTest, TrustAndPromptsAreRecorded) {
-    auto& ax = desktop.system().accessibility();
-    EXPECT_TRUE(ax.checkTrust(false));
-    desktop.setTrusted(false);
-    EXPECT_FALSE(ax.checkTrust(true));
-    ax.openSettings();
-    EXPECT_EQ(desktop.trustPrompts(), 1);
-    EXPECT_EQ(desktop.settingsOpened(), 1);
 }
 
 } // namespace

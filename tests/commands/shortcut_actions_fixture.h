@@ -1,6 +1,6 @@
-// The controller on the fake desktop (see the controller tests' fixture) with the shortcut
-// actions attached to it through a hot-key service whose key grabs are only recorded, and whose
-// bindings live in the same preferences domain as the settings.
+// The fake desktop's controller with the shortcut actions attached to it through a hot-key
+// service whose key grabs are only recorded, and whose bindings live in the same preferences
+// domain as the settings.
 #pragma once
 
 #include "app/commands/preferences_shortcut_storage.h"
@@ -8,7 +8,7 @@
 #include "shortcuts/fake/fake_hot_keys.h"
 #include "shortcuts/keyboard_shortcuts.h"
 #include "shortcuts/modifiers.h"
-#include "tests/controller/controller_fixture.h"
+#include "tests/support/fake_desktop_controller.h"
 
 #include <memory>
 
@@ -19,7 +19,7 @@ inline constexpr int altShift = carbon::option | carbon::shift;
 inline constexpr int ctrlAlt = carbon::control | carbon::option;
 inline constexpr int ctrlAltShift = carbon::control | carbon::option | carbon::shift;
 
-class ShortcutActionsTest : public ControllerTest {
+class ShortcutActionsTest : public FakeDesktopControllerTest {
 protected:
     // Everything a launch creates, over the fixture's preferences domain: calling it again
     // after reset() is a restart.
@@ -29,7 +29,7 @@ protected:
         center = std::make_unique<HotKeyCenter>(*backend);
         keys = std::make_unique<KeyboardShortcuts>(*storage, *center);
         actions = std::make_unique<ShortcutActions>(*keys, settings);
-        startController();
+        makeController().start();
         controller->setLetterShortcuts(actions.get());
         if (install) {
             actions->installShortcuts(

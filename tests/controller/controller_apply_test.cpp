@@ -1,9 +1,11 @@
 // The refresh and apply steps: new windows and their rules, the frame cache, learned minimum
 // sizes, windows that size in steps, focus made outside Morvanta, and the focus border.
-#include "controller_fixture.h"
+#include "tests/support/fake_desktop_controller.h"
 
 namespace morvanta::testing {
 namespace {
+
+using ControllerTest = FakeDesktopControllerTest;
 
 TEST_F(ControllerTest, RuleSendsNewWindowToItsWorkspaceFloating) {
     settings.setAppRules({AppRule{"XTerm", "Terminal", 3, true, false}});

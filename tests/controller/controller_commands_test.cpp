@@ -1,8 +1,10 @@
 // The user commands and the published summaries.
-#include "controller_fixture.h"
+#include "tests/support/fake_desktop_controller.h"
 
 namespace morvanta::testing {
 namespace {
+
+using ControllerTest = FakeDesktopControllerTest;
 
 class CommandsTest : public ControllerTest {
 protected:
@@ -218,7 +220,7 @@ TEST_F(CommandsTest, CurrentDisplayFallsBackToThePointerThenTheFirstScreen) {
     desktop.addScreen(FakeDesktop::makeScreen("S2", {1200, 0, 800, 600}));
     settle();
     controller.reset(); // a fresh controller: no focus and no display worked on yet
-    startController(false);
+    makeController();
     desktop.clearFocus();
     mouse->moveTo({1500, 100});
     EXPECT_EQ(controller->currentDisplay(), DisplayID{"S2"});

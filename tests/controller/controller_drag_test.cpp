@@ -1,9 +1,11 @@
 // Drag end, examined 80 ms after a mouse-up: small nudges, swaps, drops onto nothing, and a
 // resize of the main window of main + stack.
-#include "controller_fixture.h"
+#include "tests/support/fake_desktop_controller.h"
 
 namespace morvanta::testing {
 namespace {
+
+using ControllerTest = FakeDesktopControllerTest;
 
 class DragTest : public ControllerTest {
 protected:

@@ -2,10 +2,12 @@
 // controller going away while the desktop, the loop and the settings live on.
 #include "app/controller/controller_texts.h"
 #include "ax/window_parker.h"
-#include "controller_fixture.h"
+#include "tests/support/fake_desktop_controller.h"
 
 namespace morvanta::testing {
 namespace {
+
+using ControllerTest = FakeDesktopControllerTest;
 
 TEST_F(ControllerTest, StartTwiceStartsOnce) {
     auto& c = startController();
@@ -36,7 +38,7 @@ TEST_F(ControllerTest, WaitsForPermissionPollingEverySecondThenStartsAlone) {
 
 TEST_F(ControllerTest, RequestingPermissionPromptsOpensSettingsAndPollsUntilGranted) {
     desktop.setTrusted(false);
-    auto& c = startController(false); // the welcome guide asks before anything started
+    auto& c = makeController(); // the welcome guide asks before anything started
     c.requestPermission();
     c.requestPermission();
     EXPECT_EQ(desktop.trustPrompts(), 2);

@@ -3,10 +3,12 @@
 // window system names none (a window that never takes the keyboard), but only while it shows
 // and the model's focus is on it.
 #include "app/controller/controller_state.h"
-#include "controller_fixture.h"
+#include "tests/support/fake_desktop_controller.h"
 
 namespace morvanta::testing {
 namespace {
+
+using ControllerTest = FakeDesktopControllerTest;
 
 TEST_F(ControllerTest, FocusIsReadOncePerHoldAndFreshOutsideOne) {
     const AXWindow a = open(editor, "a");

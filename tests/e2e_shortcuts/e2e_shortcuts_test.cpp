@@ -8,57 +8,15 @@
 #include "app/settings/memory_preferences_domain.h"
 #include "app/shell/run_loop/qt_run_loop.h"
 #include "shortcuts/x11/x11_hot_keys.h"
+#include "tests/support/xtest_input.h"
 #include "tests/x11/x11_desktop.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 namespace morvanta::testing {
 namespace {
-
-// Types key combinations into the display as a keyboard would, from a connection of its own.
-class Typist {
-public:
-    explicit Typist(const std::string& display) : c_(xcb_connect(display.c_str(), nullptr)) {}
-    ~Typist() { xcb_disconnect(c_); }
-
-    // Holds the keys down in order and releases them in reverse.
-    void type(const std::vector<xcb_keysym_t>& keysyms) {
-        std::vector<xcb_keycode_t> keycodes;
-        for (const auto keysym : keysyms) {
-            keycodes.push_back(keycode(keysym));
-            send(XCB_KEY_PRESS, keycodes.back());
-        }
-        for (auto it = keycodes.rbegin(); it != keycodes.rend(); ++it)
-            send(XCB_KEY_RELEASE, *it);
-        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
-    }
-
-private:
-    void send(std::uint8_t type, xcb_keycode_t keycode) {
-        xcb_test_fake_input(c_, type, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    }
-    xcb_keycode_t keycode(xcb_keysym_t keysym) {
-        const xcb_setup_t* setup = xcb_get_setup(c_);
-        const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-        auto* reply = xcb_get_keyboard_mapping_reply(
-            c_, xcb_get_keyboard_mapping(c_, setup->min_keycode, count), nullptr);
-        xcb_keycode_t found = 0;
-        if (reply) {
-            const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
-            for (int key = 0; key < count && found == 0; ++key)
-                if (syms[key * reply->keysyms_per_keycode] == keysym)
-                    found = static_cast<xcb_keycode_t>(setup->min_keycode + key);
-            std::free(reply);
-        }
-        return found;
-    }
-
-    xcb_connection_t* c_;
-};
 
 QCoreApplication& application() {
     static int argc = 1;
@@ -139,7 +97,7 @@ TEST_P(ShortcutsEndToEnd, AltDigitsSwitchWorkspacesAndAltShiftDigitMovesTheFocus
     const auto b = desktop.open("b", 200, 200, 400, 300);
     ASSERT_TRUE(until([&] { return tiledAndShown(a) && tiledAndShown(b); }));
 
-    Typist typist(desktop.server().display());
+    XTestInput typist(desktop.server().display());
     typist.type({XKB_KEY_Alt_L, XKB_KEY_2});
     ASSERT_TRUE(until(
         [&] { return controller->parker().isParked(a) && controller->parker().isParked(b); }));

@@ -26,8 +26,8 @@ std::vector<std::string> expectedActionIDs(const std::vector<std::string>& works
 }
 
 TEST_F(PanelTest, ActionRowsInOrderWithCountsAndShortcuts) {
-    desktop.openWindow(terminal, "one", {0, 0, 400, 300});
-    desktop.openWindow(terminal, "two", {0, 0, 400, 300});
+    desktop.openWindow(term, "one", {0, 0, 400, 300});
+    desktop.openWindow(term, "two", {0, 0, 400, 300});
     auto focused = desktop.openWindow(editor, "notes", {0, 0, 400, 300});
     startController();
     desktop.focus(focused);
@@ -84,7 +84,7 @@ TEST_F(PanelTest, FixedRowsRunTheirCommands) {
     item(items, "pause").run();
     EXPECT_FALSE(controller->isPaused().get());
     item(items, "layout-grid").run();
-    EXPECT_TRUE(logHas("Layout Grid for workspace 1."));
+    EXPECT_TRUE(logged("Layout Grid for workspace 1."));
 
     // Rows outliving the controller do nothing.
     panel.reset();
@@ -94,9 +94,9 @@ TEST_F(PanelTest, FixedRowsRunTheirCommands) {
 }
 
 TEST_F(PanelTest, WorkspacePickerRowsWithApplications) {
-    desktop.openWindow(terminal, "one", {0, 0, 400, 300});
+    desktop.openWindow(term, "one", {0, 0, 400, 300});
     desktop.openWindow(editor, "notes", {0, 0, 400, 300});
-    desktop.openWindow(terminal, "two", {0, 0, 400, 300});
+    desktop.openWindow(term, "two", {0, 0, 400, 300});
     auto moved = desktop.openWindow(editor, "todo", {0, 0, 400, 300});
     startController();
     desktop.focus(moved);
@@ -114,9 +114,10 @@ TEST_F(PanelTest, WorkspacePickerRowsWithApplications) {
     EXPECT_EQ(std::count(first.detail.begin(), first.detail.end(), ','), 2);
     EXPECT_EQ(first.shortcut, "showing");
     EXPECT_EQ(first.digit, 1);
-    // One icon per process; the editor's comes from the file its entry names.
+    // One icon per process, the editor's first (it started first), from the file its entry
+    // names.
     ASSERT_EQ(first.icons.size(), 2u);
-    const QImage editorIcon = first.icons[1].pixmap(16, 16).toImage();
+    const QImage editorIcon = first.icons[0].pixmap(16, 16).toImage();
     EXPECT_EQ(QColor(editorIcon.pixel(8, 8)), QColor(40, 120, 220));
 
     EXPECT_EQ(item(items, "ws2").detail, "Text Editor");
@@ -218,7 +219,7 @@ TEST_F(PanelTest, ArrowsWrapRoundAndTypingResetsTheSelection) {
 }
 
 TEST_F(PanelTest, ReturnRunsTheSelectedRowAfterThePanelHides) {
-    auto first = desktop.openWindow(terminal, "one", {0, 0, 400, 300});
+    auto first = desktop.openWindow(term, "one", {0, 0, 400, 300});
     startController();
     desktop.focus(first);
     makePanel().show(CommandPanelController::Mode::actions);
@@ -241,7 +242,7 @@ TEST_F(PanelTest, ReturnRunsTheSelectedRowAfterThePanelHides) {
     EXPECT_EQ(controller->manager().activeWorkspaceNumber(controller->summaries().get().front().id),
               1);
     loop.advance(1ms);
-    EXPECT_TRUE(logHas("Workspace 3 on S1.")) << log.lines().back();
+    EXPECT_TRUE(logged("Workspace 3 on S1.")) << log.lines().back();
 }
 
 TEST_F(PanelTest, DigitsRunPickerRowsOnlyFromAnEmptyQuery) {
@@ -258,7 +259,7 @@ TEST_F(PanelTest, DigitsRunPickerRowsOnlyFromAnEmptyQuery) {
     QTest::keyClick(view->searchField(), Qt::Key_4);
     EXPECT_FALSE(panel->isShown());
     loop.advance(CommandPanelController::runDelay);
-    EXPECT_TRUE(logHas("Workspace 4 on S1."));
+    EXPECT_TRUE(logged("Workspace 4 on S1."));
 
     // In the action mode no row has a digit: a digit starts the query.
     panel->show(CommandPanelController::Mode::actions);
@@ -268,7 +269,7 @@ TEST_F(PanelTest, DigitsRunPickerRowsOnlyFromAnEmptyQuery) {
 }
 
 TEST_F(PanelTest, ShowingAgainClosesThePanelAndReturnsTheFocus) {
-    auto first = desktop.openWindow(terminal, "one", {0, 0, 400, 300});
+    auto first = desktop.openWindow(term, "one", {0, 0, 400, 300});
     auto other = desktop.openWindow(editor, "notes", {0, 0, 400, 300});
     startController();
     desktop.focus(first);

@@ -1,44 +1,28 @@
-// The command panel over the fake desktop: a tiling controller with a virtual clock over one
-// 1200×800 screen (a second on request), settings in memory, desktop entries in a private
-// data folder, and a stand-in for the hot-key service's printed forms.
+// The command panel over the fake desktop's controller, with a desktop entry (name and icon) for
+// the editor in the private data folder and a stand-in for the hot-key service's printed forms.
 #pragma once
 
 #include "app/commands/command_panel_controller.h"
-#include "app/controller/manual_run_loop.h"
-#include "app/controller/tiling_controller.h"
-#include "app/desktop/fake/fake_desktop_backend.h"
-#include "app/settings/memory_preferences_domain.h"
-#include "ax/fake/fake_window_system.h"
+#include "tests/support/fake_desktop_controller.h"
 #include "tests/support/gui_application.h"
-#include "tests/support/xdg_sandbox.h"
 
 #include <QImage>
-#include <chrono>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace morvanta::testing {
 
-using namespace std::chrono_literals;
-
-class PanelTest : public ::testing::Test {
+class PanelTest : public FakeDesktopControllerTest {
 protected:
     PanelTest() {
         guiApplication();
-        desktop.addScreen(FakeDesktop::makeScreen("S1", {0, 0, 1200, 800}));
-        terminal = desktop.addApp("Terminal", "XTerm");
-        editor = desktop.addApp("editor-bin", "Editor");
         writeDesktopEntry("editor.desktop", "Name=Text Editor\nName[xx]=Other\n"
-                                            "StartupWMClass=Editor\nIcon=" +
+                                            "StartupWMClass=org.example.Editor\nIcon=" +
                                                 iconFile().string() + "\n");
     }
-    ~PanelTest() override {
-        panel.reset();
-        controller.reset();
-    }
+    ~PanelTest() override { panel.reset(); }
 
     // A desktop entry in the sandbox's data folder.
     void writeDesktopEntry(const std::string& file, const std::string& body) {
@@ -54,14 +38,6 @@ protected:
             image.save(QString::fromStdString(path.string()), "PNG");
         }
         return path;
-    }
-
-    TilingController& startController() {
-        controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
-                                                        desktopBackend.controllerDevices(loop));
-        controller->start();
-        loop.advance(200ms);
-        return *controller;
     }
 
     CommandPanelController& makePanel() {
@@ -111,23 +87,8 @@ protected:
         ADD_FAILURE() << "no row " << id;
         return none;
     }
-    // Whether a log line (after its time stamp) reads `message`.
-    bool logHas(const std::string& message) const {
-        return std::any_of(log.lines().begin(), log.lines().end(),
-                           [&](const std::string& line) { return line.ends_with("] " + message); });
-    }
 
-    XdgSandbox sandbox;
-    FakeDesktop desktop;
-    FakeDesktopBackend desktopBackend{desktop};
-    ManualRunLoop loop;
-    DiagnosticsLog log{std::nullopt};
-    MemoryPreferencesDomain domain;
-    AppSettings settings{domain, AppSettingsPlatform{}};
-    std::unique_ptr<TilingController> controller;
     std::unique_ptr<CommandPanelController> panel;
-    std::int32_t terminal = 0;
-    std::int32_t editor = 0;
     int settingsShown = 0;
     int diagnosticsShown = 0;
     int quits = 0;

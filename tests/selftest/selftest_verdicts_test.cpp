@@ -2,31 +2,20 @@
 // failure, a window that stays on screen on a hidden workspace fails its check, a window that
 // cannot shrink is a note and not a failure, and a session Morvanta may not control ends the
 // script early (and still ends the program).
-#include "app/controller/manual_run_loop.h"
-#include "app/desktop/fake/fake_desktop_backend.h"
 #include "app/selftest/self_test.h"
-#include "app/settings/memory_preferences_domain.h"
-#include "ax/fake/fake_window_system.h"
+#include "tests/support/fake_desktop_controller.h"
 
 #include <algorithm>
-#include <gtest/gtest.h>
 
 namespace morvanta::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-class SelfTestVerdicts : public ::testing::Test {
+class SelfTestVerdicts : public FakeDesktopControllerTest {
 protected:
-    SelfTestVerdicts() {
-        desktop.addScreen(FakeDesktop::makeScreen("S1", {0, 0, 1200, 800}));
-        editor = desktop.addApp("Editor", "org.example.Editor");
-        term = desktop.addApp("Terminal", "XTerm");
-    }
-
-    void makeController() {
-        controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
-                                                        desktopBackend.controllerDevices(loop));
+    void makeSelfTest() {
+        makeController();
         selfTest = std::make_unique<SelfTest>(*controller, settings, loop, log);
     }
     void openThree() {
@@ -42,7 +31,7 @@ protected:
             during();
         }
     }
-    bool logged(const std::string& part) const {
+    bool mentions(const std::string& part) const {
         return std::ranges::any_of(log.lines(), [&](const std::string& line) {
             return line.find(part) != std::string::npos;
         });
@@ -54,55 +43,46 @@ protected:
         return out;
     }
 
-    FakeDesktop desktop;
-    FakeDesktopBackend desktopBackend{desktop};
-    ManualRunLoop loop;
-    DiagnosticsLog log{std::nullopt};
-    MemoryPreferencesDomain domain;
-    AppSettings settings{domain};
-    std::unique_ptr<TilingController> controller;
     std::unique_ptr<SelfTest> selfTest;
-    std::int32_t editor = 0;
-    std::int32_t term = 0;
     int finishedCalls = 0;
 };
 
 TEST_F(SelfTestVerdicts, CleanRunPassesEveryCheckAndPutsWindowsBack) {
     openThree();
-    makeController();
+    makeSelfTest();
     runToEnd();
     EXPECT_EQ(finishedCalls, 1);
     EXPECT_TRUE(selfTest->completed());
     EXPECT_EQ(selfTest->failed(), 0) << allLines();
     EXPECT_GE(selfTest->passed(), 15);
-    EXPECT_TRUE(logged("Saved positions of 3 windows."));
-    EXPECT_TRUE(logged("(Only one display connected: two-display checks skipped.)"));
-    EXPECT_TRUE(logged("Put back 3 windows where they were."));
-    EXPECT_TRUE(logged("=== SELF-TEST END: " + std::to_string(selfTest->passed()) +
-                       " passed, 0 failed ==="));
+    EXPECT_TRUE(mentions("Saved positions of 3 windows."));
+    EXPECT_TRUE(mentions("(Only one display connected: two-display checks skipped.)"));
+    EXPECT_TRUE(mentions("Put back 3 windows where they were."));
+    EXPECT_TRUE(mentions("=== SELF-TEST END: " + std::to_string(selfTest->passed()) +
+                         " passed, 0 failed ==="));
     EXPECT_FALSE(controller->isRunning().get());
     EXPECT_EQ(controller->parker().count(), 0);
 }
 
 TEST_F(SelfTestVerdicts, WindowShowingOnHiddenWorkspaceFailsItsCheck) {
     openThree();
-    makeController();
+    makeSelfTest();
     const auto a = desktop.system().windowList().all().front();
     bool moved = false;
     runToEnd([&] {
         // Once workspace 2 is shown (all parked), a user drags a window back into view.
-        if (!moved && logged("Workspace 2 on S1.") && controller->parker().isParked(a)) {
+        if (!moved && mentions("Workspace 2 on S1.") && controller->parker().isParked(a)) {
             desktop.userSetFrame(a, {200, 200, 300, 200});
             moved = true;
         }
     });
     ASSERT_TRUE(moved);
-    EXPECT_TRUE(logged("❌ Switch to empty workspace 2: all windows hidden: 0 shown, 3 hidden; "
-                       "PROBLEMS: " +
-                       a.description() + " should be hidden but is on screen"))
+    EXPECT_TRUE(mentions("❌ Switch to empty workspace 2: all windows hidden: 0 shown, 3 hidden; "
+                         "PROBLEMS: " +
+                         a.description() + " should be hidden but is on screen"))
         << allLines();
     EXPECT_GE(selfTest->failed(), 1);
-    EXPECT_TRUE(logged(" passed, " + std::to_string(selfTest->failed()) + " failed ==="));
+    EXPECT_TRUE(mentions(" passed, " + std::to_string(selfTest->failed()) + " failed ==="));
 }
 
 TEST_F(SelfTestVerdicts, WindowThatCannotShrinkIsANoteNotAFailure) {
@@ -110,7 +90,7 @@ TEST_F(SelfTestVerdicts, WindowThatCannotShrinkIsANoteNotAFailure) {
     big.minimumSize = {500, 900};
     const auto wide = desktop.openWindow(editor, "wide", {10, 10, 500, 900}, big);
     desktop.openWindow(term, "c", {80, 80, 300, 200});
-    makeController();
+    makeSelfTest();
     controller->start();
     loop.advance(500ms);
     const auto verdict = selfTest->probe().verifyPlacement();
@@ -120,7 +100,7 @@ TEST_F(SelfTestVerdicts, WindowThatCannotShrinkIsANoteNotAFailure) {
 }
 
 TEST_F(SelfTestVerdicts, EmptyDesktopCountsNothing) {
-    makeController();
+    makeSelfTest();
     controller->start();
     loop.advance(500ms);
     const auto verdict = selfTest->probe().verifyPlacement();
@@ -132,12 +112,12 @@ TEST_F(SelfTestVerdicts, EmptyDesktopCountsNothing) {
 TEST_F(SelfTestVerdicts, NoControlOfTheSessionEndsEarlyWithoutSummary) {
     openThree();
     desktop.setTrusted(false);
-    makeController();
+    makeSelfTest();
     runToEnd();
     EXPECT_EQ(finishedCalls, 1);
     EXPECT_FALSE(selfTest->completed());
-    EXPECT_TRUE(logged("❌ X11 session needed; stopping."));
-    EXPECT_FALSE(logged("SELF-TEST END"));
+    EXPECT_TRUE(mentions("❌ X11 session needed; stopping."));
+    EXPECT_FALSE(mentions("SELF-TEST END"));
     EXPECT_FALSE(controller->isRunning().get());
 }
 

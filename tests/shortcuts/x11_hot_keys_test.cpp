@@ -6,12 +6,12 @@
 #include "shortcuts/memory_shortcut_storage.h"
 #include "shortcuts/modifiers.h"
 #include "shortcuts/x11/x11_hot_keys.h"
+#include "tests/support/xtest_input.h"
 #include "tests/support/xvfb_server.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 #include <xcb/xcb.h>
-#include <xcb/xtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 namespace morvanta {
@@ -20,86 +20,19 @@ namespace {
 const Shortcut optionOne{18, carbon::option};
 const Shortcut optionTwo{19, carbon::option};
 
-// Another X client: types with XTEST, grabs keys, owns a focusable window.
-class OtherClient {
-public:
-    explicit OtherClient(const std::string& display)
-        : connection_(xcb_connect(display.c_str(), nullptr)),
-          root_(xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root) {}
-    ~OtherClient() { xcb_disconnect(connection_); }
-
-    xcb_connection_t* connection() const { return connection_; }
-
-    // The first keycode typing `keysym` unshifted, from the core keyboard mapping.
-    xcb_keycode_t keycode(xcb_keysym_t keysym) {
-        const xcb_setup_t* setup = xcb_get_setup(connection_);
-        auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-        auto* reply = xcb_get_keyboard_mapping_reply(
-            connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, count), nullptr);
-        xcb_keycode_t found = 0;
-        if (reply) {
-            const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
-            for (int key = 0; key < count && found == 0; ++key) {
-                if (syms[key * reply->keysyms_per_keycode] == keysym) {
-                    found = static_cast<xcb_keycode_t>(setup->min_keycode + key);
-                }
-            }
-            free(reply);
-        }
-        return found;
-    }
-
-    void send(std::uint8_t type, xcb_keycode_t keycode) {
-        xcb_test_fake_input(connection_, type, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    }
-    // Holds the keys down in order, releases them in reverse; `repeats` extra presses of the
-    // last key stand for a key held long enough to repeat.
-    void type(std::vector<xcb_keysym_t> keysyms, int repeats = 0) {
-        std::vector<xcb_keycode_t> keycodes;
-        for (auto keysym : keysyms) {
-            keycodes.push_back(keycode(keysym));
-            send(XCB_KEY_PRESS, keycodes.back());
-        }
-        for (int i = 0; i < repeats; ++i) {
-            send(XCB_KEY_PRESS, keycodes.back());
-        }
-        for (auto it = keycodes.rbegin(); it != keycodes.rend(); ++it) {
-            send(XCB_KEY_RELEASE, *it);
-        }
-        roundTrip();
-    }
-    void roundTrip() {
-        free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
-    }
-    // Grabs Alt + `keysym` exactly (no lock variants); answers whether the server allowed it.
-    bool grabAlt(xcb_keysym_t keysym) {
-        auto cookie = xcb_grab_key_checked(connection_, 0, root_, XCB_MOD_MASK_1, keycode(keysym),
-                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        xcb_generic_error_t* error = xcb_request_check(connection_, cookie);
-        free(error);
-        return error == nullptr;
-    }
-    void ungrabAlt(xcb_keysym_t keysym) {
-        xcb_ungrab_key(connection_, keycode(keysym), root_, XCB_MOD_MASK_1);
-        roundTrip();
-    }
-    // A mapped window with the input focus that receives key events, like an open menu.
-    void focusOwnWindow() {
-        xcb_window_t window = xcb_generate_id(connection_);
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-        std::uint32_t mask = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 200, 200, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_EVENT_MASK,
-                          &mask);
-        xcb_map_window(connection_, window);
-        xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
-        roundTrip();
-    }
-
-private:
-    xcb_connection_t* connection_;
-    xcb_window_t root_;
-};
+// A mapped window of `input`'s connection with the input focus that receives key events, like
+// an open menu.
+void focusWindowOf(testing::XTestInput& input) {
+    xcb_connection_t* c = input.raw();
+    const xcb_window_t window = xcb_generate_id(c);
+    const std::uint32_t mask = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, input.root(), 0, 0, 200, 200, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                      &mask);
+    xcb_map_window(c, window);
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+    input.sync();
+}
 
 class X11HotKeysTest : public ::testing::Test {
 protected:
@@ -109,7 +42,7 @@ protected:
         ASSERT_TRUE(hotKeys->ok()) << hotKeys->error();
         center = std::make_unique<HotKeyCenter>(*hotKeys);
         shortcuts = std::make_unique<KeyboardShortcuts>(storage, *center);
-        other = std::make_unique<OtherClient>(server.display());
+        other = std::make_unique<testing::XTestInput>(server.display());
     }
     void TearDown() override {
         shortcuts.reset();
@@ -131,7 +64,7 @@ protected:
     std::unique_ptr<X11HotKeys> hotKeys;
     std::unique_ptr<HotKeyCenter> center;
     std::unique_ptr<KeyboardShortcuts> shortcuts;
-    std::unique_ptr<OtherClient> other;
+    std::unique_ptr<testing::XTestInput> other;
 };
 
 TEST_F(X11HotKeysTest, PressesFireOncePerPressWhateverTheLocks) {
@@ -160,17 +93,17 @@ TEST_F(X11HotKeysTest, DisabledNameReleasesItsGrab) {
     int fired = 0;
     KeyboardShortcuts::Name name{"switchToWorkspace1", optionOne};
     shortcuts->addKeyDownHandler(name, [&] { ++fired; });
-    EXPECT_FALSE(other->grabAlt(XKB_KEY_1));
+    EXPECT_FALSE(other->grab(XKB_KEY_1, XCB_MOD_MASK_1));
 
     shortcuts->disableNames({name});
     other->type({XKB_KEY_Alt_L, XKB_KEY_1});
     EXPECT_TRUE(firedExactly(fired, 0)); // also a round trip: the ungrab has been handled
-    EXPECT_TRUE(other->grabAlt(XKB_KEY_1));
+    EXPECT_TRUE(other->grab(XKB_KEY_1, XCB_MOD_MASK_1));
     EXPECT_EQ(shortcuts->shortcutFor(name), optionOne);
 }
 
 TEST_F(X11HotKeysTest, CombinationHeldByAnotherClientFailsAndBindingSurvives) {
-    ASSERT_TRUE(other->grabAlt(XKB_KEY_2));
+    ASSERT_TRUE(other->grab(XKB_KEY_2, XCB_MOD_MASK_1));
     EXPECT_TRUE(hotKeys->isGrabbedByAnotherClient(optionTwo));
     EXPECT_FALSE(hotKeys->isGrabbedByAnotherClient(optionOne));
 
@@ -187,7 +120,7 @@ TEST_F(X11HotKeysTest, CombinationHeldByAnotherClientFailsAndBindingSurvives) {
               nlohmann::json(optionTwo.toJson()));
 
     // Nothing half-grabbed is left behind: once the other client lets go, it works.
-    other->ungrabAlt(XKB_KEY_2);
+    other->ungrab(XKB_KEY_2, XCB_MOD_MASK_1);
     EXPECT_FALSE(hotKeys->isGrabbedByAnotherClient(optionTwo));
     shortcuts->enableNames({name});
     other->type({XKB_KEY_Alt_L, XKB_KEY_2});
@@ -199,15 +132,16 @@ TEST_F(X11HotKeysTest, OpenMenuGetsTheKeysThroughTheRawPath) {
     shortcuts->addKeyDownHandler({"switchToWorkspace1", optionOne}, [&] { ++fired; });
     center->setMenuOpen(true);
     hotKeys->sync(); // requests of two clients are ordered only by a round trip
-    EXPECT_TRUE(other->grabAlt(XKB_KEY_1)) << "grabs are withdrawn while a menu is open";
-    other->ungrabAlt(XKB_KEY_1);
+    EXPECT_TRUE(other->grab(XKB_KEY_1, XCB_MOD_MASK_1))
+        << "grabs are withdrawn while a menu is open";
+    other->ungrab(XKB_KEY_1, XCB_MOD_MASK_1);
 
     // The menu's window has the focus and passes its key events on, as the shell does.
-    other->focusOwnWindow();
+    focusWindowOf(*other);
     other->type({XKB_KEY_Alt_L, XKB_KEY_1});
     int seen = 0;
     auto forwardMenuKeys = [&] {
-        while (auto* event = xcb_poll_for_event(other->connection())) {
+        while (auto* event = xcb_poll_for_event(other->raw())) {
             std::uint8_t type = event->response_type & 0x7f;
             if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
                 auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);

@@ -9,6 +9,7 @@
 #include "shortcuts/modifiers.h"
 #include "shortcuts/x11/x11_hot_keys.h"
 #include "tests/support/gui_application.h"
+#include "tests/support/xtest_input.h"
 #include "tests/support/xvfb_server.h"
 
 #include <QCoreApplication>
@@ -21,46 +22,6 @@
 
 namespace morvanta::testing {
 namespace {
-
-// Another X client that holds grabs on the root window.
-class Grabber {
-public:
-    explicit Grabber(const std::string& display)
-        : connection_(xcb_connect(display.c_str(), nullptr)),
-          root_(xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root) {}
-    ~Grabber() { xcb_disconnect(connection_); }
-
-    xcb_keycode_t keycode(xcb_keysym_t keysym) {
-        const xcb_setup_t* setup = xcb_get_setup(connection_);
-        auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-        auto* reply = xcb_get_keyboard_mapping_reply(
-            connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, count), nullptr);
-        xcb_keycode_t found = 0;
-        if (reply) {
-            const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
-            for (int key = 0; key < count && found == 0; ++key)
-                if (syms[key * reply->keysyms_per_keycode] == keysym)
-                    found = static_cast<xcb_keycode_t>(setup->min_keycode + key);
-            free(reply);
-        }
-        return found;
-    }
-    bool grab(xcb_keysym_t keysym, std::uint16_t mask) {
-        auto cookie = xcb_grab_key_checked(connection_, 0, root_, mask, keycode(keysym),
-                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        xcb_generic_error_t* error = xcb_request_check(connection_, cookie);
-        free(error);
-        return error == nullptr;
-    }
-    void ungrab(xcb_keysym_t keysym, std::uint16_t mask) {
-        xcb_ungrab_key(connection_, keycode(keysym), root_, mask);
-        free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
-    }
-
-private:
-    xcb_connection_t* connection_;
-    xcb_window_t root_;
-};
 
 constexpr std::uint16_t altMask = XCB_MOD_MASK_1;
 constexpr std::uint16_t ctrlAltMask = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
@@ -76,7 +37,7 @@ TEST(RecorderOnX11, ConvertsKeysSuspendsOurGrabsAndRefusesAnotherClientsCombinat
     KeyboardShortcuts keys(storage, center);
     const KeyboardShortcuts::Name name{"switchToWorkspace1", Shortcut{18, carbon::option}};
     keys.addKeyDownHandler(name, [] {});
-    Grabber other(server.display());
+    XTestInput other(server.display());
     // A throw-away grab on the root, as another program's global shortcut.
     ASSERT_TRUE(other.grab(XKB_KEY_k, ctrlAltMask));
     hotKeys.sync();
@@ -126,7 +87,7 @@ TEST(PopupKeysOnX11, FollowTheKeyboardLayout) {
     ASSERT_EQ(server.run({"setxkbmap", "-display", server.display(), "de"}), 0);
     X11HotKeys hotKeys(server.display());
     ASSERT_TRUE(hotKeys.ok()) << hotKeys.error();
-    Grabber typist(server.display());
+    XTestInput typist(server.display());
     ASSERT_TRUE(testing::waitFor([&] {
         hotKeys.sync();
         return typist.keycode(XKB_KEY_y) == 52;

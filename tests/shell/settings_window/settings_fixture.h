@@ -1,43 +1,26 @@
-// The settings window over the fake desktop: a controller with a virtual clock, settings in
-// memory with the login entry in a private folder, and the shortcut actions over a hot-key
-// service whose grabs are only recorded. Shortcuts print and key events convert through a small
-// stand-in table, so everything runs on Qt's offscreen platform.
+// The settings window over the fake desktop's controller and its shortcut actions (grabs only
+// recorded). Shortcuts print and key events convert through a small stand-in table, so
+// everything runs on Qt's offscreen platform.
 #pragma once
 
-#include "app/commands/preferences_shortcut_storage.h"
-#include "app/commands/shortcut_actions.h"
-#include "app/controller/manual_run_loop.h"
-#include "app/controller/tiling_controller.h"
-#include "app/desktop/fake/fake_desktop_backend.h"
-#include "app/settings/memory_preferences_domain.h"
 #include "app/shell/settings_window/settings_window.h"
-#include "ax/fake/fake_window_system.h"
-#include "shortcuts/fake/fake_hot_keys.h"
-#include "shortcuts/modifiers.h"
+#include "tests/commands/shortcut_actions_fixture.h"
 #include "tests/support/gui_application.h"
 
-#include <QTemporaryDir>
-#include <chrono>
-#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <unordered_set>
 
 namespace morvanta::testing {
 
-using namespace std::chrono_literals;
-
-inline constexpr int alt = carbon::option;
-inline constexpr int altShift = carbon::option | carbon::shift;
-inline constexpr int ctrlAlt = carbon::control | carbon::option;
 // Key codes of the stand-in table.
 inline constexpr int keyA = 0, keyC = 8, keyD = 2, keyK = 40, key1 = 18, key2 = 19;
 
-// "Alt+K": the modifiers, then the key's letter or digit from a table of the keys tests use.
 template <class Range, class T> bool has(const Range& range, const T& value) {
     return std::ranges::find(range, value) != std::ranges::end(range);
 }
 
+// "Alt+K": the modifiers, then the key's letter or digit from a table of the keys tests use.
 inline std::string standInText(const Shortcut& s) {
     static const std::map<int, std::string> keys = {
         {keyA, "A"},    {1, "S"},      {keyD, "D"}, {3, "F"},  {keyC, "C"}, {keyK, "K"},
@@ -50,48 +33,17 @@ inline std::string standInText(const Shortcut& s) {
            (key == keys.end() ? "#" + std::to_string(s.carbonKeyCode) : key->second);
 }
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ShortcutActionsTest {
 protected:
-    SettingsTest() {
-        guiApplication();
-        desktop.addScreen(FakeDesktop::makeScreen("S1", {0, 0, 1200, 800}));
-        editor = desktop.addApp("Editor", "org.example.Editor");
-        term = desktop.addApp("Terminal", "XTerm");
-    }
-    ~SettingsTest() override {
-        window.reset();
-        controller.reset();
-        actions.reset();
-        keys.reset();
-        center.reset();
-    }
-
-    AppSettingsPlatform platform() {
-        AppSettingsPlatform p;
-        p.loginItem = LaunchAtLogin(autostartEntry(), "/usr/bin/morvanta");
-        p.systemLog = [](const std::string&) {};
-        return p;
-    }
-    std::filesystem::path autostartEntry() const {
-        return std::filesystem::path(home.path().toStdString()) / "autostart" / "morvanta.desktop";
-    }
+    SettingsTest() { guiApplication(); }
+    ~SettingsTest() override { window.reset(); }
 
     // Creates the controller and the shortcut actions and starts tiling.
     TilingController& start() {
-        controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
-                                                        desktopBackend.controllerDevices(loop));
-        center = std::make_unique<HotKeyCenter>(backend);
-        keys = std::make_unique<KeyboardShortcuts>(storage, *center);
-        actions = std::make_unique<ShortcutActions>(*keys, settings);
-        controller->setLetterShortcuts(actions.get());
-        controller->start();
-        actions->installShortcuts(
-            *controller, [] {}, [] {});
-        actions->setShortcutsEnabled(settings.shortcutsEnabled());
+        launch();
         settle();
         return *controller;
     }
-    void settle() { loop.advance(200ms); }
 
     RecorderPlatform recorderPlatform() {
         RecorderPlatform p;
@@ -124,30 +76,10 @@ protected:
         return *window;
     }
 
-    std::optional<Shortcut> binding(const std::string& name) {
-        return keys->shortcutFor(KeyboardShortcuts::Name{name, std::nullopt});
-    }
-    Rect frame(const AXWindow& w) { return desktop.frameOf(w).value_or(Rect{-1, -1, -1, -1}); }
-
-    QTemporaryDir home;
-    FakeDesktop desktop;
-    FakeDesktopBackend desktopBackend{desktop};
-    ManualRunLoop loop;
-    DiagnosticsLog log{std::nullopt};
-    MemoryPreferencesDomain domain;
-    AppSettings settings{domain, platform()};
-    FakeHotKeys backend;
-    PreferencesShortcutStorage storage{domain};
-    std::unique_ptr<HotKeyCenter> center;
-    std::unique_ptr<KeyboardShortcuts> keys;
-    std::unique_ptr<ShortcutActions> actions;
-    std::unique_ptr<TilingController> controller;
     std::unique_ptr<SettingsWindow> window;
     std::unordered_set<Shortcut, ShortcutHash> systemShortcuts;
     QStringList warnings;
     bool confirmWarnings = false;
-    std::int32_t editor = 0;
-    std::int32_t term = 0;
     int onboardingShown = 0;
     int diagnosticsShown = 0;
     int exported = 0;

@@ -230,7 +230,7 @@ TEST_F(SettingsTest, SwitchingTheStyleResetsCustomRecordings) {
 
     tab->enabledToggle()->setChecked(false);
     EXPECT_FALSE(settings.shortcutsEnabled());
-    EXPECT_TRUE(backend.grabbed.empty());
+    EXPECT_TRUE(backend->grabbed.empty());
 }
 
 TEST_F(SettingsTest, ARecorderRefusesAnotherActionsCombination) {
@@ -266,7 +266,7 @@ TEST_F(SettingsTest, GeneralTabSwitchesTilingAndTheLoginItem) {
 
 TEST_F(SettingsTest, ALoginItemThatCannotBeWrittenShowsTheRealState) {
     // A file where the autostart folder should be: the entry cannot be written.
-    std::ofstream(std::filesystem::path(home.path().toStdString()) / "autostart") << "x";
+    std::ofstream(autostartFolder()) << "x";
     start();
     auto& w = openWindow();
     w.generalTab()->loginToggle()->setChecked(true);

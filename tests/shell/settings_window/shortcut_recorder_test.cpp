@@ -33,12 +33,12 @@ protected:
 TEST_F(RecorderTest, RecordsTheNextCombinationWithOurGrabsSuspended) {
     auto r = makeRecorder();
     EXPECT_EQ(r->text(), "Alt+1");
-    EXPECT_FALSE(backend.grabbed.empty());
+    EXPECT_FALSE(backend->grabbed.empty());
 
     r->startRecording();
     EXPECT_TRUE(r->isRecording());
     EXPECT_FALSE(center->isEnabled());
-    EXPECT_TRUE(backend.grabbed.empty());            // our own keys reach the field
+    EXPECT_TRUE(backend->grabbed.empty());           // our own keys reach the field
     type(*r, Qt::Key_Alt, Qt::AltModifier, 64, alt); // a modifier alone records nothing
     EXPECT_TRUE(r->isRecording());
     type(*r, Qt::Key_K, Qt::AltModifier, keyK, alt);
@@ -46,7 +46,7 @@ TEST_F(RecorderTest, RecordsTheNextCombinationWithOurGrabsSuspended) {
     EXPECT_EQ(binding("switchToWorkspace1"), (Shortcut{keyK, alt}));
     EXPECT_EQ(r->text(), "Alt+K");
     EXPECT_TRUE(center->isEnabled());
-    EXPECT_TRUE(std::ranges::any_of(backend.grabbed, [](const auto& e) {
+    EXPECT_TRUE(std::ranges::any_of(backend->grabbed, [](const auto& e) {
         return e.second == Shortcut{keyK, alt};
     }));
 

@@ -1,20 +1,13 @@
-// A tiling controller on the fake desktop for the tray's tests: screens, windows and trust as
-// each test sets them up, settings and the log in memory, a virtual clock, and an updater built
-// with or without a signing key.
+// The fake desktop's controller for the tray's tests, on one screen or two, with an updater
+// that presents nothing.
 #pragma once
 
-#include "app/controller/manual_run_loop.h"
-#include "app/controller/tiling_controller.h"
-#include "app/settings/memory_preferences_domain.h"
 #include "app/shell/updates/updater.h"
-#include "ax/fake/fake_desktop.h"
-#include "ax/fake/fake_window_system.h"
+#include "tests/support/fake_desktop_controller.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QStringList>
-#include <chrono>
-#include <memory>
 
 namespace morvanta::testing {
 
@@ -25,30 +18,14 @@ public:
     void presentFailure(const std::string&, const std::string&) override {}
 };
 
-struct TrayDesktop {
+struct TrayDesktop : FakeDesktopController {
     explicit TrayDesktop(int screens = 1) {
-        desktop.addScreen(FakeDesktop::makeScreen("S1", {0, 0, 1200, 800}));
         if (screens > 1)
             desktop.addScreen(FakeDesktop::makeScreen("S2", {1200, 0, 1000, 800}));
-        app = desktop.addApp("Editor", "org.example.Editor");
     }
-    TilingController& start() {
-        controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings);
-        controller->start();
-        settle();
-        return *controller;
-    }
-    void settle() { loop.advance(std::chrono::milliseconds(300)); }
 
-    FakeDesktop desktop;
-    ManualRunLoop loop;
-    DiagnosticsLog log{std::nullopt};
-    MemoryPreferencesDomain domain;
-    AppSettings settings{domain};
     SilentPresenter presenter;
     Updater updater{UpdaterConfiguration{}, domain, log, presenter};
-    std::unique_ptr<TilingController> controller;
-    std::int32_t app = 0;
 };
 
 // The menu's entries top to bottom: "---" for a divider, "[x] " before a checked entry, "> "

@@ -107,7 +107,7 @@ TEST(TrayItem, LabelAndTooltipFollowTheControllerState) {
     TrayDesktop d;
     d.desktop.setTrusted(false);
     d.settings.setLetterWorkspaces({102});
-    d.start();
+    d.startController();
     TrayItem item(*d.controller, d.settings, d.updater, {});
     EXPECT_EQ(item.label().state(), TrayState::noPermission);
     EXPECT_EQ(item.systemTrayIcon().toolTip(), "Morvanta, X11 session needed");

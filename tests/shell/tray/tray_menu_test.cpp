@@ -26,8 +26,8 @@ void processEvents() {
 TEST(TrayMenu, OneDisplayHasNoHeadingAndListsEverythingInOrder) {
     guiApplication();
     TrayDesktop d;
-    d.desktop.openWindow(d.app, "a", {10, 10, 300, 200});
-    d.start();
+    d.desktop.openWindow(d.editor, "a", {10, 10, 300, 200});
+    d.startController();
     TrayMenu tray(*d.controller, d.settings, d.updater, {});
     processEvents();
     const QStringList expected = {"[x] Workspace 1  ·  1 window",
@@ -64,7 +64,7 @@ TEST(TrayMenu, OneDisplayHasNoHeadingAndListsEverythingInOrder) {
 TEST(TrayMenu, TwoDisplaysEachGetAHeadedSectionWithTheirOwnPickers) {
     guiApplication();
     TrayDesktop d(2);
-    d.start();
+    d.startController();
     TrayMenu tray(*d.controller, d.settings, d.updater, {});
     const QStringList all = entries(tray.menu());
     ASSERT_EQ(d.controller->summaries().get().size(), 2u);
@@ -83,10 +83,10 @@ TEST(TrayMenu, TwoDisplaysEachGetAHeadedSectionWithTheirOwnPickers) {
 TEST(TrayMenu, EntriesCountWindowsAndUseWorkspaceNames) {
     guiApplication();
     TrayDesktop d;
-    const auto window = d.desktop.openWindow(d.app, "a", {10, 10, 300, 200});
-    d.desktop.openWindow(d.app, "b", {10, 10, 300, 200});
-    d.desktop.openWindow(d.app, "c", {10, 10, 300, 200});
-    d.start();
+    const auto window = d.desktop.openWindow(d.editor, "a", {10, 10, 300, 200});
+    d.desktop.openWindow(d.editor, "b", {10, 10, 300, 200});
+    d.desktop.openWindow(d.editor, "c", {10, 10, 300, 200});
+    d.startController();
     d.desktop.focus(window);
     d.settle();
     d.controller->commands().moveFocusedWindow(4);
@@ -102,8 +102,8 @@ TEST(TrayMenu, EntriesCountWindowsAndUseWorkspaceNames) {
 TEST(TrayMenu, FollowsTheControllerAndTheNames) {
     guiApplication();
     TrayDesktop d;
-    d.desktop.openWindow(d.app, "a", {10, 10, 300, 200});
-    d.start();
+    d.desktop.openWindow(d.editor, "a", {10, 10, 300, 200});
+    d.startController();
     TrayMenu tray(*d.controller, d.settings, d.updater, {});
 
     // Choosing an entry switches; the menu shows it once the action has returned.
@@ -130,8 +130,8 @@ TEST(TrayMenu, FollowsTheControllerAndTheNames) {
 TEST(TrayMenu, MoveMenuListsLetterWorkspacesAndMovesThere) {
     guiApplication();
     TrayDesktop d;
-    const auto window = d.desktop.openWindow(d.app, "a", {10, 10, 300, 200});
-    d.start();
+    const auto window = d.desktop.openWindow(d.editor, "a", {10, 10, 300, 200});
+    d.startController();
     TrayMenu tray(*d.controller, d.settings, d.updater, {});
     d.controller->addLetterWorkspace(103);
     processEvents();
@@ -161,7 +161,7 @@ TEST(TrayMenu, SessionNoticeAppearsWithoutControlAndGoesOnceGranted) {
     guiApplication();
     TrayDesktop d;
     d.desktop.setTrusted(false);
-    d.start();
+    d.startController();
     TrayMenu tray(*d.controller, d.settings, d.updater, {});
     QStringList all = entries(tray.menu());
     const auto notice = all.indexOf("(off) Morvanta needs an X11 session");
@@ -185,7 +185,7 @@ TEST(TrayMenu, SessionNoticeAppearsWithoutControlAndGoesOnceGranted) {
 TEST(TrayMenu, UpdateCommandIsOnlyEnabledWithASigningKey) {
     guiApplication();
     TrayDesktop d;
-    d.start();
+    d.startController();
     {
         TrayMenu tray(*d.controller, d.settings, d.updater, {});
         const QAction* update = findAction(tray.menu(), "Check for Updates (after launch)");
@@ -207,7 +207,7 @@ TEST(TrayMenu, UpdateCommandIsOnlyEnabledWithASigningKey) {
 TEST(PopupKeyRouter, EveryPopupOpensTheMenuModeOnceAndKeysGoToTheShortcuts) {
     guiApplication();
     TrayDesktop d;
-    d.start();
+    d.startController();
     std::vector<bool> reports;
     std::vector<std::pair<int, bool>> keys;
     int settingsOpened = 0;

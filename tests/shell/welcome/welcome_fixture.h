@@ -1,52 +1,21 @@
-// The welcome guide on the fake desktop: a tiling controller with a virtual clock over one
-// 1200×800 screen, settings in memory, the launch-at-login entry in a private folder, and a
-// stand-in for the hot-key service that prints the three bindings for the current style.
+// The welcome guide over the fake desktop's controller, with a stand-in for the hot-key service
+// that prints the three bindings for the current style.
 #pragma once
 
-#include "app/controller/manual_run_loop.h"
-#include "app/controller/tiling_controller.h"
-#include "app/desktop/fake/fake_desktop_backend.h"
-#include "app/settings/memory_preferences_domain.h"
 #include "app/shell/welcome/onboarding_view.h"
-#include "ax/fake/fake_window_system.h"
+#include "tests/support/fake_desktop_controller.h"
 #include "tests/support/gui_application.h"
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QTemporaryDir>
-#include <chrono>
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
 namespace morvanta::testing {
 
-using namespace std::chrono_literals;
-
-class WelcomeTest : public ::testing::Test {
+class WelcomeTest : public FakeDesktopControllerTest {
 protected:
-    WelcomeTest() {
-        guiApplication();
-        desktop.addScreen(FakeDesktop::makeScreen("S1", {0, 0, 1200, 800}));
-        app = desktop.addApp("Terminal", "XTerm");
-    }
-
-    AppSettingsPlatform platform() {
-        AppSettingsPlatform p;
-        p.loginItem = LaunchAtLogin(std::filesystem::path(home.path().toStdString()) / "autostart" /
-                                        "morvanta.desktop",
-                                    "/usr/bin/morvanta");
-        p.systemLog = [this](const std::string& line) { systemLog.push_back(line); };
-        return p;
-    }
-
-    TilingController& startController() {
-        controller = std::make_unique<TilingController>(desktop.system(), loop, log, settings,
-                                                        desktopBackend.controllerDevices(loop));
-        controller->start();
-        loop.advance(200ms);
-        return *controller;
-    }
+    WelcomeTest() { guiApplication(); }
 
     // What the hot-key service would print for the three names in the current style.
     std::string shortcutText(const std::string& name) const {
@@ -96,16 +65,6 @@ protected:
         return nullptr;
     }
 
-    QTemporaryDir home;
-    FakeDesktop desktop;
-    FakeDesktopBackend desktopBackend{desktop};
-    ManualRunLoop loop;
-    DiagnosticsLog log{std::nullopt};
-    MemoryPreferencesDomain domain;
-    std::vector<std::string> systemLog;
-    AppSettings settings{domain, platform()};
-    std::unique_ptr<TilingController> controller;
-    std::int32_t app = 0;
     int finished = 0;
     int relaunches = 0;
     int helpOpened = 0;

@@ -1,6 +1,6 @@
 // The welcome guide's pages, driven as a user would: the texts each page shows, the permission
 // page following the controller, the layout, shortcut and finish choices reaching the settings,
-// and "Get Started". Screenshots of every page go to build/screenshots (docs/images keeps them).
+// and "Get Started".
 #include "app/shell/welcome/layout_page.h"
 #include "app/shell/welcome/onboarding_texts.h"
 #include "app/shell/widgets/layout_card.h"
@@ -28,7 +28,7 @@ bool shows(const QString& texts, const char* text) {
 }
 
 TEST_F(WelcomeTest, EveryPageShowsItsTextsAndOnlyTheLastSaysGetStarted) {
-    desktop.openWindow(app, "~", {10, 10, 300, 200});
+    desktop.openWindow(term, "~", {10, 10, 300, 200});
     startController();
     auto view = makeView();
     EXPECT_EQ(view->windowTitle(), q(T::windowTitle));
@@ -122,7 +122,7 @@ TEST_F(WelcomeTest, PermissionPageFollowsTheControllersTrustAndWindows) {
     EXPECT_FALSE(shows(visibleTexts(widget), T::relaunchFailed));
 
     // A window appears: granted.
-    desktop.openWindow(app, "~", {10, 10, 300, 200});
+    desktop.openWindow(term, "~", {10, 10, 300, 200});
     loop.advance(200ms);
     EXPECT_EQ(page.state(), State::granted);
     texts = visibleTexts(widget);
@@ -131,7 +131,7 @@ TEST_F(WelcomeTest, PermissionPageFollowsTheControllersTrustAndWindows) {
 }
 
 TEST_F(WelcomeTest, PermissionGrantedAtFirstLaunchShowsReadyStraightAway) {
-    desktop.openWindow(app, "~", {10, 10, 300, 200});
+    desktop.openWindow(term, "~", {10, 10, 300, 200});
     startController();
     auto view = makeView(std::chrono::hours(1));
     view->showStep(1);
@@ -230,7 +230,7 @@ TEST_F(WelcomeTest, FinishPageTogglesLoginItemAndBorderAndWarnsOfATilingWindowMa
     EXPECT_FALSE(page.launchAtLoginToggle()->isChecked());
     page.launchAtLoginToggle()->click();
     EXPECT_TRUE(settings.launchAtLogin());
-    EXPECT_TRUE(std::filesystem::exists(home.path().toStdString() + "/autostart/morvanta.desktop"));
+    EXPECT_TRUE(std::filesystem::exists(autostartEntry()));
     page.launchAtLoginToggle()->click();
     EXPECT_FALSE(settings.launchAtLogin());
 
@@ -248,7 +248,7 @@ TEST_F(WelcomeTest, FinishPageTogglesLoginItemAndBorderAndWarnsOfATilingWindowMa
 
 TEST_F(WelcomeTest, AFailedLoginItemChangeShowsTheRealState) {
     // The autostart folder cannot be made: a plain file stands where it would go.
-    std::filesystem::path blocked = home.path().toStdString() + "/autostart";
+    std::filesystem::path blocked = autostartFolder();
     { std::ofstream(blocked) << "not a folder"; }
     startController();
     auto view = makeView();

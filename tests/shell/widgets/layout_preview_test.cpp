@@ -140,41 +140,16 @@ TEST_F(LayoutPreviewPainting, TilesAreWhiteWithOutlinesAndGapsBetween) {
     EXPECT_TRUE(nearColor(bordered.pixelColor(78, 90), image.pixelColor(78, 90), 0));
 }
 
-TEST_F(LayoutPreviewPainting, MonocleShowsOneTileOverTheArea) {
-    LayoutPreview preview(LayoutKind::monocle);
-    preview.setOptions(cardOptions);
-    const QImage image = render(preview, {288, 180});
-    for (int x = 10; x < 278; x += 7)
-        ASSERT_TRUE(nearColor(image.pixelColor(x, 90), Qt::white, 0)) << x;
-}
-
-TEST_F(LayoutPreviewPainting, TinyPreviewKeepsItsStrip) {
-    LayoutPreview preview(LayoutKind::columns);
-    preview.setOptions(cardOptions);
-    preview.setCount(40);
-    const QImage image = render(preview, {72, 45});
-    EXPECT_TRUE(nearColor(image.pixelColor(30, 1), strip, 1));
-    EXPECT_TRUE(nearColor(image.pixelColor(30, 3), strip, 1));
-    EXPECT_FALSE(nearColor(image.pixelColor(30, 4), strip, 1));
-}
-
 class LayoutCardTest : public ::testing::Test {
 protected:
     void SetUp() override { testing::guiApplication(); }
 };
 
-TEST_F(LayoutCardTest, StacksPreviewNameAndTwoDescriptionLinesInsideTheMargin) {
+TEST_F(LayoutCardTest, ShowsItsLayoutAndTwoDescriptionLines) {
     LayoutCard card(LayoutKind::mainStack, false, {});
     card.resize(card.sizeHint());
     card.show();
-    const LayoutPreview* preview = card.preview();
-    EXPECT_EQ(preview->layoutKind(), LayoutKind::mainStack);
-    EXPECT_EQ(preview->count(), 4);
-    EXPECT_EQ(preview->options(), cardOptions);
-    EXPECT_FALSE(preview->borderColor());
-    EXPECT_EQ(preview->borderWidth(), 2);
-    EXPECT_EQ(preview->screenWidth(), 1440);
-    EXPECT_EQ(preview->geometry().topLeft(), QPoint(8, 8));
+    EXPECT_EQ(card.preview()->layoutKind(), LayoutKind::mainStack);
     // The whole description, wrapped into the card's two lines.
     EXPECT_EQ(card.shownDescription().count('\n'), 1);
     EXPECT_EQ(card.shownDescription().replace('\n', ' '), "One big window, the rest stacked");

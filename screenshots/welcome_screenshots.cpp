@@ -1,16 +1,13 @@
 // Renders every page of the welcome guide, and the permission page's other states, for people
-// to look at (docs/images/welcome-*.png come from here). Checks only that the files were written.
+// to look at (docs/images/welcome-*.png come from here).
+#include "screenshots/screenshot_folder.h"
 #include "tests/shell/welcome/welcome_fixture.h"
-#include "tests/support/widget_screenshot.h"
-
-#include <QPixmap>
-#include <filesystem>
 
 namespace morvanta::testing {
 namespace {
 
 TEST_F(WelcomeTest, ScreenshotsOfEveryPage) {
-    desktop.openWindow(app, "~", {10, 10, 300, 200});
+    desktop.openWindow(term, "~", {10, 10, 300, 200});
     startController();
     tilingWindowManager = true;
     auto view = makeView();

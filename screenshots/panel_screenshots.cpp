@@ -1,9 +1,8 @@
 // Renders both modes of the command panel over a lived-in desktop, for people to look at
-// (docs/images/command-panel.png and workspace-picker.png come from here). Checks only that
-// the files were written.
+// (docs/images/command-panel.png and workspace-picker.png come from here).
 #include "app/commands/key_panel.h"
+#include "screenshots/screenshot_folder.h"
 #include "tests/gui_panel/panel_fixture.h"
-#include "tests/support/widget_screenshot.h"
 
 #include <QListWidget>
 

@@ -1,7 +1,6 @@
-// Renders the layout cards and the diagnostics window for people to look at (the pictures in
-// docs/images come from here). The diagnostics window shows the log of a real run: the launch
-// line and the tiling controller's own lines as it tiles a fake desktop. Checks that the files
-// were written and that every line shown is one the program wrote.
+// The layout cards and the diagnostics window, for people to look at (docs/images/layout-cards.png
+// and diagnostics-window*.png come from here). The diagnostics window shows the log of a real
+// run: the launch line and the tiling controller's own lines as it tiles a fake desktop.
 #include "app/controller/manual_run_loop.h"
 #include "app/controller/tiling_controller.h"
 #include "app/diagnostics/diagnostics_log.h"
@@ -11,15 +10,11 @@
 #include "app/shell/widgets/layout_card.h"
 #include "ax/fake/fake_desktop.h"
 #include "ax/fake/fake_window_system.h"
+#include "screenshots/screenshot_folder.h"
 #include "tests/support/gui_application.h"
-#include "tests/support/widget_screenshot.h"
 
 #include <QHBoxLayout>
-#include <QImage>
-#include <QPixmap>
-#include <QPlainTextEdit>
 #include <chrono>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace morvanta {
@@ -63,14 +58,6 @@ struct LoggedRun {
     AXWindow browser;
 };
 
-// The view lists the run's log, line for line.
-void expectShowsTheLog(const DiagnosticsView& view, const DiagnosticsLog& log) {
-    QStringList lines;
-    for (const auto& line : log.lines())
-        lines << QString::fromStdString(line);
-    EXPECT_EQ(view.lineList()->toPlainText(), lines.join('\n'));
-}
-
 TEST(ShellScreenshots, LayoutCards) {
     testing::guiApplication();
     QWidget row;
@@ -92,7 +79,6 @@ TEST(ShellScreenshots, DiagnosticsWindow) {
     view.setStatus({true, false, "2"});
     view.resize(640, 320);
     view.show();
-    expectShowsTheLog(view, run.log);
     EXPECT_TRUE(testing::saveScreenshot(view, "diagnostics-window.png"));
 
     LoggedRun waiting(false);
@@ -100,7 +86,6 @@ TEST(ShellScreenshots, DiagnosticsWindow) {
     noSession.setStatus({false, false, "1"});
     noSession.resize(640, 320);
     noSession.show();
-    expectShowsTheLog(noSession, waiting.log);
     EXPECT_TRUE(testing::saveScreenshot(noSession, "diagnostics-window-no-session.png"));
 }
 

@@ -1,15 +1,11 @@
 // Renders every tab of the settings window for people to look at (docs/images/settings-*.png
 // come from here): two screens with windows, a letter workspace, a rule and a drop message.
-// Checks only that the files were written.
 #include "app/shell/settings_window/displays_tab.h"
 #include "app/shell/settings_window/screen_arrangement.h"
 #include "app/shell/settings_window/screen_tile.h"
 #include "app/shell/settings_window/workspaces_tab.h"
+#include "screenshots/screenshot_folder.h"
 #include "tests/shell/settings_window/settings_fixture.h"
-#include "tests/support/widget_screenshot.h"
-
-#include <QPixmap>
-#include <filesystem>
 
 namespace morvanta::testing {
 namespace {
