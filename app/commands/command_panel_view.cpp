@@ -44,6 +44,33 @@ CommandPanelView::CommandPanelView(std::string placeholder, std::vector<PanelIte
                                    QWidget* parent)
     : QWidget(parent), placeholder_(std::move(placeholder)), items_(std::move(items)),
       onRun_(std::move(onRun)), onCancel_(std::move(onCancel)) {
+    makeSearchField();
+    makeList();
+    makeNoMatchLabel();
+
+    auto* divider = new QFrame(this);
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Plain);
+    divider->setStyleSheet(QStringLiteral("color: rgba(128, 128, 128, 70);"));
+
+    stack_ = new QStackedWidget(this);
+    stack_->addWidget(list_);
+    stack_->addWidget(noMatch_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(8);
+    layout->addWidget(search_);
+    layout->addWidget(divider);
+    layout->addWidget(stack_, 1);
+
+    setFocusProxy(search_);
+    rebuildList();
+}
+
+CommandPanelView::~CommandPanelView() = default;
+
+void CommandPanelView::makeSearchField() {
     search_ = new QLineEdit(this);
     search_->setPlaceholderText(QString::fromStdString(placeholder_));
     search_->setFrame(false);
@@ -60,12 +87,9 @@ CommandPanelView::CommandPanelView(std::string placeholder, std::vector<PanelIte
     search_->installEventFilter(this);
     connect(search_, &QLineEdit::textEdited, this,
             [this](const QString& text) { queryEdited(text); });
+}
 
-    auto* divider = new QFrame(this);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Plain);
-    divider->setStyleSheet(QStringLiteral("color: rgba(128, 128, 128, 70);"));
-
+void CommandPanelView::makeList() {
     list_ = new QListWidget(this);
     list_->setFocusPolicy(Qt::NoFocus);
     list_->setFrameShape(QFrame::NoFrame);
@@ -84,7 +108,9 @@ CommandPanelView::CommandPanelView(std::string placeholder, std::vector<PanelIte
         selection_ = list_->row(item);
         submit();
     });
+}
 
+void CommandPanelView::makeNoMatchLabel() {
     noMatch_ = new QLabel(this);
     noMatch_->setAlignment(Qt::AlignCenter);
     noMatch_->setWordWrap(true);
@@ -93,23 +119,7 @@ CommandPanelView::CommandPanelView(std::string placeholder, std::vector<PanelIte
     mutedText.setAlphaF(0.6f);
     muted.setColor(QPalette::WindowText, mutedText);
     noMatch_->setPalette(muted);
-
-    stack_ = new QStackedWidget(this);
-    stack_->addWidget(list_);
-    stack_->addWidget(noMatch_);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->setSpacing(8);
-    layout->addWidget(search_);
-    layout->addWidget(divider);
-    layout->addWidget(stack_, 1);
-
-    setFocusProxy(search_);
-    rebuildList();
 }
-
-CommandPanelView::~CommandPanelView() = default;
 
 std::vector<PanelItem> CommandPanelView::filteredItems(const std::vector<PanelItem>& items,
                                                        const std::string& query) {

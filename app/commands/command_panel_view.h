@@ -64,6 +64,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The parts of the panel, top to bottom; the constructor lays them out.
+    void makeSearchField();
+    void makeList();
+    void makeNoMatchLabel();
     void queryEdited(const QString& text);
     void rebuildList();
     void showSelection();

@@ -71,11 +71,11 @@ std::optional<std::uint32_t> focusedId(const IpcState& state) {
 
 nlohmann::ordered_json IpcState::toJson() const {
     ordered displayList = ordered::array();
-    for (const auto& d : displays)
-        displayList.push_back(ordered{{"id", d.id},
-                                      {"name", d.name},
-                                      {"frame", frameJson(d.frame)},
-                                      {"workspace", d.workspace}});
+    for (const auto& display : displays)
+        displayList.push_back(ordered{{"id", display.id},
+                                      {"name", display.name},
+                                      {"frame", frameJson(display.frame)},
+                                      {"workspace", display.workspace}});
     ordered workspaceList = ordered::array();
     for (const auto& w : workspaces) {
         ordered windowList = ordered::array();

@@ -36,29 +36,31 @@ void X11ParkingPrimitives::setMarks(const std::vector<std::pair<xcb_window_t, Re
     for (const auto& [w, saved] : marks) {
         const std::uint32_t values[] = {rounded(saved.x), rounded(saved.y), rounded(saved.width),
                                         rounded(saved.height)};
-        xcb_change_property(x_.raw(), XCB_PROP_MODE_REPLACE, w, x_.atom(X11Atom::_MORVANTA_PARKED),
-                            XCB_ATOM_CARDINAL, 32, 4, values);
+        xcb_change_property(connection_.raw(), XCB_PROP_MODE_REPLACE, w,
+                            connection_.atom(X11Atom::_MORVANTA_PARKED), XCB_ATOM_CARDINAL, 32, 4,
+                            values);
     }
-    x_.flush();
+    connection_.flush();
 }
 
 void X11ParkingPrimitives::clearMarks(const std::vector<xcb_window_t>& windows) {
     for (const auto w : windows)
-        xcb_delete_property(x_.raw(), w, x_.atom(X11Atom::_MORVANTA_PARKED));
-    x_.flush();
+        xcb_delete_property(connection_.raw(), w, connection_.atom(X11Atom::_MORVANTA_PARKED));
+    connection_.flush();
 }
 
 std::vector<std::optional<Rect>>
 X11ParkingPrimitives::marks(const std::vector<xcb_window_t>& windows) {
-    const auto deadline = x_.deadline();
+    const auto deadline = connection_.deadline();
     std::vector<xcb_get_property_cookie_t> cookies;
     cookies.reserve(windows.size());
     for (const auto w : windows)
-        cookies.push_back(x_.getProperty(w, X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4));
+        cookies.push_back(
+            connection_.getProperty(w, X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4));
     std::vector<std::optional<Rect>> result;
     result.reserve(windows.size());
     for (const auto& cookie : cookies) {
-        auto reply = x_.reply<xcb_get_property_reply_t>(cookie.sequence, deadline);
+        auto reply = connection_.reply<xcb_get_property_reply_t>(cookie.sequence, deadline);
         result.push_back(parseParkMark(reply.get()));
     }
     return result;
@@ -66,15 +68,18 @@ X11ParkingPrimitives::marks(const std::vector<xcb_window_t>& windows) {
 
 std::vector<X11ParkingPrimitives::Marked>
 X11ParkingPrimitives::marked(const std::vector<xcb_window_t>& windows) {
-    const auto deadline = x_.deadline();
+    const auto deadline = connection_.deadline();
     std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
     for (const auto w : windows)
-        cookies.emplace_back(x_.getProperty(w, X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4),
-                             x_.getProperty(w, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1));
+        cookies.emplace_back(
+            connection_.getProperty(w, X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4),
+            connection_.getProperty(w, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1));
     std::vector<Marked> result;
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        auto mark = x_.reply<xcb_get_property_reply_t>(cookies[i].first.sequence, deadline);
-        auto pid = x_.reply<xcb_get_property_reply_t>(cookies[i].second.sequence, deadline);
+        auto mark =
+            connection_.reply<xcb_get_property_reply_t>(cookies[i].first.sequence, deadline);
+        auto pid =
+            connection_.reply<xcb_get_property_reply_t>(cookies[i].second.sequence, deadline);
         const auto saved = parseParkMark(mark.get());
         if (!saved)
             continue;
@@ -85,14 +90,14 @@ X11ParkingPrimitives::marked(const std::vector<xcb_window_t>& windows) {
 }
 
 std::vector<bool> X11ParkingPrimitives::iconify(const std::vector<xcb_window_t>& windows) {
-    if (!x_.windowManager())
+    if (!connection_.windowManager())
         return std::vector<bool>(windows.size(), false);
     for (const auto w : windows)
-        x_.sendClientMessage(w, X11Atom::WM_CHANGE_STATE, {iconicState, 0, 0, 0, 0});
+        connection_.sendClientMessage(w, X11Atom::WM_CHANGE_STATE, {iconicState, 0, 0, 0, 0});
     // The window manager records the new state as it handles the request; an animation of the
     // minimising may still run afterwards, but nothing waits for it (the mark keeps the window
     // listed, so its late unmapping is no news to anyone).
-    x_.syncWithWindowManager();
+    connection_.syncWithWindowManager();
     auto result = isIconified(windows);
     forgetOwnStateChanges(windows);
     return result;
@@ -101,20 +106,20 @@ std::vector<bool> X11ParkingPrimitives::iconify(const std::vector<xcb_window_t>&
 void X11ParkingPrimitives::deiconify(const std::vector<xcb_window_t>& windows, bool settle) {
     // Mapping an iconic window asks the window manager to show it again.
     for (const auto w : windows)
-        xcb_map_window(x_.raw(), w);
-    if (!x_.windowManager()) {
-        x_.flush();
+        xcb_map_window(connection_.raw(), w);
+    if (!connection_.windowManager()) {
+        connection_.flush();
         return;
     }
-    x_.syncWithWindowManager();
+    connection_.syncWithWindowManager();
     // Some window managers keep a minimised client mapped, so the map request never reaches
     // them (Mutter); asking them to activate the window is what restores it there.
     const auto iconic = isIconified(windows);
     if (std::ranges::find(iconic, true) != iconic.end()) {
         for (std::size_t i = 0; i < windows.size(); ++i)
             if (iconic[i])
-                requestActivation(x_, windows[i]);
-        x_.syncWithWindowManager();
+                requestActivation(connection_, windows[i]);
+        connection_.syncWithWindowManager();
     }
     if (settle) {
         std::vector<xcb_window_t> present;
@@ -128,11 +133,11 @@ void X11ParkingPrimitives::deiconify(const std::vector<xcb_window_t>& windows, b
 }
 
 std::vector<bool> X11ParkingPrimitives::isIconified(const std::vector<xcb_window_t>& windows) {
-    const auto deadline = x_.deadline();
+    const auto deadline = connection_.deadline();
     std::vector<X11WindowFactsRequest> requests;
     requests.reserve(windows.size());
     for (const auto w : windows)
-        requests.emplace_back(x_, w);
+        requests.emplace_back(connection_, w);
     std::vector<bool> result;
     result.reserve(windows.size());
     for (auto& r : requests) {
@@ -144,20 +149,21 @@ std::vector<bool> X11ParkingPrimitives::isIconified(const std::vector<xcb_window
 
 X11ParkingPrimitives::Sample
 X11ParkingPrimitives::sample(const std::vector<xcb_window_t>& windows) {
-    const auto deadline = x_.deadline();
+    const auto deadline = connection_.deadline();
     std::vector<X11FrameRequest> frames;
     std::vector<xcb_get_window_attributes_cookie_t> attributes;
     frames.reserve(windows.size());
     attributes.reserve(windows.size());
     for (const auto w : windows) {
-        frames.emplace_back(x_, w);
-        attributes.push_back(xcb_get_window_attributes(x_.raw(), w));
+        frames.emplace_back(connection_, w);
+        attributes.push_back(xcb_get_window_attributes(connection_.raw(), w));
     }
     Sample result;
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const auto reading = frames[i].collect(deadline);
         result.frames.push_back(reading ? std::optional<Rect>(reading->frame) : std::nullopt);
-        auto reply = x_.reply<xcb_get_window_attributes_reply_t>(attributes[i].sequence, deadline);
+        auto reply =
+            connection_.reply<xcb_get_window_attributes_reply_t>(attributes[i].sequence, deadline);
         if (!reply || reply->map_state != XCB_MAP_STATE_VIEWABLE)
             result.allShown = false;
     }
@@ -179,9 +185,9 @@ void X11ParkingPrimitives::waitUntilSettled(const std::vector<xcb_window_t>& win
 
 void X11ParkingPrimitives::forgetOwnStateChanges(const std::vector<xcb_window_t>& windows) {
     const std::unordered_set<xcb_window_t> ids(windows.begin(), windows.end());
-    const xcb_atom_t wmState = x_.atom(X11Atom::WM_STATE);
-    const xcb_atom_t netState = x_.atom(X11Atom::_NET_WM_STATE);
-    x_.discardQueued([&](const xcb_generic_event_t& event) {
+    const xcb_atom_t wmState = connection_.atom(X11Atom::WM_STATE);
+    const xcb_atom_t netState = connection_.atom(X11Atom::_NET_WM_STATE);
+    connection_.discardQueued([&](const xcb_generic_event_t& event) {
         const std::uint8_t type = event.response_type & 0x7f;
         if (type == XCB_PROPERTY_NOTIFY) {
             const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);

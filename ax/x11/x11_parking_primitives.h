@@ -19,7 +19,7 @@ namespace morvanta {
 
 class X11ParkingPrimitives {
 public:
-    explicit X11ParkingPrimitives(X11Connection& connection) : x_(connection) {}
+    explicit X11ParkingPrimitives(X11Connection& connection) : connection_(connection) {}
 
     // Marks are written and cleared unchecked and without waiting: the server handles them
     // before any later request of this connection.
@@ -54,7 +54,7 @@ private:
     // Drops the news of Morvanta's own minimise / restore of these windows.
     void forgetOwnStateChanges(const std::vector<xcb_window_t>& windows);
 
-    X11Connection& x_;
+    X11Connection& connection_;
 };
 
 // Asks the window manager to activate and raise the window (as a tool, at the current time):

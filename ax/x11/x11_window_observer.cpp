@@ -39,7 +39,7 @@ void X11WindowObserver::selectTopLevels() {
             windows.push_back(w);
         }
     // Remember what each window looks like now, so later state changes can be judged.
-    const auto d = x.deadline();
+    const auto deadline = x.deadline();
     std::vector<X11WindowFactsRequest> requests;
     requests.reserve(windows.size());
     for (const auto w : windows)
@@ -49,7 +49,7 @@ void X11WindowObserver::selectTopLevels() {
     for (const auto w : windows) {
         if (hidden_.contains(w))
             continue;
-        const auto facts = requests[next++].collect(d);
+        const auto facts = requests[next++].collect(deadline);
         if (facts.exists)
             hidden_[w] = (facts.iconic && !facts.mark) || facts.fullScreen;
     }
@@ -103,12 +103,13 @@ void X11WindowObserver::handle(const xcb_generic_event_t& event) {
         break;
     }
     case XCB_DESTROY_NOTIFY: {
-        const auto& d = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        const bool wasWatched = watched_.erase(d.window) > 0;
-        hidden_.erase(d.window);
-        if (d.event == d.window && !wasWatched)
+        const auto& destroyed = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        const bool wasWatched = watched_.erase(destroyed.window) > 0;
+        hidden_.erase(destroyed.window);
+        if (destroyed.event == destroyed.window && !wasWatched)
             break; // the same news also comes through the root
-        if (wasWatched || (!managed && d.event == x.root() && !x.ownsWindow(d.window)))
+        if (wasWatched ||
+            (!managed && destroyed.event == x.root() && !x.ownsWindow(destroyed.window)))
             emit(Event::windowsChanged);
         break;
     }
