@@ -15,7 +15,7 @@ bool X11Accessibility::environmentIsWaylandSession() {
 
 bool X11Accessibility::checkTrust(bool) {
     // There is no permission prompt on X11; `prompt` changes nothing.
-    return !waylandSession_ && x_ && !x_->broken();
+    return !waylandSession_ && connection_ && !connection_->broken();
 }
 
 void X11Accessibility::openSettings() {

@@ -16,7 +16,7 @@ public:
     static constexpr const char* helpAddress = "https://morvanta.org/help/x11-session";
 
     X11Accessibility(std::shared_ptr<X11Connection> connection, bool waylandSession)
-        : x_(std::move(connection)), waylandSession_(waylandSession) {}
+        : connection_(std::move(connection)), waylandSession_(waylandSession) {}
 
     bool checkTrust(bool prompt) override;
     void openSettings() override;
@@ -25,7 +25,7 @@ public:
     static bool environmentIsWaylandSession();
 
 private:
-    std::shared_ptr<X11Connection> x_;
+    std::shared_ptr<X11Connection> connection_;
     bool waylandSession_;
 };
 

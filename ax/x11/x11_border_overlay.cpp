@@ -57,20 +57,20 @@ std::unique_ptr<X11BorderOverlay> X11BorderOverlay::create(X11WindowSystem& syst
 
 X11BorderOverlay::X11BorderOverlay(std::shared_ptr<X11Connection> connection,
                                    WindowNumbers& numbers)
-    : BorderOverlay(numbers), x_(std::move(connection)) {
+    : BorderOverlay(numbers), connection_(std::move(connection)) {
     createWindow();
-    handler_ = x_->addHandler([this](const xcb_generic_event_t& event) { handle(event); });
+    handler_ = connection_->addHandler([this](const xcb_generic_event_t& event) { handle(event); });
 }
 
 X11BorderOverlay::~X11BorderOverlay() {
-    x_->removeHandler(handler_);
-    xcb_destroy_window(x_->raw(), window_);
-    x_->flush();
+    connection_->removeHandler(handler_);
+    xcb_destroy_window(connection_->raw(), window_);
+    connection_->flush();
 }
 
 void X11BorderOverlay::createWindow() {
-    auto* c = x_->raw();
-    const auto& screen = x_->screen();
+    auto* c = connection_->raw();
+    const auto& screen = connection_->screen();
     for (auto depth = xcb_screen_allowed_depths_iterator(&screen); depth.rem;
          xcb_depth_next(&depth))
         for (auto visual = xcb_depth_visuals_iterator(depth.data); visual.rem;
@@ -83,7 +83,7 @@ void X11BorderOverlay::createWindow() {
 
     window_ = xcb_generate_id(c);
     const std::uint32_t values[] = {pixel(color()), 1};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, x_->root(), 0, 0, 1, 1, 0,
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, connection_->root(), 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
                       XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
     // Nothing shows until the first ring is drawn; nothing ever takes input.
@@ -96,18 +96,19 @@ void X11BorderOverlay::createWindow() {
     // windows no shadow and no open or close animation, which suits a ring that moves every
     // frame.
     const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, x_->atom(X11Atom::_NET_WM_PID),
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, connection_->atom(X11Atom::_NET_WM_PID),
                         XCB_ATOM_CARDINAL, 32, 1, &pid);
-    const xcb_atom_t type = x_->atom(X11Atom::_NET_WM_WINDOW_TYPE_DND);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, x_->atom(X11Atom::_NET_WM_WINDOW_TYPE),
-                        XCB_ATOM_ATOM, 32, 1, &type);
+    const xcb_atom_t type = connection_->atom(X11Atom::_NET_WM_WINDOW_TYPE_DND);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_,
+                        connection_->atom(X11Atom::_NET_WM_WINDOW_TYPE), XCB_ATOM_ATOM, 32, 1,
+                        &type);
     constexpr std::string_view windowClass{"morvanta\0Morvanta\0", 18};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                         windowClass.size(), windowClass.data());
     constexpr std::string_view name{"Morvanta focus border"};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                         name.size(), name.data());
-    x_->flush();
+    connection_->flush();
 }
 
 std::uint32_t X11BorderOverlay::pixel(const BorderColor& color) const {
@@ -119,15 +120,15 @@ void X11BorderOverlay::placePanel(const Rect& frame) {
     const std::uint32_t values[] = {static_cast<std::uint32_t>(coordinate(frame.x)),
                                     static_cast<std::uint32_t>(coordinate(frame.y)),
                                     extent(frame.width), extent(frame.height)};
-    xcb_configure_window(x_->raw(), window_,
+    xcb_configure_window(connection_->raw(), window_,
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                              XCB_CONFIG_WINDOW_HEIGHT,
                          values);
-    x_->flush();
+    connection_->flush();
 }
 
 void X11BorderOverlay::drawRing(const Size& size) {
-    auto* c = x_->raw();
+    auto* c = connection_->raw();
     const auto ring =
         BorderRing::rectangles(static_cast<int>(std::lround(size.width)),
                                static_cast<int>(std::lround(size.height)), width(), cornerRadius());
@@ -144,7 +145,7 @@ void X11BorderOverlay::drawRing(const Size& size) {
     const std::uint32_t background = pixel(color());
     xcb_change_window_attributes(c, window_, XCB_CW_BACK_PIXEL, &background);
     xcb_clear_area(c, 0, window_, 0, 0, 0, 0);
-    x_->flush();
+    connection_->flush();
     ++ringRebuilds_;
 }
 
@@ -154,30 +155,30 @@ void X11BorderOverlay::orderAbove(std::uint32_t number) {
     // A frame window is a sibling of the panel; a client window inside a frame is not, and the
     // server would refuse it (BadMatch), which the window-number lookup rules out.
     const std::uint32_t values[] = {number, XCB_STACK_MODE_ABOVE};
-    xcb_configure_window(x_->raw(), window_,
+    xcb_configure_window(connection_->raw(), window_,
                          XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
     if (!mapped_)
-        xcb_map_window(x_->raw(), window_);
+        xcb_map_window(connection_->raw(), window_);
     mapped_ = true;
-    x_->flush();
+    connection_->flush();
 }
 
 void X11BorderOverlay::orderFront() {
     above_.reset();
     const std::uint32_t values[] = {XCB_STACK_MODE_ABOVE};
-    xcb_configure_window(x_->raw(), window_, XCB_CONFIG_WINDOW_STACK_MODE, values);
+    xcb_configure_window(connection_->raw(), window_, XCB_CONFIG_WINDOW_STACK_MODE, values);
     if (!mapped_)
-        xcb_map_window(x_->raw(), window_);
+        xcb_map_window(connection_->raw(), window_);
     mapped_ = true;
-    x_->flush();
+    connection_->flush();
 }
 
 void X11BorderOverlay::orderOut() {
     if (!mapped_)
         return;
-    xcb_unmap_window(x_->raw(), window_);
+    xcb_unmap_window(connection_->raw(), window_);
     mapped_ = false;
-    x_->flush();
+    connection_->flush();
 }
 
 void X11BorderOverlay::restack() {
@@ -200,7 +201,7 @@ void X11BorderOverlay::handle(const xcb_generic_event_t& event) {
         return;
     if (type == XCB_CONFIGURE_NOTIFY) {
         const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-        if (e.event != x_->root())
+        if (e.event != connection_->root())
             return;
         bool needed = false;
         if (e.window == window_)
@@ -218,11 +219,11 @@ void X11BorderOverlay::handle(const xcb_generic_event_t& event) {
             restack();
     } else if (type == XCB_CIRCULATE_NOTIFY) {
         const auto& e = reinterpret_cast<const xcb_circulate_notify_event_t&>(event);
-        if (e.event == x_->root() && e.window != window_)
+        if (e.event == connection_->root() && e.window != window_)
             restack();
     } else if (type == XCB_MAP_NOTIFY) {
         const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
-        if (e.event == x_->root() && e.window != window_ && !above_)
+        if (e.event == connection_->root() && e.window != window_ && !above_)
             restack(); // a new window opens on top of the floating panel
     }
 }

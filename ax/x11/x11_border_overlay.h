@@ -52,7 +52,7 @@ private:
     void handle(const xcb_generic_event_t& event);
     void restack();
 
-    std::shared_ptr<X11Connection> x_;
+    std::shared_ptr<X11Connection> connection_;
     xcb_window_t window_ = 0;
     int handler_ = 0;
     bool mapped_ = false;

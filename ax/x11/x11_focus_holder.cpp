@@ -5,22 +5,22 @@
 namespace morvanta {
 
 X11FocusHolder::X11FocusHolder(std::shared_ptr<X11Connection> connection)
-    : x_(std::move(connection)) {}
+    : connection_(std::move(connection)) {}
 
 X11FocusHolder::~X11FocusHolder() {
     if (window_ != 0) {
-        xcb_destroy_window(x_->raw(), window_);
-        x_->flush();
+        xcb_destroy_window(connection_->raw(), window_);
+        connection_->flush();
     }
 }
 
 void X11FocusHolder::create() {
-    window_ = xcb_generate_id(x_->raw());
+    window_ = xcb_generate_id(connection_->raw());
     const std::uint32_t values[] = {1}; // override-redirect
-    xcb_create_window(x_->raw(), XCB_COPY_FROM_PARENT, window_, x_->root(), -16, -16, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
-                      values);
-    xcb_map_window(x_->raw(), window_);
+    xcb_create_window(connection_->raw(), XCB_COPY_FROM_PARENT, window_, connection_->root(), -16,
+                      -16, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
+                      XCB_CW_OVERRIDE_REDIRECT, values);
+    xcb_map_window(connection_->raw(), window_);
 }
 
 void X11FocusHolder::takeFocus() {
@@ -28,9 +28,10 @@ void X11FocusHolder::takeFocus() {
         create();
     // Should the holder ever go, the focus falls back to the window under the pointer, never
     // to the window that had it.
-    x_->noteFocusRequest();
-    xcb_set_input_focus(x_->raw(), XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
-    x_->flush();
+    connection_->noteFocusRequest();
+    xcb_set_input_focus(connection_->raw(), XCB_INPUT_FOCUS_POINTER_ROOT, window_,
+                        XCB_CURRENT_TIME);
+    connection_->flush();
 }
 
 } // namespace morvanta

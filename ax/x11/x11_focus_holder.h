@@ -5,9 +5,8 @@
 // (the root is its parent). Made on first use, destroyed with the holder.
 #pragma once
 
-#include <xcb/xcb.h>
-
 #include <memory>
+#include <xcb/xcb.h>
 
 namespace morvanta {
 
@@ -28,7 +27,7 @@ public:
 private:
     void create();
 
-    std::shared_ptr<X11Connection> x_;
+    std::shared_ptr<X11Connection> connection_;
     xcb_window_t window_ = 0;
 };
 

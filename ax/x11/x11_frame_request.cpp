@@ -5,21 +5,23 @@
 namespace morvanta {
 
 X11FrameRequest::X11FrameRequest(X11Connection& connection, xcb_window_t window)
-    : x_(connection), window_(window), extentsNewsWhenAsked_(connection.frameMemo().extentsNews()) {
-    geometry_ = xcb_get_geometry(x_.raw(), window);
-    position_ = xcb_translate_coordinates(x_.raw(), window, x_.root(), 0, 0);
-    extents_ = x_.getProperty(window, X11Atom::_NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
+    : connection_(connection), window_(window),
+      extentsNewsWhenAsked_(connection.frameMemo().extentsNews()) {
+    geometry_ = xcb_get_geometry(connection_.raw(), window);
+    position_ = xcb_translate_coordinates(connection_.raw(), window, connection_.root(), 0, 0);
+    extents_ = connection_.getProperty(window, X11Atom::_NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
 }
 
 void X11FrameRequest::discard() {
     for (const unsigned sequence : {geometry_.sequence, position_.sequence, extents_.sequence})
-        xcb_discard_reply(x_.raw(), sequence);
+        xcb_discard_reply(connection_.raw(), sequence);
 }
 
 std::optional<X11FrameReading> X11FrameRequest::collect(X11Connection::Deadline deadline) {
-    auto geometry = x_.reply<xcb_get_geometry_reply_t>(geometry_.sequence, deadline);
-    auto position = x_.reply<xcb_translate_coordinates_reply_t>(position_.sequence, deadline);
-    auto extents = x_.reply<xcb_get_property_reply_t>(extents_.sequence, deadline);
+    auto geometry = connection_.reply<xcb_get_geometry_reply_t>(geometry_.sequence, deadline);
+    auto position =
+        connection_.reply<xcb_translate_coordinates_reply_t>(position_.sequence, deadline);
+    auto extents = connection_.reply<xcb_get_property_reply_t>(extents_.sequence, deadline);
     if (!geometry || !position)
         return std::nullopt;
     X11Decorations d;
@@ -31,8 +33,8 @@ std::optional<X11FrameReading> X11FrameRequest::collect(X11Connection::Deadline 
         d.bottom = static_cast<int>(e[3]);
     }
     if (extents)
-        x_.frameMemo().learnExtents(window_, {d.left, d.right, d.top, d.bottom},
-                                    extentsNewsWhenAsked_);
+        connection_.frameMemo().learnExtents(window_, {d.left, d.right, d.top, d.bottom},
+                                             extentsNewsWhenAsked_);
     // Translation gives the inside corner of the client; the frame starts before its border
     // and the window manager's decorations.
     const Rect frame{static_cast<double>(position->dst_x - d.border - d.left),

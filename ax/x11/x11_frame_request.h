@@ -33,7 +33,7 @@ public:
     void discard();
 
 private:
-    X11Connection& x_;
+    X11Connection& connection_;
     xcb_window_t window_;
     std::uint64_t extentsNewsWhenAsked_;
     xcb_get_geometry_cookie_t geometry_;

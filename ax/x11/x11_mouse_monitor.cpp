@@ -29,12 +29,12 @@ X11MouseMonitor::create(std::shared_ptr<X11Connection> connection) {
 }
 
 X11MouseMonitor::X11MouseMonitor(std::shared_ptr<X11Connection> connection, std::uint8_t opcode)
-    : x_(std::move(connection)), opcode_(opcode) {
-    handler_ = x_->addHandler([this](const xcb_generic_event_t& event) { handle(event); });
+    : connection_(std::move(connection)), opcode_(opcode) {
+    handler_ = connection_->addHandler([this](const xcb_generic_event_t& event) { handle(event); });
 }
 
 X11MouseMonitor::~X11MouseMonitor() {
-    x_->removeHandler(handler_);
+    connection_->removeHandler(handler_);
     if (isWatching())
         select(false, false);
 }
@@ -51,12 +51,13 @@ void X11MouseMonitor::select(bool watching, bool motion) {
         mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_MOTION;
     if (watching && !motion) {
         // Starting (or ending a press): once this returns the server reports every click.
-        x_->check({xcb_input_xi_select_events_checked(x_->raw(), x_->root(), 1, &mask.head)},
-                  x_->deadline());
+        connection_->check({xcb_input_xi_select_events_checked(connection_->raw(),
+                                                               connection_->root(), 1, &mask.head)},
+                           connection_->deadline());
         return;
     }
-    xcb_input_xi_select_events(x_->raw(), x_->root(), 1, &mask.head);
-    x_->flush();
+    xcb_input_xi_select_events(connection_->raw(), connection_->root(), 1, &mask.head);
+    connection_->flush();
 }
 
 void X11MouseMonitor::setWatching(bool watching) {
@@ -66,8 +67,9 @@ void X11MouseMonitor::setWatching(bool watching) {
 }
 
 Point X11MouseMonitor::location() {
-    auto pointer = x_->reply<xcb_query_pointer_reply_t>(
-        xcb_query_pointer(x_->raw(), x_->root()).sequence, x_->deadline());
+    auto pointer = connection_->reply<xcb_query_pointer_reply_t>(
+        xcb_query_pointer(connection_->raw(), connection_->root()).sequence,
+        connection_->deadline());
     if (pointer)
         last_ = {static_cast<double>(pointer->root_x), static_cast<double>(pointer->root_y)};
     return last_;

@@ -31,7 +31,7 @@ private:
     void select(bool watching, bool motion);
     void handle(const xcb_generic_event_t& event);
 
-    std::shared_ptr<X11Connection> x_;
+    std::shared_ptr<X11Connection> connection_;
     std::uint8_t opcode_;
     int handler_ = 0;
     bool leftHeld_ = false;

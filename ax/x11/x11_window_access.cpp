@@ -69,14 +69,14 @@ std::vector<xcb_window_t> idsOf(const std::vector<AXWindow>& windows) {
 } // namespace
 
 X11WindowAccess::Texts X11WindowAccess::texts(xcb_window_t window) {
-    const auto deadline = x_->deadline();
-    auto netName =
-        x_->getProperty(window, X11Atom::_NET_WM_NAME, x_->atom(X11Atom::UTF8_STRING), 4096);
-    auto name = x_->getProperty(window, X11Atom::WM_NAME, XCB_ATOM_ANY, 4096);
-    auto klass = x_->getProperty(window, X11Atom::WM_CLASS, XCB_ATOM_STRING, 1024);
-    auto netNameReply = x_->reply<xcb_get_property_reply_t>(netName.sequence, deadline);
-    auto nameReply = x_->reply<xcb_get_property_reply_t>(name.sequence, deadline);
-    auto classReply = x_->reply<xcb_get_property_reply_t>(klass.sequence, deadline);
+    const auto deadline = connection_->deadline();
+    auto netName = connection_->getProperty(window, X11Atom::_NET_WM_NAME,
+                                            connection_->atom(X11Atom::UTF8_STRING), 4096);
+    auto name = connection_->getProperty(window, X11Atom::WM_NAME, XCB_ATOM_ANY, 4096);
+    auto klass = connection_->getProperty(window, X11Atom::WM_CLASS, XCB_ATOM_STRING, 1024);
+    auto netNameReply = connection_->reply<xcb_get_property_reply_t>(netName.sequence, deadline);
+    auto nameReply = connection_->reply<xcb_get_property_reply_t>(name.sequence, deadline);
+    auto classReply = connection_->reply<xcb_get_property_reply_t>(klass.sequence, deadline);
     Texts result;
     if (auto t = propertyText(netNameReply.get()))
         result.title = *t;
@@ -117,13 +117,13 @@ std::string X11WindowAccess::description(const AXWindow& window) {
 }
 
 bool X11WindowAccess::isStandard(const AXWindow& window) {
-    X11WindowFactsRequest request(*x_, windowOf(window));
-    return request.collect(x_->deadline()).kind == X11WindowFacts::Kind::standard;
+    X11WindowFactsRequest request(*connection_, windowOf(window));
+    return request.collect(connection_->deadline()).kind == X11WindowFacts::Kind::standard;
 }
 
 std::optional<bool> X11WindowAccess::isMinimized(const AXWindow& window) {
-    X11WindowFactsRequest request(*x_, windowOf(window));
-    const auto facts = request.collect(x_->deadline());
+    X11WindowFactsRequest request(*connection_, windowOf(window));
+    const auto facts = request.collect(connection_->deadline());
     if (!facts.exists)
         return std::nullopt;
     // A window that Morvanta's parking minimised is hidden, not minimised by the user.
@@ -131,8 +131,8 @@ std::optional<bool> X11WindowAccess::isMinimized(const AXWindow& window) {
 }
 
 std::optional<bool> X11WindowAccess::isFullScreen(const AXWindow& window) {
-    X11WindowFactsRequest request(*x_, windowOf(window));
-    const auto facts = request.collect(x_->deadline());
+    X11WindowFactsRequest request(*connection_, windowOf(window));
+    const auto facts = request.collect(connection_->deadline());
     if (!facts.exists)
         return std::nullopt;
     return facts.fullScreen;
@@ -142,7 +142,7 @@ namespace {
 // Frame reads sent at construction, collected on demand.
 class X11FrameQuery : public FrameQuery {
 public:
-    X11FrameQuery(X11Connection& x, const std::vector<xcb_window_t>& windows) : x_(x) {
+    X11FrameQuery(X11Connection& x, const std::vector<xcb_window_t>& windows) : connection_(x) {
         requests_.reserve(windows.size());
         for (const auto w : windows)
             requests_.emplace_back(x, w);
@@ -152,7 +152,7 @@ public:
             r.discard();
     }
     std::vector<std::optional<Rect>> collect() override {
-        const auto deadline = x_.deadline();
+        const auto deadline = connection_.deadline();
         std::vector<std::optional<Rect>> result;
         result.reserve(requests_.size());
         for (auto& r : requests_) {
@@ -164,30 +164,30 @@ public:
     }
 
 private:
-    X11Connection& x_;
+    X11Connection& connection_;
     std::vector<X11FrameRequest> requests_;
 };
 } // namespace
 
 std::unique_ptr<FrameQuery> X11WindowAccess::queryFrames(const std::vector<AXWindow>& windows) {
-    return std::make_unique<X11FrameQuery>(*x_, idsOf(windows));
+    return std::make_unique<X11FrameQuery>(*connection_, idsOf(windows));
 }
 
 std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWindow>& windows) {
-    if (x_->windowManager())
+    if (connection_->windowManager())
         return queryFrames(windows)->collect();
     // Without a window manager the news of the moves answers for the windows it covers: the
     // others are asked about, and that answer (or one sync) brings in all news before it.
     std::vector<AXWindow> unknown;
     std::vector<std::size_t> unknownSlots;
     for (std::size_t i = 0; i < windows.size(); ++i)
-        if (!x_->frameMemo().known(windowOf(windows[i]))) {
+        if (!connection_->frameMemo().known(windowOf(windows[i]))) {
             unknown.push_back(windows[i]);
             unknownSlots.push_back(i);
         }
     std::vector<std::optional<Rect>> result(windows.size());
     if (unknown.empty())
-        x_->sync();
+        connection_->sync();
     else {
         const auto read = queryFrames(unknown)->collect();
         for (std::size_t k = 0; k < unknown.size(); ++k)
@@ -198,7 +198,7 @@ std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWin
     for (std::size_t i = 0; i < windows.size(); ++i) {
         if (result[i])
             continue;
-        if (const auto reading = X11FrameRequest::remembered(*x_, windowOf(windows[i])))
+        if (const auto reading = X11FrameRequest::remembered(*connection_, windowOf(windows[i])))
             result[i] = reading->frame;
         else if (!std::binary_search(unknownSlots.begin(), unknownSlots.end(), i)) {
             lost.push_back(windows[i]);
@@ -215,28 +215,28 @@ std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWin
 
 void X11WindowAccess::sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w,
                                      int h) {
-    x_->sendClientMessage(window, X11Atom::_NET_MOVERESIZE_WINDOW,
-                          {northWestGravity | flags | fromTool, static_cast<std::uint32_t>(x),
-                           static_cast<std::uint32_t>(y), static_cast<std::uint32_t>(w),
-                           static_cast<std::uint32_t>(h)});
+    connection_->sendClientMessage(window, X11Atom::_NET_MOVERESIZE_WINDOW,
+                                   {northWestGravity | flags | fromTool,
+                                    static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                                    static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)});
 }
 
 std::vector<std::optional<X11FrameReading>>
 X11WindowAccess::readingsFor(const std::vector<std::pair<AXWindow, Rect>>& targets) {
-    const auto deadline = x_->deadline();
-    const bool managed = x_->windowManager().has_value();
+    const auto deadline = connection_->deadline();
+    const bool managed = connection_->windowManager().has_value();
     // Only the decorations matter here: without a window manager, those the news already told
     // are not asked for again.
     if (!managed)
-        x_->readAvailable();
+        connection_->readAvailable();
     std::vector<std::optional<X11FrameReading>> readings(targets.size());
     std::vector<std::pair<std::size_t, X11FrameRequest>> requests;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         const xcb_window_t id = windowOf(targets[i].first);
         if (!managed)
-            readings[i] = X11FrameRequest::remembered(*x_, id);
+            readings[i] = X11FrameRequest::remembered(*connection_, id);
         if (!readings[i])
-            requests.emplace_back(i, X11FrameRequest(*x_, id));
+            requests.emplace_back(i, X11FrameRequest(*connection_, id));
     }
     for (auto& [i, r] : requests)
         readings[i] = r.collect(deadline);
@@ -246,7 +246,7 @@ X11WindowAccess::readingsFor(const std::vector<std::pair<AXWindow, Rect>>& targe
 X11WindowAccess::SentFrames
 X11WindowAccess::sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>& targets,
                                    bool checked) {
-    const bool managed = x_->windowManager().has_value();
+    const bool managed = connection_->windowManager().has_value();
     const auto readings = readingsFor(targets);
     SentFrames sent;
     sent.sent.assign(targets.size(), false);
@@ -273,30 +273,32 @@ X11WindowAccess::sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>&
                                           static_cast<std::uint32_t>(y)};
         const auto sizeMask = XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
         const auto positionMask = XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
-        xcb_configure_window(x_->raw(), id, sizeMask, size); // first step: result ignored
+        xcb_configure_window(connection_->raw(), id, sizeMask, size); // first step: result ignored
         if (!checked) {
             // The error of a window that vanished meanwhile is dropped with the other events.
-            xcb_configure_window(x_->raw(), id, positionMask, position);
-            xcb_configure_window(x_->raw(), id, sizeMask, size);
+            xcb_configure_window(connection_->raw(), id, positionMask, position);
+            xcb_configure_window(connection_->raw(), id, sizeMask, size);
             continue;
         }
-        sent.cookies.push_back(xcb_configure_window_checked(x_->raw(), id, positionMask, position));
-        sent.cookies.push_back(xcb_configure_window_checked(x_->raw(), id, sizeMask, size));
+        sent.cookies.push_back(
+            xcb_configure_window_checked(connection_->raw(), id, positionMask, position));
+        sent.cookies.push_back(
+            xcb_configure_window_checked(connection_->raw(), id, sizeMask, size));
         sent.owners.push_back(i);
     }
-    x_->flush();
+    connection_->flush();
     return sent;
 }
 
 std::vector<bool>
 X11WindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
     auto sent = sendFrameRequests(targets, true);
-    if (x_->windowManager()) {
-        x_->syncWithWindowManager();
+    if (connection_->windowManager()) {
+        connection_->syncWithWindowManager();
         return sent.sent;
     }
     std::vector<bool> result(targets.size(), false);
-    const auto ok = x_->check(sent.cookies, x_->deadline());
+    const auto ok = connection_->check(sent.cookies, connection_->deadline());
     for (std::size_t k = 0; k < sent.owners.size(); ++k)
         result[sent.owners[k]] = ok[2 * k] && ok[2 * k + 1];
     return result;
@@ -308,26 +310,26 @@ void X11WindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& t
 }
 
 bool X11WindowAccess::sharesWithWindowManager() const {
-    return x_->windowManager().has_value();
+    return connection_->windowManager().has_value();
 }
 
 void X11WindowAccess::settle() {
     // Without a window manager the server carries out this connection's requests in order, so
     // any later read already sees them.
-    if (x_->windowManager())
-        x_->syncWithWindowManager();
+    if (connection_->windowManager())
+        connection_->syncWithWindowManager();
 }
 
 std::vector<std::optional<Size>>
 X11WindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
-    const auto deadline = x_->deadline();
+    const auto deadline = connection_->deadline();
     std::vector<xcb_get_property_cookie_t> cookies;
     for (const auto& w : windows)
-        cookies.push_back(
-            x_->getProperty(windowOf(w), X11Atom::WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 18));
+        cookies.push_back(connection_->getProperty(windowOf(w), X11Atom::WM_NORMAL_HINTS,
+                                                   XCB_ATOM_WM_SIZE_HINTS, 18));
     std::vector<std::optional<Size>> result;
     for (const auto& c : cookies) {
-        auto r = x_->reply<xcb_get_property_reply_t>(c.sequence, deadline);
+        auto r = connection_->reply<xcb_get_property_reply_t>(c.sequence, deadline);
         result.push_back(incrementOf(r.get()));
     }
     return result;
@@ -335,37 +337,38 @@ X11WindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
 
 void X11WindowAccess::raise(const AXWindow& window) {
     const xcb_window_t id = windowOf(window);
-    if (x_->windowManager()) {
+    if (connection_->windowManager()) {
         // Source 2 (a tool), no sibling, stack mode Above.
-        x_->sendClientMessage(id, X11Atom::_NET_RESTACK_WINDOW, {2, 0, XCB_STACK_MODE_ABOVE, 0, 0});
-        x_->syncWithWindowManager();
+        connection_->sendClientMessage(id, X11Atom::_NET_RESTACK_WINDOW,
+                                       {2, 0, XCB_STACK_MODE_ABOVE, 0, 0});
+        connection_->syncWithWindowManager();
         return;
     }
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    x_->flush();
+    xcb_configure_window(connection_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    connection_->flush();
 }
 
 FocusResult X11WindowAccess::focus(const AXWindow& window) {
     const xcb_window_t id = windowOf(window);
-    const auto deadline = x_->deadline();
-    const auto exists = xcb_get_window_attributes(x_->raw(), id);
-    if (x_->windowManager()) {
-        if (!x_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, deadline))
+    const auto deadline = connection_->deadline();
+    const auto exists = xcb_get_window_attributes(connection_->raw(), id);
+    if (connection_->windowManager()) {
+        if (!connection_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, deadline))
             return {badWindow, badWindow, badWindow};
-        requestActivation(*x_, id);
-        x_->syncWithWindowManager();
+        requestActivation(*connection_, id);
+        connection_->syncWithWindowManager();
         return {0, 0, 0};
     }
     // Sent along with the existence question: one round trip answers all three.
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    x_->noteFocusRequest();
-    const auto focusCookie =
-        xcb_set_input_focus_checked(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+    connection_->noteFocusRequest();
+    const auto focusCookie = xcb_set_input_focus_checked(connection_->raw(), XCB_INPUT_FOCUS_PARENT,
+                                                         id, XCB_CURRENT_TIME);
     const auto raiseCookie =
-        xcb_configure_window_checked(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    const auto ok = x_->check({focusCookie, raiseCookie}, deadline);
-    if (!x_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, deadline))
+        xcb_configure_window_checked(connection_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    const auto ok = connection_->check({focusCookie, raiseCookie}, deadline);
+    if (!connection_->reply<xcb_get_window_attributes_reply_t>(exists.sequence, deadline))
         return {badWindow, badWindow, badWindow};
     // An unviewable window cannot take the focus (BadMatch).
     return {ok[0] ? 0 : 8, 0, ok[1] ? 0 : badWindow};
@@ -376,38 +379,41 @@ void X11WindowAccess::focusNothing() {
     // counts no window of its own as active. Waited for there, as sendFocus is: the next
     // requests must not overtake a window manager still busy with the last ones.
     focusHolder_.takeFocus();
-    if (x_->windowManager())
-        x_->syncWithWindowManager();
+    if (connection_->windowManager())
+        connection_->syncWithWindowManager();
 }
 
 void X11WindowAccess::sendFocus(const AXWindow& window) {
     const xcb_window_t id = windowOf(window);
-    if (x_->windowManager()) {
-        requestActivation(*x_, id);
+    if (connection_->windowManager()) {
+        requestActivation(*connection_, id);
         // Waited for all the same: a window manager still restoring windows shown a moment ago
         // and asked to activate one meanwhile may leave them a few points off their frames
         // (seen with Openbox) when the next requests come before it is done.
-        x_->syncWithWindowManager();
+        connection_->syncWithWindowManager();
         return;
     }
     // Unchecked: a window that vanished or cannot take the focus leaves it where it was.
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    x_->noteFocusRequest();
-    xcb_set_input_focus(x_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
-    xcb_configure_window(x_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    x_->flush();
+    connection_->noteFocusRequest();
+    xcb_set_input_focus(connection_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+    xcb_configure_window(connection_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    connection_->flush();
 }
 
 std::vector<xcb_window_t> X11WindowAccess::topLevelCandidates() {
-    const auto deadline = x_->deadline();
-    if (x_->windowManager()) {
-        auto list = x_->reply<xcb_get_property_reply_t>(
-            x_->getProperty(x_->root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 65536).sequence,
+    const auto deadline = connection_->deadline();
+    if (connection_->windowManager()) {
+        auto list = connection_->reply<xcb_get_property_reply_t>(
+            connection_
+                ->getProperty(connection_->root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW,
+                              65536)
+                .sequence,
             deadline);
         return propertyValues32(list.get());
     }
-    auto tree =
-        x_->reply<xcb_query_tree_reply_t>(xcb_query_tree(x_->raw(), x_->root()).sequence, deadline);
+    auto tree = connection_->reply<xcb_query_tree_reply_t>(
+        xcb_query_tree(connection_->raw(), connection_->root()).sequence, deadline);
     if (!tree)
         return {};
     const auto* children = xcb_query_tree_children(tree.get());
@@ -415,7 +421,7 @@ std::vector<xcb_window_t> X11WindowAccess::topLevelCandidates() {
 }
 
 void X11WindowAccess::sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
-    const bool managed = x_->windowManager().has_value();
+    const bool managed = connection_->windowManager().has_value();
     for (const auto& [w, origin] : targets) {
         const int x = rounded(origin.x), y = rounded(origin.y);
         if (managed) {
@@ -425,10 +431,10 @@ void X11WindowAccess::sendPositions(const std::vector<std::pair<AXWindow, Point>
         // Unchecked: the error of a window that vanished is dropped with the other events.
         const std::uint32_t position[] = {static_cast<std::uint32_t>(x),
                                           static_cast<std::uint32_t>(y)};
-        xcb_configure_window(x_->raw(), windowOf(w), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
-                             position);
+        xcb_configure_window(connection_->raw(), windowOf(w),
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
     }
-    x_->flush();
+    connection_->flush();
 }
 
 void X11WindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {

@@ -20,12 +20,12 @@ namespace morvanta {
 class X11WindowAccess : public WindowAccess, public std::enable_shared_from_this<X11WindowAccess> {
 public:
     explicit X11WindowAccess(std::shared_ptr<X11Connection> connection)
-        : x_(connection), focusHolder_(connection), parking_(*connection) {}
+        : connection_(connection), focusHolder_(connection), parking_(*connection) {}
 
     AXWindow handle(xcb_window_t window, std::int32_t pid) {
         return AXWindow(weak_from_this(), window, pid);
     }
-    X11Connection& connection() { return *x_; }
+    X11Connection& connection() { return *connection_; }
 
     std::string title(const AXWindow& window) override;
     std::string appName(const AXWindow& window) override;
@@ -87,7 +87,7 @@ private:
     SentFrames sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>& targets,
                                  bool checked);
 
-    std::shared_ptr<X11Connection> x_;
+    std::shared_ptr<X11Connection> connection_;
     X11FocusHolder focusHolder_;
     X11ParkingPrimitives parking_;
 };

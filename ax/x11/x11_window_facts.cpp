@@ -66,27 +66,29 @@ std::optional<Rect> parseParkMark(const xcb_get_property_reply_t* reply) {
 }
 
 X11WindowFactsRequest::X11WindowFactsRequest(X11Connection& connection, xcb_window_t window)
-    : x_(connection) {
-    auto* c = x_.raw();
+    : connection_(connection) {
+    auto* c = connection_.raw();
     attributes_ = xcb_get_window_attributes(c, window);
-    type_ = x_.getProperty(window, X11Atom::_NET_WM_WINDOW_TYPE, XCB_ATOM_ANY, 32);
-    transient_ = x_.getProperty(window, X11Atom::WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 1);
-    wmState_ = x_.getProperty(window, X11Atom::WM_STATE, x_.atom(X11Atom::WM_STATE), 2);
-    netState_ = x_.getProperty(window, X11Atom::_NET_WM_STATE, XCB_ATOM_ATOM, 64);
-    pid_ = x_.getProperty(window, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
-    mark_ = x_.getProperty(window, X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4);
-    desktop_ = x_.getProperty(window, X11Atom::_NET_WM_DESKTOP, XCB_ATOM_CARDINAL, 1);
+    type_ = connection_.getProperty(window, X11Atom::_NET_WM_WINDOW_TYPE, XCB_ATOM_ANY, 32);
+    transient_ = connection_.getProperty(window, X11Atom::WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 1);
+    wmState_ =
+        connection_.getProperty(window, X11Atom::WM_STATE, connection_.atom(X11Atom::WM_STATE), 2);
+    netState_ = connection_.getProperty(window, X11Atom::_NET_WM_STATE, XCB_ATOM_ATOM, 64);
+    pid_ = connection_.getProperty(window, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
+    mark_ = connection_.getProperty(window, X11Atom::_MORVANTA_PARKED, XCB_ATOM_CARDINAL, 4);
+    desktop_ = connection_.getProperty(window, X11Atom::_NET_WM_DESKTOP, XCB_ATOM_CARDINAL, 1);
 }
 
 X11WindowFacts X11WindowFactsRequest::collect(X11Connection::Deadline deadline) {
-    auto attributes = x_.reply<xcb_get_window_attributes_reply_t>(attributes_.sequence, deadline);
-    auto type = x_.reply<xcb_get_property_reply_t>(type_.sequence, deadline);
-    auto transient = x_.reply<xcb_get_property_reply_t>(transient_.sequence, deadline);
-    auto wmState = x_.reply<xcb_get_property_reply_t>(wmState_.sequence, deadline);
-    auto netState = x_.reply<xcb_get_property_reply_t>(netState_.sequence, deadline);
-    auto pid = x_.reply<xcb_get_property_reply_t>(pid_.sequence, deadline);
-    auto mark = x_.reply<xcb_get_property_reply_t>(mark_.sequence, deadline);
-    auto desktop = x_.reply<xcb_get_property_reply_t>(desktop_.sequence, deadline);
+    auto attributes =
+        connection_.reply<xcb_get_window_attributes_reply_t>(attributes_.sequence, deadline);
+    auto type = connection_.reply<xcb_get_property_reply_t>(type_.sequence, deadline);
+    auto transient = connection_.reply<xcb_get_property_reply_t>(transient_.sequence, deadline);
+    auto wmState = connection_.reply<xcb_get_property_reply_t>(wmState_.sequence, deadline);
+    auto netState = connection_.reply<xcb_get_property_reply_t>(netState_.sequence, deadline);
+    auto pid = connection_.reply<xcb_get_property_reply_t>(pid_.sequence, deadline);
+    auto mark = connection_.reply<xcb_get_property_reply_t>(mark_.sequence, deadline);
+    auto desktop = connection_.reply<xcb_get_property_reply_t>(desktop_.sequence, deadline);
 
     X11WindowFacts facts;
     if (!attributes || !wmState || !netState)
@@ -96,11 +98,11 @@ X11WindowFacts X11WindowFactsRequest::collect(X11Connection::Deadline deadline) 
     facts.overrideRedirect = attributes->override_redirect != 0;
     if (const auto p = propertyValues32(pid.get()); !p.empty())
         facts.pid = static_cast<std::int32_t>(p[0]);
-    facts.kind = classify(x_, type.get(), transient.get());
+    facts.kind = classify(connection_, type.get(), transient.get());
     const auto state = propertyValues32(wmState.get());
     const auto net = propertyValues32(netState.get());
     const auto has = [&](X11Atom a) {
-        return std::find(net.begin(), net.end(), x_.atom(a)) != net.end();
+        return std::find(net.begin(), net.end(), connection_.atom(a)) != net.end();
     };
     facts.iconic =
         (!state.empty() && state[0] == iconicState) || has(X11Atom::_NET_WM_STATE_HIDDEN);

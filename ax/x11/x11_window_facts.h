@@ -35,7 +35,7 @@ public:
     X11WindowFacts collect(X11Connection::Deadline deadline);
 
 private:
-    X11Connection& x_;
+    X11Connection& connection_;
     xcb_get_window_attributes_cookie_t attributes_;
     xcb_get_property_cookie_t type_, transient_, wmState_, netState_, pid_, mark_, desktop_;
 };

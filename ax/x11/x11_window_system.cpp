@@ -14,8 +14,8 @@ std::unique_ptr<X11WindowSystem> X11WindowSystem::open(const X11Options& options
 
 X11WindowSystem::X11WindowSystem(std::shared_ptr<X11Connection> connection,
                                  const X11Options& options)
-    : x_(std::move(connection)), access_(std::make_shared<X11WindowAccess>(x_)),
-      ownPid_(options.ownPid), accessibility_(x_, options.waylandSession),
+    : connection_(std::move(connection)), access_(std::make_shared<X11WindowAccess>(connection_)),
+      ownPid_(options.ownPid), accessibility_(connection_, options.waylandSession),
       list_(access_, options.ownPid), numbers_(access_), screens_(access_) {}
 
 std::unique_ptr<WindowObserver> X11WindowSystem::makeWindowObserver() {

@@ -37,17 +37,17 @@ public:
     WindowAccess& windowAccess() override { return *access_; }
     std::unique_ptr<WindowObserver> makeWindowObserver() override;
     std::unique_ptr<FocusTracker> makeFocusTracker() override;
-    int eventDescriptor() const override { return x_->descriptor(); }
-    void dispatchPending() override { x_->dispatchPending(); }
+    int eventDescriptor() const override { return connection_->descriptor(); }
+    void dispatchPending() override { connection_->dispatchPending(); }
 
-    X11Connection& connection() { return *x_; }
-    std::shared_ptr<X11Connection> sharedConnection() { return x_; }
+    X11Connection& connection() { return *connection_; }
+    std::shared_ptr<X11Connection> sharedConnection() { return connection_; }
     X11WindowAccess& x11Access() { return *access_; }
 
 private:
     X11WindowSystem(std::shared_ptr<X11Connection> connection, const X11Options& options);
 
-    std::shared_ptr<X11Connection> x_;
+    std::shared_ptr<X11Connection> connection_;
     std::shared_ptr<X11WindowAccess> access_;
     pid_t ownPid_;
     X11Accessibility accessibility_;
