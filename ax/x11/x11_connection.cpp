@@ -1,11 +1,14 @@
 #include "ax/x11/x11_connection.h"
 
+#include "ax/x11/x11_facts_memo.h"
+
 #include <algorithm>
 #include <cstring>
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <xcb/randr.h>
 #include <xcb/xcbext.h>
 
@@ -27,6 +30,8 @@ std::shared_ptr<X11Connection> X11Connection::open(const std::string& display) {
         return nullptr;
     return connection;
 }
+
+X11Connection::X11Connection() : factsMemo_(std::make_unique<X11FactsMemo>()) {}
 
 X11Connection::~X11Connection() {
     queue_.clear();
@@ -64,6 +69,10 @@ bool X11Connection::setUp() {
     }
 
     frameMemo_.begin(root(), atom(X11Atom::_NET_FRAME_EXTENTS));
+    std::unordered_set<xcb_atom_t> factsAtoms;
+    for (const auto property : X11WindowFactsRequest::properties)
+        factsAtoms.insert(atom(property));
+    factsMemo_->begin(std::move(factsAtoms));
     const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
@@ -365,6 +374,7 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
     if (mayChangeFocus(event))
         forgetFocus();
     frameMemo_.observe(event);
+    factsMemo_->observe(event);
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (p.window == root() && (p.atom == atom(X11Atom::_NET_SUPPORTING_WM_CHECK) ||
@@ -440,6 +450,7 @@ void X11Connection::selectClientEvents(xcb_window_t window) {
                                XCB_EVENT_MASK_FOCUS_CHANGE;
     xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
     frameMemo_.watch(window);
+    factsMemo_->watch(window);
 }
 
 void X11Connection::sync() {

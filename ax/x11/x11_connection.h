@@ -28,6 +28,8 @@
 
 namespace morvanta {
 
+class X11FactsMemo;
+
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
@@ -140,6 +142,8 @@ public:
     // The root's children's geometry as the news told it (see X11FrameMemo). It is current once
     // sync() has returned: the news of everything the server did before has then arrived.
     X11FrameMemo& frameMemo() { return frameMemo_; }
+    // The facts of watched windows as last read and not changed since (see X11FactsMemo).
+    X11FactsMemo& factsMemo() { return *factsMemo_; }
     // One round trip that brings in the news of every request sent before it, skipped when
     // nothing was sent since the last one (news the server already sent is still read).
     void sync();
@@ -161,7 +165,7 @@ public:
 private:
     // The window named by the root's check property when it names itself; selected for its end.
     std::optional<xcb_window_t> liveCheckWindow(const xcb_get_property_reply_t* check);
-    X11Connection() = default;
+    X11Connection();
     bool setUp();
     void* waitReply(unsigned sequence, Deadline deadline);
     void noteRoundTrip(unsigned sequence);
@@ -208,6 +212,7 @@ private:
     bool flushDue_ = false;
     bool focusNewsHeard_ = false;
     X11FrameMemo frameMemo_;
+    std::unique_ptr<X11FactsMemo> factsMemo_;
     // The no-operation request sent right after the last sync's answer: when the next one
     // follows it directly, nothing was sent in between.
     unsigned quietAfterSync_ = 0;

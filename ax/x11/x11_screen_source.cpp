@@ -75,9 +75,9 @@ RootReading readRoot(X11Connection& x) {
         root.candidates.insert(root.candidates.end(), children,
                                children + xcb_query_tree_children_length(treeReply.get()));
     }
-    std::ranges::sort(root.candidates);
-    const auto duplicates = std::ranges::unique(root.candidates);
-    root.candidates.erase(duplicates.begin(), duplicates.end());
+    std::sort(root.candidates.begin(), root.candidates.end());
+    root.candidates.erase(std::unique(root.candidates.begin(), root.candidates.end()),
+                          root.candidates.end());
     root.workArea = currentWorkArea(
         propertyValues32(x.reply<xcb_get_property_reply_t>(workAreas.sequence, deadline).get()),
         propertyValues32(x.reply<xcb_get_property_reply_t>(desktop.sequence, deadline).get()));

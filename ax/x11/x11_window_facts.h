@@ -5,6 +5,7 @@
 #include "ax/x11/x11_connection.h"
 #include "core/geometry.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -31,6 +32,12 @@ struct X11WindowFacts {
 
 class X11WindowFactsRequest {
 public:
+    // Every property the facts are read from: a change of any other leaves them as they are.
+    static constexpr std::array properties{
+        X11Atom::_NET_WM_WINDOW_TYPE, X11Atom::WM_TRANSIENT_FOR, X11Atom::WM_STATE,
+        X11Atom::_NET_WM_STATE,       X11Atom::_NET_WM_PID,      X11Atom::_MORVANTA_PARKED,
+        X11Atom::_NET_WM_DESKTOP};
+
     X11WindowFactsRequest(X11Connection& connection, xcb_window_t window);
     X11WindowFacts collect(X11Connection::Deadline deadline);
 

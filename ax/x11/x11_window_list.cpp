@@ -1,6 +1,7 @@
 #include "ax/x11/x11_window_list.h"
 
 #include "ax/x11/window_order.h"
+#include "ax/x11/x11_facts_memo.h"
 #include "ax/x11/x11_window_facts.h"
 
 #include <algorithm>
@@ -9,17 +10,17 @@ namespace morvanta {
 
 std::vector<AXWindow> X11WindowList::all() {
     auto& x = access_->connection();
-    const auto d = x.deadline();
+    const auto deadline = x.deadline();
     auto clients = x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 65536);
     auto stacking =
         x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, 65536);
     auto tree = xcb_query_tree(x.raw(), x.root());
     auto desktop = x.getProperty(x.root(), X11Atom::_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
-    auto clientsReply = x.reply<xcb_get_property_reply_t>(clients.sequence, d);
-    auto stackingReply = x.reply<xcb_get_property_reply_t>(stacking.sequence, d);
-    auto treeReply = x.reply<xcb_query_tree_reply_t>(tree.sequence, d);
+    auto clientsReply = x.reply<xcb_get_property_reply_t>(clients.sequence, deadline);
+    auto stackingReply = x.reply<xcb_get_property_reply_t>(stacking.sequence, deadline);
+    auto treeReply = x.reply<xcb_query_tree_reply_t>(tree.sequence, deadline);
     const auto current =
-        propertyValues32(x.reply<xcb_get_property_reply_t>(desktop.sequence, d).get());
+        propertyValues32(x.reply<xcb_get_property_reply_t>(desktop.sequence, deadline).get());
     currentDesktop_ = current.empty() ? std::nullopt : std::optional(current[0]);
 
     std::vector<xcb_window_t> children;
@@ -61,38 +62,60 @@ std::vector<AXWindow> X11WindowList::enumerate(const std::vector<xcb_window_t>& 
                                                Source source) {
     const bool managed = source != Source::rootChildren;
     auto& x = access_->connection();
-    const auto d = x.deadline();
-    std::vector<X11WindowFactsRequest> requests;
-    requests.reserve(mappingOrder.size());
-    for (const auto w : mappingOrder)
-        requests.emplace_back(x, w);
+    const auto facts = readFacts(mappingOrder, !managed);
     std::vector<OrderedWindow> kept;
     for (std::size_t i = 0; i < mappingOrder.size(); ++i) {
-        const auto facts = requests[i].collect(d);
-        if (!facts.exists || facts.overrideRedirect || x.ownsWindow(mappingOrder[i]))
+        const X11WindowFacts& f = facts[i];
+        if (!f.exists || f.overrideRedirect || x.ownsWindow(mappingOrder[i]))
             continue;
         // Without a window manager an unmapped top-level is withdrawn; with one, an iconic
         // client stays listed and the state below decides.
-        if (!managed && !facts.viewable)
+        if (!managed && !f.viewable)
             continue;
         // Listed by nobody now: only a window still showing, or one Morvanta hid, stays.
-        if (source == Source::lastClientList && !facts.viewable && !facts.mark)
+        if (source == Source::lastClientList && !f.viewable && !f.mark)
             continue;
-        if (facts.pid == ownPid_ || facts.kind != X11WindowFacts::Kind::standard)
+        if (f.pid == ownPid_ || f.kind != X11WindowFacts::Kind::standard)
             continue;
-        if ((facts.iconic && !facts.mark) || facts.fullScreen)
+        if ((f.iconic && !f.mark) || f.fullScreen)
             continue;
         // Only the window manager's current desktop is tiled; windows on its other desktops
         // are left as they are. Windows Morvanta hid stay listed wherever they are: they are
         // its own to bring back.
-        if (managed && !facts.mark && !onCurrentDesktop(facts))
+        if (managed && !f.mark && !onCurrentDesktop(f))
             continue;
-        kept.push_back({mappingOrder[i], facts.pid});
+        kept.push_back({mappingOrder[i], f.pid});
     }
     std::vector<AXWindow> result;
     for (const auto& w : orderWindows(kept, stacking))
         result.push_back(access_->handle(w.window, w.pid));
     return result;
+}
+
+std::vector<X11WindowFacts> X11WindowList::readFacts(const std::vector<xcb_window_t>& windows,
+                                                     bool mayRemember) {
+    auto& x = access_->connection();
+    auto& memo = x.factsMemo();
+    // Every request goes out before any answer is read; remembered facts need none.
+    std::vector<std::optional<X11WindowFactsRequest>> requests(windows.size());
+    std::vector<std::uint64_t> newsWhenAsked(windows.size(), 0);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (mayRemember && memo.known(windows[i]))
+            continue;
+        newsWhenAsked[i] = memo.news(windows[i]);
+        requests[i].emplace(x, windows[i]);
+    }
+    const auto deadline = x.deadline();
+    std::vector<X11WindowFacts> facts(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (!requests[i]) {
+            facts[i] = *memo.known(windows[i]);
+            continue;
+        }
+        facts[i] = requests[i]->collect(deadline);
+        memo.learn(windows[i], facts[i], newsWhenAsked[i]);
+    }
+    return facts;
 }
 
 bool X11WindowList::onCurrentDesktop(const X11WindowFacts& facts) const {
@@ -159,9 +182,9 @@ std::optional<AXWindow> X11WindowList::readFocused() {
         tree = xcb_query_tree(x.raw(), window);
     auto attributes = xcb_get_window_attributes(x.raw(), window);
     auto pid = x.getProperty(window, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
-    const auto d = x.deadline();
+    const auto deadline = x.deadline();
     if (tree) {
-        auto treeReply = x.reply<xcb_query_tree_reply_t>(tree->sequence, d);
+        auto treeReply = x.reply<xcb_query_tree_reply_t>(tree->sequence, deadline);
         if (!treeReply || treeReply->parent != x.root()) {
             // Not the window asked about after all: its answers are not waited for.
             xcb_discard_reply(x.raw(), attributes.sequence);
@@ -174,14 +197,15 @@ std::optional<AXWindow> X11WindowList::readFocused() {
             pid = x.getProperty(window, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
         }
     }
-    auto attributesReply = x.reply<xcb_get_window_attributes_reply_t>(attributes.sequence, d);
-    auto pidReply = x.reply<xcb_get_property_reply_t>(pid.sequence, d);
+    auto attributesReply =
+        x.reply<xcb_get_window_attributes_reply_t>(attributes.sequence, deadline);
+    auto pidReply = x.reply<xcb_get_property_reply_t>(pid.sequence, deadline);
     // An override-redirect window is nobody's application window: Morvanta's own focus holder
     // (which has the keyboard while nothing shown can take it), or a menu.
     if (!attributesReply || attributesReply->override_redirect)
         return std::nullopt;
-    const auto p = propertyValues32(pidReply.get());
-    return access_->handle(window, p.empty() ? 0 : static_cast<std::int32_t>(p[0]));
+    const auto pidValues = propertyValues32(pidReply.get());
+    return access_->handle(window, pidValues.empty() ? 0 : static_cast<std::int32_t>(pidValues[0]));
 }
 
 } // namespace morvanta

@@ -33,6 +33,10 @@ private:
     std::vector<AXWindow> enumerate(const std::vector<xcb_window_t>& mappingOrder,
                                     const std::vector<xcb_window_t>& stacking, Source source);
     std::vector<AXWindow> lastClientsStillShown();
+    // The facts of each window, in order; with `mayRemember`, those the connection remembers
+    // unchanged are not asked for again.
+    std::vector<X11WindowFacts> readFacts(const std::vector<xcb_window_t>& windows,
+                                          bool mayRemember);
     bool onCurrentDesktop(const X11WindowFacts& facts) const;
 
     std::shared_ptr<X11WindowAccess> access_;

@@ -177,6 +177,37 @@ TEST_P(X11Enumeration, EnumeratingAndReadingFramesTakesThreeRoundTrips) {
     EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const auto& f) { return f; }), 30);
 }
 
+// Without a window manager the facts of windows whose news is selected are remembered: listing
+// again without news asks only the root, and every change another client makes to what decides
+// tileability (type, iconic state, full screen, mapping, a new window, a close) is seen at once.
+TEST_P(X11Enumeration, RememberedFactsFollowEveryChange) {
+    for (const char* name : {"a", "b", "c", "d", "e", "f"})
+        make(name);
+    auto& x = desktop->system().connection();
+    for (const auto& w : desktop->system().windowList().all())
+        x.selectClientEvents(static_cast<xcb_window_t>(w.id())); // as the observer does
+    x.flush();
+    desktop->system().windowList().all();
+    if (!GetParam()) {
+        const long before = x.roundTrips();
+        EXPECT_EQ(desktop->system().windowList().all().size(), 6u);
+        EXPECT_EQ(x.roundTrips() - before, 1) << "facts asked again without news";
+    }
+    auto& other = desktop->client();
+    ASSERT_EQ(other.command("type a dialog"), "ok");
+    ASSERT_EQ(other.command("iconify b"), "ok");
+    ASSERT_EQ(other.command("fullscreen c on"), "ok");
+    ASSERT_EQ(other.command("state d skip_taskbar"), "ok");
+    ASSERT_EQ(other.command("close e"), "ok");
+    make("g");
+    EXPECT_TRUE(listsExactly({"f", "g"}));
+    ASSERT_EQ(other.command("type a normal"), "ok");
+    ASSERT_EQ(other.command("deiconify b"), "ok");
+    ASSERT_EQ(other.command("fullscreen c off"), "ok");
+    ASSERT_EQ(other.command("unmap f"), "ok");
+    EXPECT_TRUE(listsExactly({"a", "b", "c", "g"}));
+}
+
 // A connection acting as a window manager would, for the handover test below.
 struct FakeWindowManager {
     explicit FakeWindowManager(const std::string& display)

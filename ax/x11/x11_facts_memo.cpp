@@ -1,0 +1,58 @@
+#include "ax/x11/x11_facts_memo.h"
+
+namespace morvanta {
+
+void X11FactsMemo::observe(const xcb_generic_event_t& event) {
+    switch (event.response_type & 0x7f) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (atoms_.contains(property.atom))
+            changed(property.window);
+        break;
+    }
+    case XCB_MAP_NOTIFY:
+        changed(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
+        break;
+    case XCB_UNMAP_NOTIFY:
+        changed(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
+        break;
+    case XCB_REPARENT_NOTIFY:
+        changed(reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window);
+        break;
+    case XCB_DESTROY_NOTIFY:
+        // A later window may reuse the id; it is watched again when its news is selected.
+        entries_.erase(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
+        break;
+    default:
+        break;
+    }
+}
+
+std::uint64_t X11FactsMemo::news(xcb_window_t window) const {
+    const auto entry = entries_.find(window);
+    return entry == entries_.end() ? 0 : entry->second.news;
+}
+
+void X11FactsMemo::learn(xcb_window_t window, const X11WindowFacts& facts,
+                         std::uint64_t newsWhenAsked) {
+    const auto entry = entries_.find(window);
+    if (entry == entries_.end() || entry->second.news != newsWhenAsked || !facts.exists)
+        return;
+    entry->second.facts = facts;
+    entry->second.known = true;
+}
+
+const X11WindowFacts* X11FactsMemo::known(xcb_window_t window) const {
+    const auto entry = entries_.find(window);
+    return entry != entries_.end() && entry->second.known ? &entry->second.facts : nullptr;
+}
+
+void X11FactsMemo::changed(xcb_window_t window) {
+    const auto entry = entries_.find(window);
+    if (entry == entries_.end())
+        return;
+    ++entry->second.news;
+    entry->second.known = false;
+}
+
+} // namespace morvanta

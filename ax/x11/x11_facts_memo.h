@@ -1,0 +1,47 @@
+// X11FactsMemo: the facts (see X11WindowFacts) last read of each watched window, kept for as long
+// as the server's news says none of them changed: no property they are read from, no mapping or
+// unmapping, no new parent. A window's facts are watched once its property and structure news
+// is selected; a reading is remembered only if no news of that window came between asking and
+// answering, so a change the server made meanwhile is never hidden by an older answer.
+//
+// Without a window manager every application window is a root child whose mapping alone
+// decides whether it shows, so the remembered facts are exactly what a fresh reading would say;
+// the window list trusts them only then.
+#pragma once
+
+#include "ax/x11/x11_window_facts.h"
+
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+#include <xcb/xcb.h>
+
+namespace morvanta {
+
+class X11FactsMemo {
+public:
+    // The properties the facts are read from; news of any other property changes nothing.
+    void begin(std::unordered_set<xcb_atom_t> atoms) { atoms_ = std::move(atoms); }
+
+    void observe(const xcb_generic_event_t& event);
+    // The window's property and structure news reaches the connection from now on.
+    void watch(xcb_window_t window) { entries_.try_emplace(window); }
+    // How much news of the window has come; 0 for a window not watched.
+    std::uint64_t news(xcb_window_t window) const;
+    void learn(xcb_window_t window, const X11WindowFacts& facts, std::uint64_t newsWhenAsked);
+    // The remembered facts; null when they must be read.
+    const X11WindowFacts* known(xcb_window_t window) const;
+
+private:
+    struct Entry {
+        std::uint64_t news = 1;
+        bool known = false;
+        X11WindowFacts facts;
+    };
+    void changed(xcb_window_t window);
+
+    std::unordered_set<xcb_atom_t> atoms_;
+    std::unordered_map<xcb_window_t, Entry> entries_;
+};
+
+} // namespace morvanta
