@@ -152,7 +152,7 @@ void SdBusKWinChannel::fail(std::string reason) {
     }
 }
 
-int SdBusKWinChannel::acceptCall(sd_bus_message* call, sd_bus_error* error, std::string& text) {
+int SdBusKWinChannel::acceptCall(sd_bus_message* call, sd_bus_error* error) {
     const char* sender = sd_bus_message_get_sender(call);
     const std::string& kwin = loader_->kwinOwner();
     if (!sender || kwin.empty() || kwin != sender)
@@ -162,8 +162,7 @@ int SdBusKWinChannel::acceptCall(sd_bus_message* call, sd_bus_error* error, std:
     int r = sd_bus_message_read(call, "s", &argument);
     if (r < 0 || !argument)
         return sd_bus_error_set(error, SD_BUS_ERROR_INVALID_ARGS, "one string expected");
-    text = argument;
-    events_.push_back(Event{false, text});
+    events_.push_back(Event{false, argument});
     if (loader_->scriptLoaded())
         watch_.messageArrived();
     return 0;
@@ -171,8 +170,7 @@ int SdBusKWinChannel::acceptCall(sd_bus_message* call, sd_bus_error* error, std:
 
 int SdBusKWinChannel::reportCalled(sd_bus_message* call, void* self, sd_bus_error* error) {
     auto* channel = static_cast<SdBusKWinChannel*>(self);
-    std::string text;
-    int r = channel->acceptCall(call, error, text);
+    int r = channel->acceptCall(call, error);
     if (r < 0)
         return r;
     return sd_bus_reply_method_return(call, "");
@@ -180,8 +178,7 @@ int SdBusKWinChannel::reportCalled(sd_bus_message* call, void* self, sd_bus_erro
 
 int SdBusKWinChannel::pollCalled(sd_bus_message* call, void* self, sd_bus_error* error) {
     auto* channel = static_cast<SdBusKWinChannel*>(self);
-    std::string text;
-    int r = channel->acceptCall(call, error, text);
+    int r = channel->acceptCall(call, error);
     if (r < 0)
         return r;
     channel->receivePoll(call);

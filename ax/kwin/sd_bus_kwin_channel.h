@@ -85,9 +85,9 @@ private:
     bool connect(const std::string& address);
     bool serve();
     void fail(std::string reason);
-    // Reads the text of a call KWin made into `text`; otherwise sets the error to reply with
-    // and returns it (negative).
-    int acceptCall(sd_bus_message* call, sd_bus_error* error, std::string& text);
+    // Queues the text of a call KWin made; otherwise sets the error to reply with and returns
+    // it (negative).
+    int acceptCall(sd_bus_message* call, sd_bus_error* error);
     void receivePoll(sd_bus_message* call);
 
     // Processes the bus, meets the deadlines, hands out the events, and re-arms the descriptor.

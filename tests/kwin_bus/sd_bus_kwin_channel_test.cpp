@@ -161,6 +161,20 @@ TEST_F(KWinBusTest, AHeldPollGetsTheHeartbeatWhenThereIsNothingToSay) {
     EXPECT_EQ(lost, 0);
 }
 
+TEST_F(KWinBusTest, AnAnswerTheBusRefusesStillEndsThePollAndIsLogged) {
+    FakeKWinPeer kwin(bus->address());
+    auto channel = open();
+    ASSERT_TRUE(pumpUntil(*channel, {&kwin}, [&] { return kwin.runs == 1; }));
+    kwin.poll("hello");
+    ASSERT_TRUE(pumpUntil(*channel, {&kwin}, [&] { return messages.size() == 1; }));
+    channel->answer("{\"caption\": \"\xff\xfe\"}");
+    ASSERT_TRUE(pumpUntil(*channel, {&kwin}, [&] { return kwin.answers.size() == 1; }));
+    EXPECT_EQ(kwin.answers[0], SdBusKWinChannel::heartbeatAnswer);
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+        return line.find("could not be sent") != std::string::npos;
+    }));
+}
+
 TEST_F(KWinBusTest, AScriptThatStopsPollingIsLostAndReloadedWithoutItsAnswers) {
     FakeKWinPeer kwin(bus->address());
     auto beforeFirstLoad = Clock::now();
