@@ -1,0 +1,160 @@
+// The headless KWin session the KWin tests run on: proven ready, windows of an Xwayland and a
+// native Wayland client read and arranged through KWin's own scripting, KWin restarted on the
+// same bus, two outputs, a failed start explained by KWin's output, and nothing of the session
+// left running once it ends.
+#include "tests/support/kwin_session.h"
+#include "tests/support/process_group.h"
+
+#include <dirent.h>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace morvanta::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The command names of the live processes of process group `group`.
+std::vector<std::string> commandsInGroup(pid_t group) {
+    std::vector<std::string> names;
+    DIR* proc = opendir("/proc");
+    while (const dirent* entry = proc ? readdir(proc) : nullptr) {
+        std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+        std::string text;
+        if (!std::getline(stat, text) || text.rfind(')') == std::string::npos)
+            continue;
+        const auto open = text.find('('), close = text.rfind(')');
+        std::istringstream fields(text.substr(close + 1));
+        char state = 0;
+        pid_t parent = 0, processGroup = 0;
+        if (fields >> state >> parent >> processGroup && processGroup == group && state != 'Z')
+            names.push_back(text.substr(open + 1, close - open - 1));
+    }
+    if (proc)
+        closedir(proc);
+    return names;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class KWinSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!KWinSession::available())
+            GTEST_SKIP() << "kwin_wayland is not installed";
+    }
+};
+
+TEST_F(KWinSessionTest, ReadsAndArrangesXwaylandAndNativeWindowsThroughKWin) {
+    KWinSession session;
+    ASSERT_TRUE(session.ok()) << session.error();
+    EXPECT_TRUE(fs::exists(session.runtimeDir() / session.waylandDisplay()));
+    EXPECT_EQ(fs::status(session.runtimeDir()).permissions() & fs::perms::all,
+              fs::perms::owner_all);
+    EXPECT_EQ(session.x11Display().rfind(':', 0), 0u) << session.x11Display();
+    const auto screens = session.screens();
+    ASSERT_EQ(screens.size(), 1u) << session.error();
+    EXPECT_EQ(screens[0].geometry, (KWinRect{0, 0, 1600, 1000}));
+    EXPECT_TRUE(screens[0].geometry.contains(screens[0].area)) << screens[0].area;
+
+    const pid_t xterm = session.spawn({"xterm", "-T", "morvanta-xterm"});
+    auto client = session.startLineProcess(
+        LineProcess::besideThisTest("morvanta-wayland-testclient"), {}, {});
+    ASSERT_EQ(client->command("open native-one 400 300"), "window native-one");
+
+    const auto x = session.waitForWindow([](auto& w) { return w.caption == "morvanta-xterm"; });
+    ASSERT_TRUE(x) << session.error();
+    EXPECT_EQ(x->pid, xterm);
+    EXPECT_EQ(x->resourceClass, "xterm");
+    EXPECT_TRUE(x->normal);
+    EXPECT_TRUE(screens[0].geometry.contains(x->frame) && x->frame.width > 100) << *x;
+    const auto native = session.waitForWindow([](auto& w) { return w.caption == "native-one"; });
+    ASSERT_TRUE(native) << session.error();
+    EXPECT_EQ(native->pid, client->pid());
+    EXPECT_EQ(native->resourceClass, "morvanta-wayland-testclient");
+    EXPECT_TRUE(native->active) << *native;
+    EXPECT_GE(native->frame.width, 400) << *native;
+    EXPECT_GE(native->frame.height, 300) << *native;
+
+    // An X11 client sizes in character steps, so the xterm is only moved; the native window
+    // takes a whole frame once it has drawn at the size KWin asked for.
+    ASSERT_TRUE(session.setFrame(x->id, {100, 120, x->frame.width, x->frame.height}))
+        << session.error();
+    EXPECT_TRUE(session.waitForWindow([&](auto& w) {
+        return w.id == x->id && w.frame == KWinRect{100, 120, x->frame.width, x->frame.height};
+    })) << session.error();
+    const KWinRect target{700, 200, 500, 400};
+    ASSERT_TRUE(session.setFrame(native->id, target)) << session.error();
+    EXPECT_TRUE(session.waitForWindow([&](auto& w) {
+        return w.id == native->id && w.frame == target;
+    })) << session.windows().back();
+    ASSERT_TRUE(session.minimize(native->id)) << session.error();
+    EXPECT_TRUE(session.waitForWindow([&](auto& w) { return w.id == native->id && w.minimized; }));
+    ASSERT_TRUE(session.activate(x->id)) << session.error();
+    EXPECT_TRUE(session.waitForWindow([&](auto& w) { return w.id == x->id && w.active; }));
+
+    // A window that is not there fails the arrangement instead of passing unnoticed.
+    EXPECT_FALSE(session.setFrame("{00000000-0000-0000-0000-000000000000}", target));
+    EXPECT_TRUE(contains(session.error(), "no window")) << session.error();
+    EXPECT_EQ(client->command("title native-one renamed"), "ok");
+    EXPECT_TRUE(session.waitForWindow([&](auto& w) { return w.caption == "renamed"; }));
+}
+
+TEST_F(KWinSessionTest, RestartsKWinOnTheSameBusAndLeavesNothingRunning) {
+    std::vector<pid_t> groups;
+    fs::path runtime;
+    {
+        KWinSessionOptions twoOutputs;
+        twoOutputs.width = 800;
+        twoOutputs.height = 600;
+        twoOutputs.outputs = 2;
+        KWinSession session(twoOutputs);
+        ASSERT_TRUE(session.ok()) << session.error();
+        const auto screens = session.screens();
+        ASSERT_EQ(screens.size(), 2u) << session.error();
+        EXPECT_EQ(screens[0].geometry, (KWinRect{0, 0, 800, 600}));
+        EXPECT_EQ(screens[1].geometry, (KWinRect{800, 0, 800, 600}));
+        const pid_t first = session.kwinPid();
+        const auto kwinGroup = commandsInGroup(first);
+        // Xwayland runs in KWin's group, so ending the group ends it too.
+        EXPECT_NE(std::find(kwinGroup.begin(), kwinGroup.end(), "Xwayland"), kwinGroup.end());
+        const std::string bus = session.busAddress();
+
+        ASSERT_TRUE(session.restartKWin()) << session.error();
+        EXPECT_NE(session.kwinPid(), first);
+        EXPECT_FALSE(ProcessGroup::anyAlive(first));
+        EXPECT_EQ(session.busAddress(), bus);
+        const pid_t clock = session.spawn({"xclock", "-title", "morvanta-clock"});
+        const auto window = session.waitForWindow([&](auto& w) { return w.pid == clock; });
+        ASSERT_TRUE(window) << session.error();
+        EXPECT_EQ(window->caption, "morvanta-clock");
+        groups = session.processGroups();
+        runtime = session.runtimeDir();
+    }
+    EXPECT_EQ(groups.size(), 3u); // the bus, KWin, xclock
+    for (const pid_t group : groups)
+        EXPECT_TRUE(commandsInGroup(group).empty()) << "left running in group " << group;
+    EXPECT_FALSE(fs::exists(runtime));
+}
+
+TEST_F(KWinSessionTest, AFailedStartSaysWhatKWinPrinted) {
+    KWinSessionOptions badOption;
+    badOption.extraArguments = {"--no-such-option"};
+    badOption.startDeadline = std::chrono::seconds(10);
+    KWinSession rejected(badOption);
+    EXPECT_FALSE(rejected.ok());
+    EXPECT_TRUE(contains(rejected.error(), "exited")) << rejected.error();
+    EXPECT_TRUE(contains(rejected.error(), "no-such-option")) << rejected.error();
+
+    KWinSessionOptions missing;
+    missing.program = "morvanta-no-such-compositor";
+    KWinSession absent(missing);
+    EXPECT_FALSE(absent.ok());
+    EXPECT_TRUE(contains(absent.error(), "morvanta-no-such-compositor")) << absent.error();
+    EXPECT_FALSE(absent.windows().size()) << "no windows without KWin";
+}
+
+} // namespace
+} // namespace morvanta::testing
