@@ -4,10 +4,13 @@
 // left running once it ends.
 #include "tests/support/kwin_session.h"
 #include "tests/support/process_group.h"
+#include "tests/support/xvfb_server.h"
 
 #include <dirent.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace morvanta::testing {
 namespace {
@@ -137,6 +140,47 @@ TEST_F(KWinSessionTest, RestartsKWinOnTheSameBusAndLeavesNothingRunning) {
     for (const pid_t group : groups)
         EXPECT_TRUE(commandsInGroup(group).empty()) << "left running in group " << group;
     EXPECT_FALSE(fs::exists(runtime));
+}
+
+// The test process killed (a crash, ctest's timeout) runs no destructor; the session's groups
+// end all the same.
+TEST_F(KWinSessionTest, ATestKilledMidwayLeavesNothingRunning) {
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t test = fork();
+    if (test == 0) {
+        close(report[0]);
+        KWinSession session;
+        std::string groups = (session.ok() ? "ready " : "failed ") + session.runtimeDir().string();
+        for (const pid_t group : session.processGroups())
+            groups += " " + std::to_string(group);
+        groups += "\n";
+        [[maybe_unused]] const auto written = write(report[1], groups.data(), groups.size());
+        pause();
+        _exit(0);
+    }
+    close(report[1]);
+    std::string line;
+    char c = 0;
+    while (read(report[0], &c, 1) == 1 && c != '\n')
+        line += c;
+    close(report[0]);
+    kill(test, SIGKILL);
+    waitpid(test, nullptr, 0);
+
+    std::istringstream words(line);
+    std::string verdict;
+    fs::path runtime;
+    words >> verdict >> runtime;
+    std::error_code ignored;
+    fs::remove_all(runtime.parent_path(), ignored); // what only the destructor would remove
+    ASSERT_EQ(verdict, "ready") << line;
+    int count = 0;
+    for (pid_t group = 0; words >> group; ++count)
+        EXPECT_TRUE(
+            waitFor([group] { return commandsInGroup(group).empty(); }, std::chrono::seconds(5)))
+            << "left running in group " << group;
+    EXPECT_EQ(count, 2); // the bus and KWin
 }
 
 TEST_F(KWinSessionTest, AFailedStartSaysWhatKWinPrinted) {

@@ -1,5 +1,6 @@
 #include "tests/support/process_group.h"
 
+#include <cerrno>
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
@@ -46,6 +47,11 @@ ProcessGroup::ProcessGroup(const std::vector<std::string>& argv,
     auto args = pointers(argv);
     auto envp = pointers(environment);
     pid_ = fork();
+    if (pid_ > 0) {
+        // Set on both sides, so the group exists before either goes on.
+        setpgid(pid_, pid_);
+        startGuard();
+    }
     if (pid_ != 0)
         return;
     setpgid(0, 0);
@@ -66,6 +72,45 @@ ProcessGroup::ProcessGroup(const std::vector<std::string>& argv,
     _exit(127);
 }
 
+ProcessGroup::~ProcessGroup() {
+    end();
+}
+
+// The guard waits on a pipe whose only write end this process holds (close-on-exec, so no
+// other child inherits it). The end of input comes when this process closes it, or dies: then
+// the guard kills the group. It only reads, kills and exits, all safe after fork.
+void ProcessGroup::startGuard() {
+    int lifeline[2];
+    if (pipe2(lifeline, O_CLOEXEC) != 0)
+        return;
+    const pid_t group = pid_;
+    guard_ = fork();
+    if (guard_ == 0) {
+        for (int fd = 0; fd < 1024; ++fd)
+            if (fd != lifeline[0])
+                close(fd);
+        char byte = 0;
+        for (;;) {
+            const ssize_t n = read(lifeline[0], &byte, 1);
+            if (n == 0 || (n < 0 && errno != EINTR))
+                break;
+        }
+        ::kill(-group, SIGKILL);
+        _exit(0);
+    }
+    close(lifeline[0]);
+    guardPipe_ = guard_ > 0 ? lifeline[1] : (close(lifeline[1]), -1);
+}
+
+void ProcessGroup::endGuard() {
+    if (guardPipe_ >= 0)
+        close(guardPipe_);
+    guardPipe_ = -1;
+    if (guard_ > 0)
+        waitpid(guard_, nullptr, 0);
+    guard_ = -1;
+}
+
 bool ProcessGroup::running() {
     if (pid_ <= 0 || reaped_)
         return false;
@@ -78,14 +123,17 @@ bool ProcessGroup::running() {
 }
 
 void ProcessGroup::end(std::chrono::milliseconds grace) {
-    if (pid_ <= 0)
+    if (pid_ <= 0) {
+        endGuard();
         return;
+    }
     ::kill(-pid_, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + grace;
     while (running() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     // The leader gone, whatever it left in its group is ended too.
     ::kill(-pid_, SIGKILL);
+    endGuard();
     if (!reaped_) {
         int status = 0;
         waitpid(pid_, &status, 0);

@@ -1,7 +1,8 @@
 // ProcessGroup: one program a test starts as the leader of a process group of its own, with an
 // environment given in full, its output appended to a log file. Ending it ends the whole group
 // (SIGTERM, then SIGKILL after a grace period): the helpers a program starts in its group
-// (Xwayland under KWin) go with it, and nothing of it outlives the test.
+// (Xwayland under KWin) go with it, and nothing of it outlives the test: a small guard process
+// kills the group when the test process dies without ending it (a crash, ctest's timeout).
 #pragma once
 
 #include <chrono>
@@ -18,7 +19,7 @@ public:
     // /dev/null.
     ProcessGroup(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                  const std::string& logFile = "");
-    ~ProcessGroup() { end(); }
+    ~ProcessGroup();
     ProcessGroup(const ProcessGroup&) = delete;
     ProcessGroup& operator=(const ProcessGroup&) = delete;
 
@@ -38,7 +39,12 @@ public:
     static bool anyAlive(pid_t group);
 
 private:
+    void startGuard();
+    void endGuard();
+
     pid_t pid_ = -1;
+    pid_t guard_ = -1;
+    int guardPipe_ = -1; // the guard's lifeline: when it closes, the guard ends the group
     bool reaped_ = false;
     int exitStatus_ = -1;
 };
