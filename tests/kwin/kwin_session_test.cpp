@@ -1,9 +1,10 @@
 // The headless KWin session the KWin tests run on: proven ready, windows of an Xwayland and a
 // native Wayland client read and arranged through KWin's own scripting, KWin restarted on the
 // same bus, two outputs, a failed start explained by KWin's output, and nothing of the session
-// left running once it ends.
+// left running once it ends, not even when the test process is killed.
 #include "tests/support/kwin_session.h"
 #include "tests/support/process_group.h"
+#include "tests/support/xdg_sandbox.h"
 #include "tests/support/xvfb_server.h"
 
 #include <dirent.h>
@@ -51,6 +52,12 @@ protected:
 };
 
 TEST_F(KWinSessionTest, ReadsAndArrangesXwaylandAndNativeWindowsThroughKWin) {
+    // A test's own environment (a sandbox, a display of its own, Qt's offscreen platform) must
+    // reach neither KWin nor the programs started in its session.
+    XdgSandbox sandbox;
+    sandbox.set("DISPLAY", ":4242");
+    sandbox.set("WAYLAND_DISPLAY", "wayland-of-the-test");
+    sandbox.set("QT_QPA_PLATFORM", "offscreen");
     KWinSession session;
     ASSERT_TRUE(session.ok()) << session.error();
     EXPECT_TRUE(fs::exists(session.runtimeDir() / session.waylandDisplay()));
@@ -101,8 +108,16 @@ TEST_F(KWinSessionTest, ReadsAndArrangesXwaylandAndNativeWindowsThroughKWin) {
     // A window that is not there fails the arrangement instead of passing unnoticed.
     EXPECT_FALSE(session.setFrame("{00000000-0000-0000-0000-000000000000}", target));
     EXPECT_TRUE(contains(session.error(), "no window")) << session.error();
+    EXPECT_FALSE(session.minimize("\"); workspace.activeClient = null; //"));
+    EXPECT_TRUE(contains(session.error(), "no window")) << session.error();
     EXPECT_EQ(client->command("title native-one renamed"), "ok");
     EXPECT_TRUE(session.waitForWindow([&](auto& w) { return w.caption == "renamed"; }));
+    EXPECT_EQ(client->command("close native-one"), "ok");
+    EXPECT_TRUE(waitFor([&] {
+        const auto now = session.state();
+        return now && std::none_of(now->windows.begin(), now->windows.end(),
+                                   [&](auto& w) { return w.id == native->id; });
+    }));
 }
 
 TEST_F(KWinSessionTest, RestartsKWinOnTheSameBusAndLeavesNothingRunning) {
@@ -125,6 +140,12 @@ TEST_F(KWinSessionTest, RestartsKWinOnTheSameBusAndLeavesNothingRunning) {
         EXPECT_NE(std::find(kwinGroup.begin(), kwinGroup.end(), "Xwayland"), kwinGroup.end());
         const std::string bus = session.busAddress();
 
+        // KWin gone (a crash): queries fail and say so rather than answer an empty desktop.
+        kill(-first, SIGKILL);
+        EXPECT_TRUE(waitFor([&] { return !session.state(); }));
+        EXPECT_TRUE(session.windows().empty());
+        EXPECT_TRUE(contains(session.error(), "not running")) << session.error();
+
         ASSERT_TRUE(session.restartKWin()) << session.error();
         EXPECT_NE(session.kwinPid(), first);
         EXPECT_FALSE(ProcessGroup::anyAlive(first));
@@ -140,6 +161,21 @@ TEST_F(KWinSessionTest, RestartsKWinOnTheSameBusAndLeavesNothingRunning) {
     for (const pid_t group : groups)
         EXPECT_TRUE(commandsInGroup(group).empty()) << "left running in group " << group;
     EXPECT_FALSE(fs::exists(runtime));
+}
+
+// Tests run side by side (ctest -j): each session has its own compositor, Xwayland and bus.
+TEST_F(KWinSessionTest, SessionsSideBySideSeeOnlyTheirOwnWindows) {
+    KWinSession first;
+    KWinSession second;
+    ASSERT_TRUE(first.ok()) << first.error();
+    ASSERT_TRUE(second.ok()) << second.error();
+    EXPECT_NE(first.x11Display(), second.x11Display());
+    EXPECT_NE(first.busAddress(), second.busAddress());
+    const pid_t xterm = first.spawn({"xterm", "-T", "only-in-the-first"});
+    ASSERT_TRUE(first.waitForWindow([&](auto& w) { return w.pid == xterm; })) << first.error();
+    const auto others = second.state();
+    ASSERT_TRUE(others) << second.error();
+    EXPECT_TRUE(others->windows.empty()) << others->windows.front();
 }
 
 // The test process killed (a crash, ctest's timeout) runs no destructor; the session's groups

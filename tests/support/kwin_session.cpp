@@ -404,7 +404,7 @@ std::optional<KWinState> KWinSession::run(const KWinQuery& query) {
     std::error_code ignored;
     fs::remove(file, ignored);
     if (!report) {
-        fail("no report from KWin's script" + (busError.empty() ? "" : ": " + busError));
+        failQuery("no report from KWin's script" + (busError.empty() ? "" : ": " + busError));
         return std::nullopt;
     }
     std::string scriptError;
@@ -412,6 +412,18 @@ std::optional<KWinState> KWinSession::run(const KWinQuery& query) {
     if (!state)
         fail(scriptError);
     return state;
+}
+
+// A query that found no KWin on the bus most likely met a KWin that is ending (it crashed, or
+// a test ended it): once it has, the error says so rather than blame the script.
+void KWinSession::failQuery(const std::string& what) {
+    const bool gone = client_->ownerOf("org.kde.KWin").empty() &&
+                      waitFor([this] { return !kwin_->running(); }, std::chrono::seconds(1));
+    if (gone)
+        failWithOutput(options_.program + " is not running (exit status " +
+                       std::to_string(kwin_->exitStatus()) + ")");
+    else
+        fail(what);
 }
 
 std::string KWinSession::kwinOutputTail() const {

@@ -3,7 +3,9 @@
 // programs the test starts in it. The constructor returns once KWin is proven ready: its Wayland
 // socket exists, it owns org.kde.KWin on the bus, Xwayland is up, and a script of the test's
 // own has run and reported back. Everything it started ends with the object, also when a test
-// fails; error() says what could not start, with the tail of KWin's output.
+// fails, and even when the test process is killed (see ProcessGroup); its bus starts no service
+// on demand, so nothing else is left behind. error() says what could not start, with the tail
+// of KWin's output.
 //
 // How Xwayland's DISPLAY is found: kwin_wayland starts the programs given after its options once
 // its Wayland socket and Xwayland are up, with DISPLAY set to that Xwayland. The session passes
@@ -14,9 +16,9 @@
 //
 // KWin is run as `unshare -Ur kwin_wayland …`: Debian gives kwin_wayland file capabilities,
 // and a container refuses to exec such a file ("Operation not permitted"); inside a user
-// namespace of its own the exec is allowed. The bus's EXTERNAL authentication compares the uid
-// KWin sees for itself (0 in that namespace) with the one the bus sees, so the tests run as root
-// (as in CI's container); a non-root run needs a mapping of its own.
+// namespace of its own the exec is allowed. KWin is root inside that namespace; the bus's
+// EXTERNAL authentication compares the uid a client claims with the one the bus sees, which
+// agree when the tests run as root (as in CI's container). Runs as another user are untried.
 //
 // The truth about windows is read through KWin's scripting interface: each query writes a
 // script (see KWinQuery), loads it with org.kde.kwin.Scripting.loadScript, runs it
@@ -114,6 +116,7 @@ private:
     std::vector<std::string> environment(const std::map<std::string, std::string>& set,
                                          const std::vector<std::string>& unset) const;
     std::map<std::string, std::string> homeVariables() const;
+    void failQuery(const std::string& what);
     std::string kwinOutputTail() const;
     void fail(const std::string& what);
     // fail() with the tail of KWin's output, for what KWin itself did not do.

@@ -46,6 +46,8 @@ ProcessGroup::ProcessGroup(const std::vector<std::string>& argv,
         return;
     auto args = pointers(argv);
     auto envp = pointers(environment);
+    // Made before fork: the child only makes system calls until exec.
+    const std::string failure = "cannot start " + argv[0] + "\n";
     pid_ = fork();
     if (pid_ > 0) {
         // Set on both sides, so the group exists before either goes on.
@@ -67,8 +69,7 @@ ProcessGroup::ProcessGroup(const std::vector<std::string>& argv,
     for (int fd = 3; fd < 1024; ++fd)
         close(fd);
     execvpe(args[0], args.data(), envp.data());
-    const std::string message = "cannot start " + argv[0] + "\n";
-    [[maybe_unused]] const auto ignored = write(STDERR_FILENO, message.data(), message.size());
+    [[maybe_unused]] const auto ignored = write(STDERR_FILENO, failure.data(), failure.size());
     _exit(127);
 }
 
