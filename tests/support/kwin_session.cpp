@@ -236,6 +236,9 @@ bool KWinSession::provenReady(std::chrono::steady_clock::time_point deadline) {
         return false;
     }
     x11Display_ = *display;
+    // KWin 5.27 runs Xwayland without authorization and sets XAUTHORITY empty; a KWin that
+    // makes an authority file names it here, and its clients need it.
+    xauthority_ = variableIn(readFile(dump), "XAUTHORITY").value_or("");
     // The scripting interface answers a moment after the name is taken.
     const bool answered = waitFor([this] { return state().has_value(); }, left(), milliseconds(50));
     if (!answered)
@@ -260,6 +263,8 @@ std::map<std::string, std::string> KWinSession::clientEnvironment() const {
     variables["WAYLAND_DISPLAY"] = socketName_;
     variables["XDG_RUNTIME_DIR"] = runtimeDir_.string();
     variables["DISPLAY"] = x11Display_;
+    if (!xauthority_.empty())
+        variables["XAUTHORITY"] = xauthority_;
     variables["DBUS_SESSION_BUS_ADDRESS"] = busAddress_;
     return variables;
 }

@@ -75,7 +75,8 @@ public:
     pid_t kwinPid() const;
 
     // The variables a client of this session needs: WAYLAND_DISPLAY, XDG_RUNTIME_DIR, DISPLAY
-    // (Xwayland) and DBUS_SESSION_BUS_ADDRESS, plus the private home's.
+    // (Xwayland, with XAUTHORITY when KWin gives one) and DBUS_SESSION_BUS_ADDRESS, plus the
+    // private home's (HOME, XDG_CONFIG_HOME, …; a test's `extra` may point them elsewhere).
     std::map<std::string, std::string> clientEnvironment() const;
     // Starts a program in the session as a process group of its own, ended with the session
     // (or by end()); `extra` adds or overrides variables. Answers its pid (-1 on failure).
@@ -94,7 +95,8 @@ public:
     // ready as at first. Xwayland's display may change; clients of the old KWin lose it.
     bool restartKWin();
 
-    // What KWin knows now; nullopt (with error() set) when the query failed.
+    // What KWin knows now; nullopt (with error() set) when the query failed. windows() and
+    // screens() answer empty lists then: state() tells a failure from an empty desktop.
     std::optional<KWinState> state();
     std::vector<KWinWindow> windows();
     std::vector<KWinScreen> screens();
@@ -129,6 +131,7 @@ private:
     std::string socketName_ = "wayland-morvanta";
     std::string busAddress_;
     std::string x11Display_;
+    std::string xauthority_; // for Xwayland's clients; "" when it asks none
     std::unique_ptr<ProcessGroup> bus_;
     std::unique_ptr<KWinBusClient> client_;
     std::unique_ptr<ProcessGroup> kwin_;
