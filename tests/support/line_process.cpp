@@ -10,7 +10,8 @@
 namespace morvanta::testing {
 
 LineProcess::LineProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& display) {
+                         const std::string& display,
+                         const std::map<std::string, std::string>& environment) {
     int in[2], out[2];
     if (pipe(in) != 0)
         return;
@@ -26,6 +27,8 @@ LineProcess::LineProcess(const std::string& program, const std::vector<std::stri
     pid_ = fork();
     if (pid_ == 0) {
         setenv("DISPLAY", display.c_str(), 1);
+        for (const auto& [name, value] : environment)
+            setenv(name.c_str(), value.c_str(), 1);
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         for (int fd = 3; fd < 1024; ++fd)

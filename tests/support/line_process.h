@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -12,9 +13,11 @@ namespace morvanta::testing {
 
 class LineProcess {
 public:
-    // Starts `program` with `arguments`, DISPLAY set to `display`.
+    // Starts `program` with `arguments`, DISPLAY set to `display` and the variables of
+    // `environment` set besides.
     LineProcess(const std::string& program, const std::vector<std::string>& arguments,
-                const std::string& display);
+                const std::string& display,
+                const std::map<std::string, std::string>& environment = {});
     // Kills the process (SIGKILL) if it still runs.
     ~LineProcess();
     LineProcess(const LineProcess&) = delete;
