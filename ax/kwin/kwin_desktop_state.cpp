@@ -63,13 +63,54 @@ void KWinDesktopState::remove(const std::string& internalId) {
         active_.reset();
 }
 
-void KWinDesktopState::replace(const KWinHello& hello) {
+std::optional<std::string> KWinDesktopState::sameWindowKey(std::int32_t pid,
+                                                           const std::string& resourceClass,
+                                                           const std::string& caption) {
+    if (pid <= 0)
+        return std::nullopt;
+    return std::to_string(pid) + '\n' + resourceClass + '\n' + caption;
+}
+
+KWinDesktopState::Renames KWinDesktopState::inherit(const KWinHello& hello) {
+    // Each key with the windows on each side: one gone, one new.
+    std::map<std::string, std::pair<std::vector<std::string>, std::vector<std::string>>> sides;
+    std::set<std::string> listed;
+    for (const auto& r : hello.windows) {
+        listed.insert(r.id);
+        if (!numbers_.contains(r.id))
+            if (const auto key = sameWindowKey(r.pid, r.resourceClass, r.caption))
+                sides[*key].second.push_back(r.id);
+    }
+    for (const auto& [id, w] : windows_)
+        if (!listed.contains(id))
+            if (const auto key =
+                    sameWindowKey(w.record.pid, w.record.resourceClass, w.record.caption))
+                sides[*key].first.push_back(id);
+    Renames renames;
+    for (const auto& [key, side] : sides) {
+        if (side.first.size() != 1 || side.second.size() != 1)
+            continue;
+        const auto& [from, to] = std::pair(side.first.front(), side.second.front());
+        const std::uint32_t number = numbers_.at(from);
+        numbers_.erase(from);
+        numbers_[to] = number;
+        internalIds_[number] = to;
+        appeared_[to] = appeared_.at(from);
+        appeared_.erase(from);
+        renames.emplace_back(from, to);
+    }
+    return renames;
+}
+
+KWinDesktopState::Renames KWinDesktopState::replace(const KWinHello& hello) {
+    auto renames = inherit(hello);
     windows_.clear();
     moving_.clear();
     for (const auto& record : hello.windows)
         upsert(record);
     active_ = hello.active;
     screens_ = hello.screens;
+    return renames;
 }
 
 void KWinDesktopState::apply(const KWinEvent& event) {

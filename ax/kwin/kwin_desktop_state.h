@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace morvanta {
@@ -29,6 +30,8 @@ public:
 
     // The window's number, given now if the internalId was never seen.
     std::uint32_t numberFor(const std::string& internalId);
+    // Whether the internalId was ever seen.
+    bool knows(const std::string& internalId) const { return numbers_.contains(internalId); }
     // The internalId behind a number, whether or not the window still exists.
     const std::string* internalIdOf(std::uint32_t number) const;
 
@@ -45,12 +48,23 @@ public:
 
     // A hello: the whole truth. Every window, the active one and the screens are replaced;
     // windows seen before keep their numbers and their place in the order of appearance.
-    void replace(const KWinHello& hello);
+    //
+    // KWin gives every window a new internalId when it restarts itself. A window the hello no
+    // longer lists whose process, class and caption one new window, and only one, shares on
+    // each side is taken to be that window: it keeps its number (the controller's workspaces
+    // and parked windows follow it). Answers those (old internalId, new internalId) pairs.
+    using Renames = std::vector<std::pair<std::string, std::string>>;
+    Renames replace(const KWinHello& hello);
     // Any other event; a hello goes to replace. A change of a window not known adds it.
     void apply(const KWinEvent& event);
 
+    // What identifies a window across a KWin restart, when its process is known.
+    static std::optional<std::string>
+    sameWindowKey(std::int32_t pid, const std::string& resourceClass, const std::string& caption);
+
 private:
     void upsert(const KWinWindowRecord& record);
+    Renames inherit(const KWinHello& hello);
     void remove(const std::string& internalId);
 
     std::map<std::string, Window> windows_;

@@ -170,6 +170,21 @@ void KWinParkStore::erase(const std::vector<std::string>& internalIds) {
         save();
 }
 
+std::size_t KWinParkStore::rename(const std::vector<std::pair<std::string, std::string>>& renames) {
+    std::size_t moved = 0;
+    for (const auto& [from, to] : renames) {
+        const auto it = marks_.find(from);
+        if (it == marks_.end() || marks_.contains(to))
+            continue;
+        marks_.emplace(to, std::move(it->second));
+        marks_.erase(it);
+        ++moved;
+    }
+    if (moved > 0)
+        save();
+    return moved;
+}
+
 std::size_t KWinParkStore::prune(const std::function<bool(const std::string&)>& exists) {
     const std::size_t gone =
         std::erase_if(marks_, [&](const auto& entry) { return !exists(entry.first); });

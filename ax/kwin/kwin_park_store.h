@@ -44,6 +44,8 @@ public:
     // Each writes the file once, and only when something changed.
     void set(const std::vector<std::pair<std::string, Mark>>& marks);
     void erase(const std::vector<std::string>& internalIds);
+    // Moves marks to new internalIds (a window KWin knows anew); answers how many moved.
+    std::size_t rename(const std::vector<std::pair<std::string, std::string>>& renames);
     // Drops the marks of windows for which `exists` answers false; answers how many went.
     std::size_t prune(const std::function<bool(const std::string&)>& exists);
 

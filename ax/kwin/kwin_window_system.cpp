@@ -78,15 +78,44 @@ void KWinWindowSystem::apply(std::span<const KWinEvent> events) {
 }
 
 void KWinWindowSystem::applyHello(const KWinHello& hello) {
-    state_.replace(hello);
+    std::set<std::string> newIds;
+    for (const auto& r : hello.windows)
+        if (!state_.knows(r.id))
+            newIds.insert(r.id);
+    const auto renames = state_.replace(hello);
     screensNews_ = true;
     tell("KWin script said hello (API " + std::to_string(hello.api) +
          "): " + std::to_string(hello.windows.size()) + " window(s) on " +
          std::to_string(hello.screens.size()) + " screen(s).");
+    // Marks follow windows KWin knows under new ids (it restarted), also while Morvanta was not
+    // running to see them go.
+    const auto found = store_.rename(renames) + store_.rename(marksFoundAnew(hello, newIds));
+    if (found > 0)
+        tell("Found " + std::to_string(found) + " parked window(s) again under new KWin ids.");
     // Only a hello proves a window gone: a removal may come from a script reloading.
     const auto gone = store_.prune([this](const std::string& id) { return state_.find(id); });
     if (gone > 0)
         tell("Dropped the parking marks of " + std::to_string(gone) + " closed window(s).");
+}
+
+std::vector<std::pair<std::string, std::string>>
+KWinWindowSystem::marksFoundAnew(const KWinHello& hello,
+                                 const std::set<std::string>& newIds) const {
+    std::map<std::string, std::pair<std::vector<std::string>, std::vector<std::string>>> sides;
+    for (const auto& [id, mark] : store_.marks())
+        if (!state_.find(id))
+            if (const auto key =
+                    KWinDesktopState::sameWindowKey(mark.pid, mark.resourceClass, mark.caption))
+                sides[*key].first.push_back(id);
+    for (const auto& r : hello.windows)
+        if (newIds.contains(r.id) && !store_.find(r.id))
+            if (const auto key = KWinDesktopState::sameWindowKey(r.pid, r.resourceClass, r.caption))
+                sides[*key].second.push_back(r.id);
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const auto& [key, side] : sides)
+        if (side.first.size() == 1 && side.second.size() == 1)
+            found.emplace_back(side.first.front(), side.second.front());
+    return found;
 }
 
 void KWinWindowSystem::noteChanges() {

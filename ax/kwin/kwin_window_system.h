@@ -23,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <span>
 #include <unistd.h>
 #include <vector>
@@ -104,6 +105,9 @@ private:
 
     void apply(std::span<const KWinEvent> events);
     void applyHello(const KWinHello& hello);
+    // Marks of windows the hello does not list, matched to a window new to Morvanta.
+    std::vector<std::pair<std::string, std::string>>
+    marksFoundAnew(const KWinHello& hello, const std::set<std::string>& newIds) const;
     // Compares the mirror with what was last told and notes the news.
     void noteChanges();
     void deliverNews();

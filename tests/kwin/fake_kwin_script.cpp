@@ -96,9 +96,22 @@ void FakeKWinScript::loseScript() {
         onScriptLost();
 }
 
-void FakeKWinScript::restartKWin() {
+std::map<std::string, std::string> FakeKWinScript::restartKWin(bool newIds) {
     loseScript();
+    std::map<std::string, std::string> renamed;
+    for (auto& id : order_) {
+        const std::string fresh = newIds ? "{window-" + std::to_string(nextWindow_++) + "}" : id;
+        renamed[id] = fresh;
+        auto node = windows_.extract(id);
+        node.key() = fresh;
+        node.mapped().id = fresh;
+        windows_.insert(std::move(node));
+        if (active_ == id)
+            active_ = fresh;
+        id = fresh;
+    }
     start();
+    return renamed;
 }
 
 void FakeKWinScript::addScreen(FakeKWinScreen screen) {

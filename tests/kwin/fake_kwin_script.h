@@ -62,11 +62,12 @@ public:
     std::optional<std::string> active() const { return active_; }
 
     // The script's life: start sends hello with a new token. A loss tells the backend
-    // (onScriptLost) as the channel does, dropping what was not read yet; a KWin restart is a
-    // loss and a new start (the windows keep their internalIds, as across script reloads).
+    // (onScriptLost) as the channel does, dropping what was not read yet. A KWin restart is a
+    // loss and a new start; the windows keep their internalIds, or, as when KWin itself restarts,
+    // get new ones (answered: each old id with its new one).
     void start();
     void loseScript();
-    void restartKWin();
+    std::map<std::string, std::string> restartKWin(bool newIds = false);
     Mode mode = Mode::prompt;
     bool open = true;
 

@@ -273,6 +273,40 @@ TEST_F(KWinTest, ARestartedScriptKeepsNumbersAndFindsParkedWindowsInTheStateFile
     EXPECT_EQ(nlohmann::json::parse(file)["windows"], nlohmann::json::object());
 }
 
+TEST_F(KWinTest, WindowsKWinKnowsAnewAfterItsRestartKeepTheirNumbersAndMarks) {
+    start();
+    const auto a = open(editor, "A", {10, 10, 600, 400});
+    const auto b = open(term, "B", {620, 10, 500, 300});
+    const auto twin1 = open(editor, "Same");
+    const auto twin2 = open(editor, "Same");
+    system->dispatchPending();
+    const auto numberA = handle(a).id(), numberB = handle(b).id(), numberTwin = handle(twin1).id();
+    WindowParker parker(*system, system->windowAccess());
+    parker.parkAll({{handle(a), std::nullopt}, {handle(b), std::nullopt}});
+
+    // KWin restarts and names every window anew: a window still unmistakable keeps its number,
+    // and the parker, which knows windows by number, puts it back.
+    const auto renamed = script.restartKWin(true);
+    system->dispatchPending();
+    EXPECT_TRUE(logged("Found 2 parked window(s) again under new KWin ids."));
+    EXPECT_EQ(handle(renamed.at(a)).id(), numberA);
+    EXPECT_EQ(handle(renamed.at(b)).id(), numberB);
+    EXPECT_GT(handle(renamed.at(twin1)).id(), numberTwin); // two alike: new to Morvanta
+    EXPECT_GT(handle(renamed.at(twin2)).id(), numberTwin);
+    parker.restoreAll();
+    EXPECT_EQ(script.window(renamed.at(a)).frame, (Rect{10, 10, 600, 400}));
+    EXPECT_EQ(script.window(renamed.at(b)).frame, (Rect{620, 10, 500, 300}));
+
+    // Also when Morvanta was not running to see them go: the state file's marks find them.
+    parker.parkAll({{handle(renamed.at(a)), std::nullopt}});
+    make();
+    const auto again = script.restartKWin(true);
+    system->dispatchPending();
+    WindowParker later(*system, system->windowAccess());
+    EXPECT_EQ(later.restoreMarked().size(), 1u);
+    EXPECT_EQ(script.window(again.at(renamed.at(a))).frame, (Rect{10, 10, 600, 400}));
+}
+
 TEST_F(KWinTest, AMarkStaysUntilTheScriptHasShownItsWindow) {
     start();
     const auto a = open(editor, "A", {10, 10, 600, 400});
