@@ -11,6 +11,15 @@ namespace {
 
 using nlohmann::json;
 
+// A short, printable excerpt of what the script sent, for the log.
+std::string excerpt(std::string_view text) {
+    constexpr std::size_t limit = 80;
+    std::string shown;
+    for (const char c : text.substr(0, limit))
+        shown += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
+    return text.size() > limit ? shown + "…" : shown;
+}
+
 // Reading fails with the reason in `error`; every reader leaves its output alone on failure.
 struct Problem {
     std::string error;
@@ -176,7 +185,7 @@ bool readWindowList(const json& object, std::vector<KWinWindowRecord>& out, Prob
         if (!readWindow((*list)[i], windows[i], problem))
             return false;
         if (!ids.insert(windows[i].id).second)
-            return problem.fail("window " + windows[i].id + " is listed twice");
+            return problem.fail("window " + excerpt(windows[i].id) + " is listed twice");
     }
     out = std::move(windows);
     return true;
@@ -251,15 +260,6 @@ bool readEvent(const json& event, const std::string& type, KWinEvent& out, Probl
         return true;
     }
     return problem.fail("the type is unknown");
-}
-
-// A short, printable excerpt of what the script sent, for the log.
-std::string excerpt(std::string_view text) {
-    constexpr std::size_t limit = 80;
-    std::string shown;
-    for (const char c : text.substr(0, limit))
-        shown += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
-    return text.size() > limit ? shown + "…" : shown;
 }
 
 void tell(const KWinLog& log, const std::string& line) {

@@ -69,8 +69,6 @@ void KWinSession::receive() {
     channel_.dispatchPending();
     epoll_event events[4];
     ::epoll_wait(epoll_, events, 4, 0); // clears the set's ready list
-    if (!queue_.empty())
-        wake(); // still to flush
 }
 
 void KWinSession::problem(const std::string& line) {
@@ -104,6 +102,7 @@ void KWinSession::handle(const std::string& text) {
         from = hello.base() - 1;
         live_ = true;
         dropsTold_ = false;
+        lastAcked_ = lastSent_; // only requests for a hello went out: it came
     }
     if (onEvents && from != events.end())
         onEvents(std::span<const KWinEvent>(&*from, static_cast<std::size_t>(events.end() - from)));
@@ -157,7 +156,7 @@ void KWinSession::requestResync() {
     if (resyncs_ >= maxResyncs || !channel_.isOpen())
         return;
     ++resyncs_;
-    tell("KWin script instance " + token_ + " has not said hello; asking it to.");
+    tell("A KWin script instance has not said hello; asking it to.");
     channel_.answer(writeKWinBatch(++lastSent_, {KWinCommand{}}));
 }
 
