@@ -1,0 +1,216 @@
+#include "ax/kwin/kwin_window_access.h"
+
+#include "ax/screen_geometry.h"
+
+namespace morvanta {
+
+using Op = KWinCommand::Op;
+
+AXWindow KWinWindowAccess::handle(const KWinDesktopState::Window& window) {
+    return AXWindow(weak_from_this(), window.number, window.record.pid);
+}
+
+bool KWinWindowAccess::isStandard(const KWinWindowRecord& record) {
+    return record.normal && !record.dialog && !record.transient && !record.skipTaskbar &&
+           !record.special;
+}
+
+bool KWinWindowAccess::isMinimizedByUser(const KWinWindowRecord& record) const {
+    // A window that Morvanta's parking minimised is hidden, not minimised by the user.
+    return record.minimized && !store_.find(record.id);
+}
+
+const KWinWindowRecord* KWinWindowAccess::recordOf(const AXWindow& window) const {
+    const auto* w = state_.findNumber(window.id());
+    return w ? &w->record : nullptr;
+}
+
+std::string KWinWindowAccess::title(const AXWindow& window) {
+    const auto* r = recordOf(window);
+    return r ? r->caption : std::string();
+}
+
+std::string KWinWindowAccess::appName(const AXWindow& window) {
+    if (const auto* r = recordOf(window))
+        for (const auto* name : {&r->resourceClass, &r->desktopFile, &r->resourceName})
+            if (!name->empty())
+                return *name;
+    return "pid " + std::to_string(window.pid());
+}
+
+std::optional<std::string> KWinWindowAccess::bundleIdentifier(const AXWindow& window) {
+    // The class on X11 clients, the app id on Wayland ones: what app rules match.
+    const auto* r = recordOf(window);
+    if (!r)
+        return std::nullopt;
+    if (!r->resourceClass.empty())
+        return r->resourceClass;
+    if (!r->desktopFile.empty())
+        return r->desktopFile;
+    return std::nullopt;
+}
+
+bool KWinWindowAccess::isStandard(const AXWindow& window) {
+    const auto* r = recordOf(window);
+    return r && isStandard(*r);
+}
+
+std::optional<bool> KWinWindowAccess::isMinimized(const AXWindow& window) {
+    const auto* r = recordOf(window);
+    return r ? std::optional<bool>(isMinimizedByUser(*r)) : std::nullopt;
+}
+
+std::optional<bool> KWinWindowAccess::isFullScreen(const AXWindow& window) {
+    const auto* r = recordOf(window);
+    return r ? std::optional<bool>(r->fullScreen) : std::nullopt;
+}
+
+bool KWinWindowAccess::command(const AXWindow& window, Op op, Rect frame, bool on) {
+    const auto* r = recordOf(window);
+    if (!r)
+        return false;
+    session_.queue(KWinCommand{op, r->id, frame, on});
+    return true;
+}
+
+void KWinWindowAccess::raise(const AXWindow& window) {
+    command(window, Op::raise);
+}
+
+FocusResult KWinWindowAccess::focus(const AXWindow& window) {
+    if (!command(window, Op::activate))
+        return {-1, -1, -1};
+    session_.settle();
+    return {0, 0, 0};
+}
+
+void KWinWindowAccess::sendFocus(const AXWindow& window) {
+    command(window, Op::activate);
+}
+
+std::vector<std::optional<Rect>> KWinWindowAccess::frames(const std::vector<AXWindow>& windows) {
+    std::vector<std::optional<Rect>> result;
+    result.reserve(windows.size());
+    for (const auto& w : windows) {
+        const auto* r = recordOf(w);
+        result.push_back(r ? std::optional<Rect>(r->frame) : std::nullopt);
+    }
+    return result;
+}
+
+void KWinWindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+    for (const auto& [w, frame] : targets)
+        command(w, Op::frame, frame);
+}
+
+std::vector<bool>
+KWinWindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
+    sendFrames(targets);
+    session_.settle();
+    std::vector<bool> result;
+    for (const auto& target : targets)
+        result.push_back(recordOf(target.first) != nullptr);
+    return result;
+}
+
+std::vector<std::optional<Size>>
+KWinWindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
+    std::vector<std::optional<Size>> result;
+    for (const auto& w : windows) {
+        const auto* r = recordOf(w);
+        const auto step = r ? r->sizeIncrement : std::nullopt;
+        // A step of one point is no step.
+        result.push_back(step && (step->width > 1 || step->height > 1) ? step : std::nullopt);
+    }
+    return result;
+}
+
+void KWinWindowAccess::sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
+    for (const auto& [w, origin] : targets)
+        command(w, Op::position, Rect{origin.x, origin.y, 0, 0});
+}
+
+void KWinWindowAccess::setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) {
+    sendPositions(targets);
+    session_.settle();
+}
+
+std::vector<std::pair<AXWindow, Rect>> KWinWindowAccess::markedWindows() {
+    std::vector<std::pair<AXWindow, Rect>> marked;
+    for (const auto& [id, mark] : store_.marks())
+        if (const auto* w = state_.find(id))
+            marked.emplace_back(handle(*w), mark.frame);
+    return marked;
+}
+
+void KWinWindowAccess::setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) {
+    std::vector<std::pair<std::string, KWinParkStore::Mark>> entries;
+    for (const auto& [w, frame] : marks)
+        if (const auto* r = recordOf(w))
+            entries.emplace_back(r->id,
+                                 KWinParkStore::Mark{frame, r->pid, r->resourceClass, r->caption});
+    store_.set(entries);
+    if (onMarksChanged)
+        onMarksChanged();
+}
+
+void KWinWindowAccess::clearParkMarks(const std::vector<AXWindow>& windows) {
+    std::vector<std::string> ids;
+    for (const auto& w : windows)
+        if (const auto* id = state_.internalIdOf(w.id()); id && store_.find(*id))
+            ids.push_back(*id);
+    if (ids.empty())
+        return;
+    session_.whenCarriedOut([this, ids] { dropMarksOfShown(ids); });
+}
+
+void KWinWindowAccess::dropMarksOfShown(const std::vector<std::string>& internalIds) {
+    const auto screens = state_.axScreens();
+    std::vector<std::string> shown;
+    for (const auto& id : internalIds) {
+        const auto* w = state_.find(id);
+        if (!w ||
+            (!w->record.minimized && !ScreenGeometry::isParkedPosition(screens, w->record.frame)))
+            shown.push_back(id);
+    }
+    store_.erase(shown);
+    if (onMarksChanged)
+        onMarksChanged();
+}
+
+std::vector<std::optional<Rect>> KWinWindowAccess::parkMarks(const std::vector<AXWindow>& windows) {
+    std::vector<std::optional<Rect>> result;
+    for (const auto& w : windows) {
+        const auto* id = state_.internalIdOf(w.id());
+        const auto* mark = id ? store_.find(*id) : nullptr;
+        result.push_back(mark ? std::optional<Rect>(mark->frame) : std::nullopt);
+    }
+    return result;
+}
+
+std::vector<bool> KWinWindowAccess::iconifyAll(const std::vector<AXWindow>& windows) {
+    for (const auto& w : windows)
+        command(w, Op::minimize, {}, true);
+    session_.settle();
+    return isIconifiedAll(windows);
+}
+
+void KWinWindowAccess::deiconifyAll(const std::vector<AXWindow>& windows, bool settle) {
+    for (const auto& w : windows)
+        command(w, Op::minimize, {}, false);
+    // KWin does not move a window while restoring it, so the acknowledgement is the settling.
+    // Without `settle` the commands ride in the next batch, after the frames queued before.
+    if (settle)
+        session_.settle();
+}
+
+std::vector<bool> KWinWindowAccess::isIconifiedAll(const std::vector<AXWindow>& windows) {
+    std::vector<bool> result;
+    for (const auto& w : windows) {
+        const auto* r = recordOf(w);
+        result.push_back(r && r->minimized);
+    }
+    return result;
+}
+
+} // namespace morvanta

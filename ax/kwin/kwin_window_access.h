@@ -1,0 +1,91 @@
+// KWinWindowAccess: WindowAccess on KWin. Reads are answered from the mirror of the script's news
+// (KWinDesktopState). Requests become commands of the session's next batch: the sending forms
+// only queue them; the waiting forms (setFrames, setPositions, focus, iconifyAll, deiconifyAll
+// with `settle`) and settle() flush the batch and wait for the script's acknowledgement, whose
+// `changed` events have brought the mirror up to date, and then answer from the mirror.
+//
+// Parking marks live in the KWinParkStore. A mark is taken off only once the commands sent before
+// have been carried out and the window is seen shown (not minimised, not in a parking corner), or
+// is gone: a restore the script never carried out (it died meanwhile) leaves the mark, so the
+// window is put back when the script returns or at Morvanta's next start.
+//
+// focusNothing sends nothing: the bridge has no command that leaves KWin without an active
+// window, and KWin moves the activation away from a window it minimises itself. A window parked
+// in a screen corner may keep the keyboard until the user or the next focus request moves it.
+#pragma once
+
+#include "ax/kwin/kwin_desktop_state.h"
+#include "ax/kwin/kwin_park_store.h"
+#include "ax/kwin/kwin_session.h"
+#include "ax/window_access.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace morvanta {
+
+class KWinWindowAccess final : public WindowAccess,
+                               public std::enable_shared_from_this<KWinWindowAccess> {
+public:
+    KWinWindowAccess(KWinDesktopState& state, KWinSession& session, KWinParkStore& store)
+        : state_(state), session_(session), store_(store) {}
+
+    // A handle on a window of the mirror.
+    AXWindow handle(const KWinDesktopState::Window& window);
+
+    // Called after the marks changed (a mark decides whether a minimised window counts as
+    // minimised).
+    std::function<void()> onMarksChanged;
+
+    // The rules enumeration shares with the single reads.
+    static bool isStandard(const KWinWindowRecord& record);
+    bool isMinimizedByUser(const KWinWindowRecord& record) const;
+
+    std::string title(const AXWindow& window) override;
+    std::string appName(const AXWindow& window) override;
+    std::optional<std::string> bundleIdentifier(const AXWindow& window) override;
+
+    bool isStandard(const AXWindow& window) override;
+    std::optional<bool> isMinimized(const AXWindow& window) override;
+    std::optional<bool> isFullScreen(const AXWindow& window) override;
+
+    void raise(const AXWindow& window) override;
+    FocusResult focus(const AXWindow& window) override;
+    void focusNothing() override {}
+
+    std::vector<std::optional<Rect>> frames(const std::vector<AXWindow>& windows) override;
+    std::vector<bool> setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;
+    std::vector<std::optional<Size>> sizeIncrements(const std::vector<AXWindow>& windows) override;
+
+    std::vector<std::pair<AXWindow, Rect>> markedWindows() override;
+    void setPositions(const std::vector<std::pair<AXWindow, Point>>& targets) override;
+    void setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) override;
+    void clearParkMarks(const std::vector<AXWindow>& windows) override;
+    std::vector<std::optional<Rect>> parkMarks(const std::vector<AXWindow>& windows) override;
+    std::vector<bool> iconifyAll(const std::vector<AXWindow>& windows) override;
+    void deiconifyAll(const std::vector<AXWindow>& windows, bool settle) override;
+    std::vector<bool> isIconifiedAll(const std::vector<AXWindow>& windows) override;
+
+    void sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;
+    void sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets) override;
+    void sendFocus(const AXWindow& window) override;
+    void settle() override { session_.settle(); }
+    // The script reports no news of the windows of a batch until it acknowledges it, so a check
+    // may wait a turn of the run loop: what a command sends after its layout (the activation of
+    // the window to focus) then rides in the same batch.
+    bool sharesWithWindowManager() const override { return false; }
+
+private:
+    const KWinWindowRecord* recordOf(const AXWindow& window) const;
+    // Queues a command for a window of the mirror; false (nothing queued) for any other.
+    bool command(const AXWindow& window, KWinCommand::Op op, Rect frame = {}, bool on = false);
+    // Takes off the marks of these windows that are gone or seen shown; others keep theirs.
+    void dropMarksOfShown(const std::vector<std::string>& internalIds);
+
+    KWinDesktopState& state_;
+    KWinSession& session_;
+    KWinParkStore& store_;
+};
+
+} // namespace morvanta

@@ -1,0 +1,280 @@
+#include "tests/kwin/fake_kwin_script.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace morvanta::testing {
+
+using nlohmann::json;
+
+namespace {
+json rect(const Rect& r) {
+    return json::array({r.x, r.y, r.width, r.height});
+}
+} // namespace
+
+FakeKWinScript::FakeKWinScript() : readable_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+FakeKWinScript::~FakeKWinScript() {
+    ::close(readable_);
+}
+
+json FakeKWinScript::record(const FakeKWinWindow& w) const {
+    json r = {{"id", w.id},
+              {"pid", w.pid},
+              {"caption", w.caption},
+              {"resourceClass", w.resourceClass},
+              {"resourceName", w.resourceClass},
+              {"desktopFile", ""},
+              {"normal", w.normal},
+              {"dialog", w.dialog},
+              {"transient", w.transient},
+              {"skipTaskbar", w.skipTaskbar},
+              {"special", w.special},
+              {"minimized", w.minimized},
+              {"fullScreen", w.fullScreen},
+              {"frame", rect(w.frame)},
+              {"stacking", w.stacking}};
+    if (w.sizeIncrement)
+        r["sizeIncrement"] = {w.sizeIncrement->width, w.sizeIncrement->height};
+    return r;
+}
+
+json FakeKWinScript::screenList() const {
+    json list = json::array();
+    for (const auto& s : screens_) {
+        json screen = {{"name", s.name}, {"geometry", rect(s.geometry)}, {"area", rect(s.area)}};
+        if (!s.serial.empty())
+            screen["serial"] = s.serial;
+        list.push_back(screen);
+    }
+    return list;
+}
+
+void FakeKWinScript::send(json events, std::optional<std::uint64_t> ack) {
+    if (!running())
+        return;
+    if (helloDue_) {
+        helloDue_ = false;
+        json windows = json::array();
+        for (const auto& id : order_)
+            windows.push_back(record(windows_.at(id)));
+        events.insert(events.begin(), json{{"type", "hello"},
+                                           {"api", 6},
+                                           {"screens", screenList()},
+                                           {"windows", windows},
+                                           {"active", active_ ? json(*active_) : json(nullptr)}});
+    }
+    json message = {{"script", token_}, {"events", std::move(events)}};
+    if (ack)
+        message["ack"] = *ack;
+    inbox_.push_back(message.dump());
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(readable_, &one, sizeof one);
+}
+
+void FakeKWinScript::sendRaw(std::string text) {
+    inbox_.push_back(std::move(text));
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(readable_, &one, sizeof one);
+}
+
+void FakeKWinScript::start() {
+    token_ = "token-" + std::to_string(++instances_);
+    helloDue_ = true;
+    held_.clear();
+    send(json::array(), 0);
+}
+
+void FakeKWinScript::loseScript() {
+    token_.clear();
+    held_.clear();
+    inbox_.clear();
+    if (onScriptLost)
+        onScriptLost();
+}
+
+std::map<std::string, std::string> FakeKWinScript::restartKWin(bool newIds) {
+    loseScript();
+    std::map<std::string, std::string> renamed;
+    for (auto& id : order_) {
+        const std::string fresh = newIds ? "{window-" + std::to_string(nextWindow_++) + "}" : id;
+        renamed[id] = fresh;
+        auto node = windows_.extract(id);
+        node.key() = fresh;
+        node.mapped().id = fresh;
+        windows_.insert(std::move(node));
+        if (active_ == id)
+            active_ = fresh;
+        id = fresh;
+    }
+    start();
+    return renamed;
+}
+
+void FakeKWinScript::addScreen(FakeKWinScreen screen) {
+    screens_.push_back(std::move(screen));
+    send(json::array({{{"type", "screens"}, {"screens", screenList()}}}));
+}
+
+void FakeKWinScript::setScreens(std::vector<FakeKWinScreen> screens) {
+    screens_ = std::move(screens);
+    send(json::array({{{"type", "screens"}, {"screens", screenList()}}}));
+}
+
+std::string FakeKWinScript::openWindow(FakeKWinWindow w, bool activate) {
+    if (w.id.empty())
+        w.id = "{window-" + std::to_string(nextWindow_++) + "}";
+    w.stacking = ++topStacking_;
+    const std::string id = w.id;
+    windows_[id] = w;
+    order_.push_back(id);
+    json events = json::array({{{"type", "added"}, {"window", record(w)}}});
+    if (activate) {
+        active_ = id;
+        events.push_back({{"type", "activated"}, {"id", id}});
+    }
+    send(std::move(events));
+    return id;
+}
+
+void FakeKWinScript::closeWindow(const std::string& id) {
+    windows_.erase(id);
+    std::erase(order_, id);
+    json events = json::array({{{"type", "removed"}, {"id", id}}});
+    if (active_ == id) {
+        active_.reset();
+        events.push_back({{"type", "activated"}, {"id", nullptr}});
+    }
+    send(std::move(events));
+}
+
+void FakeKWinScript::userMove(const std::string& id, const Rect& frame) {
+    auto& w = windows_.at(id);
+    w.frame = frame;
+    send(json::array({{{"type", "moveResizeStarted"}, {"id", id}},
+                      {{"type", "changed"}, {"window", record(w)}},
+                      {{"type", "moveResizeFinished"}, {"id", id}}}));
+}
+
+void FakeKWinScript::userActivate(const std::optional<std::string>& id) {
+    active_ = id;
+    json events = json::array();
+    if (id) {
+        auto& w = windows_.at(*id);
+        raise(w); // KWin raises what it activates: a change of the window's stacking
+        events.push_back({{"type", "changed"}, {"window", record(w)}});
+    }
+    events.push_back({{"type", "activated"}, {"id", id ? json(*id) : json(nullptr)}});
+    send(std::move(events));
+}
+
+void FakeKWinScript::userMinimize(const std::string& id, bool on) {
+    auto& w = windows_.at(id);
+    w.minimized = on;
+    send(json::array({{{"type", "changed"}, {"window", record(w)}}}));
+}
+
+void FakeKWinScript::raise(FakeKWinWindow& window) {
+    window.stacking = ++topStacking_;
+}
+
+void FakeKWinScript::answer(std::string message) {
+    if (!running())
+        return; // a dead script takes nothing; its answers go with it
+    json batch = json::parse(message, nullptr, false);
+    EXPECT_TRUE(batch.is_object() && batch["batch"].is_number_unsigned() &&
+                batch["commands"].is_array())
+        << message;
+    if (!batch["commands"].empty())
+        batches.push_back(batch);
+    held_.push_back(std::move(batch));
+    if (mode == Mode::prompt)
+        carryOut();
+}
+
+void FakeKWinScript::carryOut() {
+    while (running() && !held_.empty()) {
+        const json batch = std::move(held_.front());
+        held_.pop_front();
+        execute(batch);
+    }
+}
+
+void FakeKWinScript::execute(const json& batch) {
+    json events = json::array();
+    std::vector<std::string> named;
+    const auto before = active_;
+    for (const auto& c : batch["commands"]) {
+        const std::string op = c.at("op");
+        if (op == "resync") {
+            helloDue_ = true;
+            continue;
+        }
+        const std::string id = c.at("id");
+        const auto it = windows_.find(id);
+        if (it == windows_.end())
+            continue; // skipped, as the script skips windows it does not know
+        auto& w = it->second;
+        if (std::ranges::find(named, id) == named.end())
+            named.push_back(id);
+        if (op == "frame") {
+            const auto& f = c.at("frame");
+            w.frame = {f[0].get<double>(), f[1].get<double>(), f[2].get<double>(),
+                       f[3].get<double>()};
+        } else if (op == "position") {
+            w.frame.x = c.at("point")[0].get<double>();
+            w.frame.y = c.at("point")[1].get<double>();
+        } else if (op == "minimize") {
+            w.minimized = c.at("on").get<bool>();
+        } else if (op == "activate") {
+            w.minimized = false;
+            raise(w);
+            active_ = id;
+        } else if (op == "raise") {
+            raise(w);
+        } else {
+            ADD_FAILURE() << "unknown command " << c.dump();
+        }
+    }
+    for (const auto& id : named)
+        events.push_back({{"type", "changed"}, {"window", record(windows_.at(id))}});
+    if (active_ != before)
+        events.push_back({{"type", "activated"}, {"id", active_ ? json(*active_) : json(nullptr)}});
+    send(std::move(events), batch["batch"].get<std::uint64_t>());
+}
+
+void FakeKWinScript::deliverAll() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const auto read = ::read(readable_, &count, sizeof count);
+    while (!inbox_.empty()) {
+        const std::string text = std::move(inbox_.front());
+        inbox_.pop_front();
+        if (onMessage)
+            onMessage(text);
+    }
+}
+
+void FakeKWinScript::dispatchPending() {
+    deliverAll();
+}
+
+bool FakeKWinScript::waitForMessage(std::chrono::milliseconds timeout) {
+    if (inbox_.empty() && mode == Mode::lazy)
+        carryOut();
+    if (inbox_.empty()) {
+        // Nothing will come: the whole timeout passes.
+        now_ += timeout;
+        waited += timeout;
+        return false;
+    }
+    const auto latency = std::chrono::milliseconds(2);
+    now_ += latency;
+    waited += latency;
+    deliverAll();
+    return true;
+}
+
+} // namespace morvanta::testing

@@ -1,0 +1,115 @@
+// FakeKWinScript: the KWin script and its channel in memory, for the KWin backend's tests. It
+// holds windows and screens as KWin would, says hello when it starts, carries out each batch it
+// is answered with the way the script does (commands in order, unknown windows skipped), and
+// acknowledges it with a `changed` event for every window a command named. It runs on a virtual
+// clock the backend reads: waiting for a message that never comes moves the clock by the whole
+// timeout, so a test can tell exactly how long the backend would have waited.
+//
+// How it answers: `prompt` carries a batch out when answered; `lazy` only when the backend waits
+// for a message (so a backend that does not wait sees nothing done); `dead` never (a script that
+// hangs, or whose KWin froze).
+#pragma once
+
+#include "ax/kwin/kwin_channel.h"
+#include "core/geometry.h"
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvanta::testing {
+
+struct FakeKWinWindow {
+    std::string id{};
+    std::int32_t pid = 0;
+    std::string caption{};
+    std::string resourceClass = "app";
+    bool normal = true, dialog = false, transient = false, skipTaskbar = false, special = false;
+    bool minimized = false, fullScreen = false;
+    Rect frame{};
+    std::optional<Size> sizeIncrement{};
+    std::int64_t stacking = 0;
+};
+
+struct FakeKWinScreen {
+    std::string name;
+    Rect geometry, area;
+    std::string serial;
+};
+
+class FakeKWinScript final : public KWinChannel {
+public:
+    enum class Mode { prompt, lazy, dead };
+
+    FakeKWinScript();
+    ~FakeKWinScript() override;
+
+    // The desktop. Changes made while the script runs are reported as the script would.
+    void addScreen(FakeKWinScreen screen);
+    void setScreens(std::vector<FakeKWinScreen> screens);
+    std::string openWindow(FakeKWinWindow window, bool activate = true);
+    void closeWindow(const std::string& id);
+    void userMove(const std::string& id, const Rect& frame);
+    void userActivate(const std::optional<std::string>& id);
+    void userMinimize(const std::string& id, bool on);
+    FakeKWinWindow& window(const std::string& id) { return windows_.at(id); }
+    const std::map<std::string, FakeKWinWindow>& windows() const { return windows_; }
+    std::optional<std::string> active() const { return active_; }
+
+    // The script's life: start sends hello with a new token. A loss tells the backend
+    // (onScriptLost) as the channel does, dropping what was not read yet. A KWin restart is a
+    // loss and a new start; the windows keep their internalIds, or, as when KWin itself restarts,
+    // get new ones (answered: each old id with its new one).
+    void start();
+    void loseScript();
+    std::map<std::string, std::string> restartKWin(bool newIds = false);
+    Mode mode = Mode::prompt;
+    bool open = true;
+
+    // Sends a raw text as the script's message (hostile input).
+    void sendRaw(std::string text);
+    // Carries out the batches waiting in lazy mode.
+    void carryOut();
+
+    // What the backend sent: every answer with commands, in order.
+    std::vector<nlohmann::json> batches;
+    std::chrono::steady_clock::time_point now() const { return now_; }
+    std::chrono::milliseconds waited{0}; // in waitForMessage, on the virtual clock
+    std::string token() const { return token_; }
+
+    void answer(std::string message) override;
+    void dispatchPending() override;
+    bool waitForMessage(std::chrono::milliseconds timeout) override;
+    int eventDescriptor() const override { return readable_; }
+    bool isOpen() const override { return open; }
+
+private:
+    nlohmann::json record(const FakeKWinWindow& window) const;
+    nlohmann::json screenList() const;
+    void send(nlohmann::json events, std::optional<std::uint64_t> ack = std::nullopt);
+    void execute(const nlohmann::json& batch);
+    void raise(FakeKWinWindow& window);
+    bool running() const { return !token_.empty() && mode != Mode::dead; }
+    void deliverAll();
+
+    std::map<std::string, FakeKWinWindow> windows_;
+    std::vector<std::string> order_; // the windows' ids, oldest first, as KWin lists them
+    std::vector<FakeKWinScreen> screens_;
+    std::optional<std::string> active_;
+    std::string token_;
+    int instances_ = 0;
+    int nextWindow_ = 1;
+    std::int64_t topStacking_ = 0;
+    bool helloDue_ = false;
+    std::deque<nlohmann::json> held_; // batches answered, not yet carried out
+    std::deque<std::string> inbox_;   // messages sent, not yet read by the backend
+    int readable_ = -1;
+    std::chrono::steady_clock::time_point now_{};
+};
+
+} // namespace morvanta::testing

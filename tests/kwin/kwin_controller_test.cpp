@@ -1,0 +1,124 @@
+// The real tiling controller on the KWin backend over the fake script, driven by a virtual-clock
+// run loop that watches the backend's descriptor as the application's loop does: windows tile at
+// start, a workspace switch hides and shows them (one batch each way), a KWin restart changes
+// nothing the user sees, and stopping puts every hidden window back.
+#include "app/controller/manual_run_loop.h"
+#include "app/controller/tiling_controller.h"
+#include "app/settings/memory_preferences_domain.h"
+#include "ax/screen_geometry.h"
+#include "tests/kwin/kwin_fixture.h"
+
+namespace morvanta::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+class KWinControllerTest : public KWinTest {
+protected:
+    ~KWinControllerTest() override {
+        controller.reset();
+        loop.cancel(watch);
+    }
+
+    void startController() {
+        start();
+        watch = loop.watch(system->eventDescriptor(), [this] { system->dispatchPending(); });
+        controller = std::make_unique<TilingController>(*system, loop, log, settings);
+        controller->start();
+        pump();
+    }
+    // Runs the loop as the application would until everything due has happened.
+    void pump() {
+        for (int i = 0; i < 20; ++i) {
+            loop.pollDescriptors();
+            loop.advance(50ms);
+        }
+    }
+    Rect frameOf(const AXWindow& window) {
+        return script.window(*system->state().internalIdOf(window.id())).frame;
+    }
+    // Every window the plan shows is at its target in KWin.
+    void expectTiled() {
+        const auto plan = controller->currentPlan();
+        ASSERT_FALSE(plan.visible.empty());
+        for (const auto& [id, target] : plan.visible) {
+            const auto window = controller->registry().windowFor(id);
+            ASSERT_TRUE(window);
+            EXPECT_TRUE(frameMatches(frameOf(*window), target, std::nullopt))
+                << window->title() << " at " << frameOf(*window).x << "," << frameOf(*window).y;
+        }
+    }
+
+    ManualRunLoop loop;
+    DiagnosticsLog log{std::nullopt};
+    MemoryPreferencesDomain domain;
+    AppSettings settings{domain};
+    std::unique_ptr<TilingController> controller;
+    RunLoop::TaskID watch = 0;
+};
+
+TEST_F(KWinControllerTest, TilesSwitchesWorkspacesAndBringsEverythingBackAtStop) {
+    const auto a = open(editor, "A", {10, 10, 600, 400});
+    const auto b = open(editor, "B", {50, 50, 600, 400});
+    const auto t = open(term, "T", {90, 90, 600, 400});
+    startController();
+    ASSERT_TRUE(controller->isRunning().get());
+    EXPECT_EQ(controller->registry().count(), 3);
+    expectTiled();
+    const std::map<std::string, Rect> tiles = {
+        {a, script.window(a).frame}, {b, script.window(b).frame}, {t, script.window(t).frame}};
+    const auto screens = system->screens();
+
+    // Away to an empty workspace: every window parked, in one batch.
+    const auto before = script.batches.size();
+    controller->commands().switchToWorkspace(2);
+    pump();
+    EXPECT_EQ(script.batches.size(), before + 1);
+    for (const auto& id : {a, b, t})
+        EXPECT_TRUE(ScreenGeometry::isParkedPosition(screens, script.window(id).frame)) << id;
+    EXPECT_EQ(system->windowAccess().markedWindows().size(), 3u);
+
+    // KWin restarts meanwhile and names its windows anew: still the same windows to the
+    // controller, still parked.
+    const auto renamed = script.restartKWin(true);
+    pump();
+    EXPECT_EQ(controller->registry().count(), 3);
+    EXPECT_EQ(system->windowAccess().markedWindows().size(), 3u);
+    std::map<std::string, Rect> tilesNow;
+    for (const auto& [id, frame] : tiles)
+        tilesNow[renamed.at(id)] = frame;
+
+    controller->commands().switchToWorkspace(1);
+    pump();
+    ASSERT_EQ(script.batches.size(), before + 2);
+    EXPECT_EQ(script.batches.back()["commands"].size(), 4u); // three frames and the activation
+    EXPECT_EQ(script.batches.back()["commands"][3]["op"], "activate");
+    for (const auto& [id, frame] : tilesNow)
+        EXPECT_EQ(script.window(id).frame, frame) << id;
+    EXPECT_TRUE(system->windowAccess().markedWindows().empty());
+
+    // Stopping (as on SIGTERM) on the empty workspace puts every window back exactly.
+    controller->commands().switchToWorkspace(2);
+    pump();
+    controller->stop();
+    for (const auto& [id, frame] : tilesNow)
+        EXPECT_EQ(script.window(id).frame, frame) << id;
+    EXPECT_TRUE(system->windowAccess().markedWindows().empty());
+    EXPECT_EQ(script.waited < 100ms, true);
+}
+
+TEST_F(KWinControllerTest, NewAndClosedWindowsAreFollowed) {
+    open(editor, "A");
+    startController();
+    const auto b = open(term, "B");
+    pump();
+    EXPECT_EQ(controller->registry().count(), 2);
+    expectTiled();
+    script.closeWindow(b);
+    pump();
+    EXPECT_EQ(controller->registry().count(), 1);
+    expectTiled();
+}
+
+} // namespace
+} // namespace morvanta::testing
