@@ -1,7 +1,7 @@
 // KWinQuery: one question a test puts to a running KWin through a script of its own: the script
 // optionally changes one window (its frame, minimised state, activation), then reports every
 // window KWin manages and every output, as one JSON text over the bus. This file writes that
-// script and reads its report; KWinSession loads, runs and unloads it.
+// script and reads its report; HeadlessKWin loads, runs and unloads it.
 #pragma once
 
 #include <cstdint>

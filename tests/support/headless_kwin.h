@@ -1,4 +1,4 @@
-// KWinSession: a private, headless KDE Plasma (Wayland) session for one test: kwin_wayland on a
+// HeadlessKWin: a private, headless KDE Plasma (Wayland) session for one test: kwin_wayland on a
 // virtual framebuffer with Xwayland, its own session bus, runtime folder and home, and the
 // programs the test starts in it. The constructor returns once KWin is proven ready: its Wayland
 // socket exists, it owns org.kde.KWin on the bus, Xwayland is up, and a script of the test's
@@ -44,7 +44,7 @@ namespace morvanta::testing {
 class KWinBusClient;
 class ProcessGroup;
 
-struct KWinSessionOptions {
+struct HeadlessKWinOptions {
     int width = 1600;
     int height = 1000;
     // Outputs of width × height each, side by side (kwin_wayland's --output-count).
@@ -55,12 +55,12 @@ struct KWinSessionOptions {
     std::chrono::milliseconds startDeadline = std::chrono::seconds(30);
 };
 
-class KWinSession {
+class HeadlessKWin {
 public:
-    explicit KWinSession(KWinSessionOptions options = {});
-    ~KWinSession();
-    KWinSession(const KWinSession&) = delete;
-    KWinSession& operator=(const KWinSession&) = delete;
+    explicit HeadlessKWin(HeadlessKWinOptions options = {});
+    ~HeadlessKWin();
+    HeadlessKWin(const HeadlessKWin&) = delete;
+    HeadlessKWin& operator=(const HeadlessKWin&) = delete;
 
     // Whether kwin_wayland can run here at all (installed on PATH).
     static bool available();
@@ -124,7 +124,7 @@ private:
     // fail() with the tail of KWin's output, for what KWin itself did not do.
     void failWithOutput(const std::string& what);
 
-    KWinSessionOptions options_;
+    HeadlessKWinOptions options_;
     std::filesystem::path root_; // removed at the end
     std::filesystem::path runtimeDir_;
     std::filesystem::path home_;

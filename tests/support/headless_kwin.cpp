@@ -1,4 +1,4 @@
-#include "tests/support/kwin_session.h"
+#include "tests/support/headless_kwin.h"
 
 #include "tests/support/kwin_bus_client.h"
 #include "tests/support/process_group.h"
@@ -91,17 +91,17 @@ std::string busConfiguration(const fs::path& socket) {
 
 } // namespace
 
-bool KWinSession::available() {
+bool HeadlessKWin::available() {
     return onPath("kwin_wayland") && onPath("unshare");
 }
 
-KWinSession::KWinSession(KWinSessionOptions options) : options_(std::move(options)) {
+HeadlessKWin::HeadlessKWin(HeadlessKWinOptions options) : options_(std::move(options)) {
     const auto deadline = std::chrono::steady_clock::now() + options_.startDeadline;
     if (makeFolders() && startBus() && startKWin())
         ready_ = provenReady(deadline);
 }
 
-KWinSession::~KWinSession() {
+HeadlessKWin::~HeadlessKWin() {
     for (auto it = spawned_.rbegin(); it != spawned_.rend(); ++it)
         (*it)->end();
     spawned_.clear();
@@ -113,7 +113,7 @@ KWinSession::~KWinSession() {
         fs::remove_all(root_, ignored);
 }
 
-bool KWinSession::makeFolders() {
+bool HeadlessKWin::makeFolders() {
     std::string pattern = fs::temp_directory_path() / "morvanta-kwin-XXXXXX";
     if (!mkdtemp(pattern.data())) {
         fail("cannot make a folder under " + fs::temp_directory_path().string());
@@ -146,7 +146,7 @@ bool KWinSession::makeFolders() {
     return true;
 }
 
-bool KWinSession::startBus() {
+bool HeadlessKWin::startBus() {
     bus_ = std::make_unique<ProcessGroup>(
         std::vector<std::string>{"dbus-daemon", "--config-file=" + (root_ / "bus.conf").string(),
                                  "--nofork", "--nopidfile"},
@@ -170,7 +170,7 @@ bool KWinSession::startBus() {
     return true;
 }
 
-bool KWinSession::startKWin() {
+bool HeadlessKWin::startKWin() {
     std::error_code ignored;
     fs::remove(runtimeDir_ / "session.env", ignored);
     fs::remove(root_ / "kwin.log", ignored);
@@ -204,7 +204,7 @@ bool KWinSession::startKWin() {
     return true;
 }
 
-bool KWinSession::provenReady(std::chrono::steady_clock::time_point deadline) {
+bool HeadlessKWin::provenReady(std::chrono::steady_clock::time_point deadline) {
     const auto left = [deadline] {
         return std::max(milliseconds(0), std::chrono::duration_cast<milliseconds>(
                                              deadline - std::chrono::steady_clock::now()));
@@ -246,11 +246,11 @@ bool KWinSession::provenReady(std::chrono::steady_clock::time_point deadline) {
     return answered;
 }
 
-pid_t KWinSession::kwinPid() const {
+pid_t HeadlessKWin::kwinPid() const {
     return kwin_ ? kwin_->pid() : -1;
 }
 
-std::map<std::string, std::string> KWinSession::homeVariables() const {
+std::map<std::string, std::string> HeadlessKWin::homeVariables() const {
     return {{"HOME", home_.string()},
             {"XDG_CONFIG_HOME", (home_ / ".config").string()},
             {"XDG_DATA_HOME", (home_ / ".local/share").string()},
@@ -258,7 +258,7 @@ std::map<std::string, std::string> KWinSession::homeVariables() const {
             {"XDG_CACHE_HOME", (home_ / ".cache").string()}};
 }
 
-std::map<std::string, std::string> KWinSession::clientEnvironment() const {
+std::map<std::string, std::string> HeadlessKWin::clientEnvironment() const {
     auto variables = homeVariables();
     variables["WAYLAND_DISPLAY"] = socketName_;
     variables["XDG_RUNTIME_DIR"] = runtimeDir_.string();
@@ -269,8 +269,8 @@ std::map<std::string, std::string> KWinSession::clientEnvironment() const {
     return variables;
 }
 
-std::vector<std::string> KWinSession::environment(const std::map<std::string, std::string>& set,
-                                                  const std::vector<std::string>& unset) const {
+std::vector<std::string> HeadlessKWin::environment(const std::map<std::string, std::string>& set,
+                                                   const std::vector<std::string>& unset) const {
     std::vector<std::string> result;
     for (char** entry = environ; *entry; ++entry) {
         const std::string text = *entry;
@@ -283,8 +283,8 @@ std::vector<std::string> KWinSession::environment(const std::map<std::string, st
     return result;
 }
 
-pid_t KWinSession::spawn(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& extra) {
+pid_t HeadlessKWin::spawn(const std::vector<std::string>& argv,
+                          const std::map<std::string, std::string>& extra) {
     auto variables = clientEnvironment();
     for (const auto& [name, value] : extra)
         variables[name] = value;
@@ -296,7 +296,7 @@ pid_t KWinSession::spawn(const std::vector<std::string>& argv,
     return pid;
 }
 
-void KWinSession::end(pid_t pid) {
+void HeadlessKWin::end(pid_t pid) {
     const auto it = std::find_if(spawned_.begin(), spawned_.end(),
                                  [pid](const auto& process) { return process->pid() == pid; });
     if (it == spawned_.end())
@@ -306,15 +306,16 @@ void KWinSession::end(pid_t pid) {
 }
 
 std::unique_ptr<LineProcess>
-KWinSession::startLineProcess(const std::string& program, const std::vector<std::string>& arguments,
-                              const std::map<std::string, std::string>& extra) {
+HeadlessKWin::startLineProcess(const std::string& program,
+                               const std::vector<std::string>& arguments,
+                               const std::map<std::string, std::string>& extra) {
     auto variables = clientEnvironment();
     for (const auto& [name, value] : extra)
         variables[name] = value;
     return std::make_unique<LineProcess>(program, arguments, x11Display_, variables);
 }
 
-std::vector<pid_t> KWinSession::processGroups() const {
+std::vector<pid_t> HeadlessKWin::processGroups() const {
     std::vector<pid_t> groups;
     for (const auto* process : {bus_.get(), kwin_.get()})
         if (process && process->pid() > 0)
@@ -324,7 +325,7 @@ std::vector<pid_t> KWinSession::processGroups() const {
     return groups;
 }
 
-bool KWinSession::restartKWin() {
+bool HeadlessKWin::restartKWin() {
     ready_ = false;
     if (!client_) {
         fail("the session never started");
@@ -343,23 +344,23 @@ bool KWinSession::restartKWin() {
     return ready_;
 }
 
-std::optional<KWinState> KWinSession::state() {
+std::optional<KWinState> HeadlessKWin::state() {
     return run(KWinQuery(nextToken_++));
 }
 
-std::vector<KWinWindow> KWinSession::windows() {
+std::vector<KWinWindow> HeadlessKWin::windows() {
     auto current = state();
     return current ? current->windows : std::vector<KWinWindow>{};
 }
 
-std::vector<KWinScreen> KWinSession::screens() {
+std::vector<KWinScreen> HeadlessKWin::screens() {
     auto current = state();
     return current ? current->screens : std::vector<KWinScreen>{};
 }
 
 std::optional<KWinWindow>
-KWinSession::waitForWindow(const std::function<bool(const KWinWindow&)>& wanted,
-                           std::chrono::milliseconds deadline) {
+HeadlessKWin::waitForWindow(const std::function<bool(const KWinWindow&)>& wanted,
+                            std::chrono::milliseconds deadline) {
     std::optional<KWinWindow> found;
     waitFor(
         [&] {
@@ -372,19 +373,19 @@ KWinSession::waitForWindow(const std::function<bool(const KWinWindow&)>& wanted,
     return found;
 }
 
-bool KWinSession::setFrame(const std::string& id, const KWinRect& frame) {
+bool HeadlessKWin::setFrame(const std::string& id, const KWinRect& frame) {
     return run(KWinQuery::setFrame(nextToken_++, id, frame)).has_value();
 }
 
-bool KWinSession::minimize(const std::string& id, bool on) {
+bool HeadlessKWin::minimize(const std::string& id, bool on) {
     return run(KWinQuery::minimize(nextToken_++, id, on)).has_value();
 }
 
-bool KWinSession::activate(const std::string& id) {
+bool HeadlessKWin::activate(const std::string& id) {
     return run(KWinQuery::activate(nextToken_++, id)).has_value();
 }
 
-std::optional<KWinState> KWinSession::run(const KWinQuery& query) {
+std::optional<KWinState> HeadlessKWin::run(const KWinQuery& query) {
     if (!client_ || !kwin_ || !kwin_->running()) {
         failWithOutput(kwin_ ? options_.program + " is not running (exit status " +
                                    std::to_string(kwin_->exitStatus()) + ")"
@@ -421,7 +422,7 @@ std::optional<KWinState> KWinSession::run(const KWinQuery& query) {
 
 // A query that found no KWin on the bus most likely met a KWin that is ending (it crashed, or
 // a test ended it): once it has, the error says so rather than blame the script.
-void KWinSession::failQuery(const std::string& what) {
+void HeadlessKWin::failQuery(const std::string& what) {
     const bool gone = client_->ownerOf("org.kde.KWin").empty() &&
                       waitFor([this] { return !kwin_->running(); }, std::chrono::seconds(1));
     if (gone)
@@ -431,15 +432,15 @@ void KWinSession::failQuery(const std::string& what) {
         fail(what);
 }
 
-std::string KWinSession::kwinOutputTail() const {
+std::string HeadlessKWin::kwinOutputTail() const {
     return lastLines(readFile(root_ / "kwin.log"), 15);
 }
 
-void KWinSession::fail(const std::string& what) {
+void HeadlessKWin::fail(const std::string& what) {
     error_ = what;
 }
 
-void KWinSession::failWithOutput(const std::string& what) {
+void HeadlessKWin::failWithOutput(const std::string& what) {
     error_ = what;
     const std::string tail = root_.empty() ? "" : kwinOutputTail();
     if (!tail.empty())

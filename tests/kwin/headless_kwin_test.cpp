@@ -2,7 +2,7 @@
 // native Wayland client read and arranged through KWin's own scripting, KWin restarted on the
 // same bus, two outputs, a failed start explained by KWin's output, and nothing of the session
 // left running once it ends, not even when the test process is killed.
-#include "tests/support/kwin_session.h"
+#include "tests/support/headless_kwin.h"
 #include "tests/support/process_group.h"
 #include "tests/support/xdg_sandbox.h"
 #include "tests/support/xvfb_server.h"
@@ -57,7 +57,7 @@ bool contains(const std::string& text, const std::string& part) {
 class KWinSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!KWinSession::available())
+        if (!HeadlessKWin::available())
             GTEST_SKIP() << "kwin_wayland is not installed";
     }
 
@@ -67,7 +67,7 @@ protected:
         std::unique_ptr<LineProcess> client;
         std::optional<KWinWindow> xterm, native;
     };
-    static TwoWindows openTwoWindows(KWinSession& session) {
+    static TwoWindows openTwoWindows(HeadlessKWin& session) {
         TwoWindows opened;
         opened.xtermPid = session.spawn({"xterm", "-T", "morvanta-xterm"});
         opened.client = session.startLineProcess(
@@ -86,7 +86,7 @@ TEST_F(KWinSessionTest, ReadsXwaylandAndNativeWindowsWhateverTheTestsEnvironment
     sandbox.set("DISPLAY", ":4242");
     sandbox.set("WAYLAND_DISPLAY", "wayland-of-the-test");
     sandbox.set("QT_QPA_PLATFORM", "offscreen");
-    KWinSession session;
+    HeadlessKWin session;
     ASSERT_TRUE(session.ok()) << session.error();
     EXPECT_TRUE(fs::exists(session.runtimeDir() / session.waylandDisplay()));
     EXPECT_EQ(fs::status(session.runtimeDir()).permissions() & fs::perms::all,
@@ -122,7 +122,7 @@ TEST_F(KWinSessionTest, ReadsXwaylandAndNativeWindowsWhateverTheTestsEnvironment
 }
 
 TEST_F(KWinSessionTest, ArrangesWindowsThroughKWin) {
-    KWinSession session;
+    HeadlessKWin session;
     ASSERT_TRUE(session.ok()) << session.error();
     const auto opened = openTwoWindows(session);
     ASSERT_TRUE(opened.xterm && opened.native) << session.error();
@@ -157,11 +157,11 @@ TEST_F(KWinSessionTest, RestartsKWinOnTheSameBusAndLeavesNothingRunning) {
     std::vector<pid_t> groups;
     fs::path runtime;
     {
-        KWinSessionOptions twoOutputs;
+        HeadlessKWinOptions twoOutputs;
         twoOutputs.width = 800;
         twoOutputs.height = 600;
         twoOutputs.outputs = 2;
-        KWinSession session(twoOutputs);
+        HeadlessKWin session(twoOutputs);
         ASSERT_TRUE(session.ok()) << session.error();
         const auto screens = session.screens();
         ASSERT_EQ(screens.size(), 2u) << session.error();
@@ -198,8 +198,8 @@ TEST_F(KWinSessionTest, RestartsKWinOnTheSameBusAndLeavesNothingRunning) {
 
 // Tests run side by side (ctest -j): each session has its own compositor, Xwayland and bus.
 TEST_F(KWinSessionTest, SessionsSideBySideSeeOnlyTheirOwnWindows) {
-    KWinSession first;
-    KWinSession second;
+    HeadlessKWin first;
+    HeadlessKWin second;
     ASSERT_TRUE(first.ok()) << first.error();
     ASSERT_TRUE(second.ok()) << second.error();
     EXPECT_NE(first.x11Display(), second.x11Display());
@@ -219,7 +219,7 @@ TEST_F(KWinSessionTest, ATestKilledMidwayLeavesNothingRunning) {
     const pid_t test = fork();
     if (test == 0) {
         close(report[0]);
-        KWinSession session;
+        HeadlessKWin session;
         std::string groups = (session.ok() ? "ready " : "failed ") + session.runtimeDir().string();
         for (const pid_t group : session.processGroups())
             groups += " " + std::to_string(group);
@@ -253,17 +253,17 @@ TEST_F(KWinSessionTest, ATestKilledMidwayLeavesNothingRunning) {
 }
 
 TEST_F(KWinSessionTest, AFailedStartSaysWhatKWinPrinted) {
-    KWinSessionOptions badOption;
+    HeadlessKWinOptions badOption;
     badOption.extraArguments = {"--no-such-option"};
     badOption.startDeadline = std::chrono::seconds(10);
-    KWinSession rejected(badOption);
+    HeadlessKWin rejected(badOption);
     EXPECT_FALSE(rejected.ok());
     EXPECT_TRUE(contains(rejected.error(), "exited")) << rejected.error();
     EXPECT_TRUE(contains(rejected.error(), "no-such-option")) << rejected.error();
 
-    KWinSessionOptions missing;
+    HeadlessKWinOptions missing;
     missing.program = "morvanta-no-such-compositor";
-    KWinSession absent(missing);
+    HeadlessKWin absent(missing);
     EXPECT_FALSE(absent.ok());
     EXPECT_TRUE(contains(absent.error(), "morvanta-no-such-compositor")) << absent.error();
     EXPECT_FALSE(absent.windows().size()) << "no windows without KWin";
