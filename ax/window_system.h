@@ -16,6 +16,7 @@
 #include "ax/window_numbers.h"
 #include "ax/window_observer.h"
 
+#include <functional>
 #include <memory>
 
 namespace morvanta {
@@ -38,6 +39,9 @@ public:
     virtual int eventDescriptor() const = 0;
     // Delivers every event that has arrived; never blocks.
     virtual void dispatchPending() = 0;
+    // Runs `work` (a key press's command, say) with the requests it makes sent together: a
+    // backend may hold them until `work` ends or a reply is awaited, so one write carries them.
+    virtual void sendTogether(const std::function<void()>& work) { work(); }
 };
 
 } // namespace morvanta

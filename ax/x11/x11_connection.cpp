@@ -501,10 +501,9 @@ void X11Connection::removeBatchEndHandler(int id) {
 }
 
 void X11Connection::dispatchPending() {
-    ++flushesHeld_;
+    holdFlushes();
     dispatchBatch();
-    if (--flushesHeld_ == 0 && std::exchange(flushDue_, false))
-        xcb_flush(c_);
+    releaseFlushes();
 }
 
 void X11Connection::dispatchBatch() {

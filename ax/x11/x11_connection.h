@@ -67,9 +67,16 @@ public:
     }
     // Whether each checked request without reply went through without an error.
     std::vector<bool> check(const std::vector<xcb_void_cookie_t>& cookies, Deadline deadline);
-    // Sends what is buffered. While dispatchPending hands a batch of events to the handlers,
-    // the sending waits until the batch is done (or a reply is awaited): a shortcut's command
-    // and the border that follows it go out together instead of one write each.
+    // Sends what is buffered. While dispatchPending hands a batch of events to the handlers, or
+    // flushes are held, the sending waits until the batch is done (or a reply is awaited): a
+    // shortcut's command and the border that follows it go out together instead of one write
+    // each.
+    // Holds flushes until the matching release; holds nest.
+    void holdFlushes() { ++flushesHeld_; }
+    void releaseFlushes() {
+        if (--flushesHeld_ == 0 && std::exchange(flushDue_, false))
+            xcb_flush(c_);
+    }
     void flush() {
         if (flushesHeld_ > 0)
             flushDue_ = true;

@@ -100,7 +100,8 @@ std::vector<X11WindowFacts> X11WindowList::readFacts(const std::vector<xcb_windo
     std::vector<std::optional<X11WindowFactsRequest>> requests(windows.size());
     std::vector<std::uint64_t> newsWhenAsked(windows.size(), 0);
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (mayRemember && memo.known(windows[i]))
+        // Morvanta's own windows are never listed: nothing about them is asked.
+        if ((mayRemember && memo.known(windows[i])) || x.ownsWindow(windows[i]))
             continue;
         newsWhenAsked[i] = memo.news(windows[i]);
         requests[i].emplace(x, windows[i]);
@@ -109,7 +110,8 @@ std::vector<X11WindowFacts> X11WindowList::readFacts(const std::vector<xcb_windo
     std::vector<X11WindowFacts> facts(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         if (!requests[i]) {
-            facts[i] = *memo.known(windows[i]);
+            if (const auto* known = memo.known(windows[i]); known && !x.ownsWindow(windows[i]))
+                facts[i] = *known;
             continue;
         }
         facts[i] = requests[i]->collect(deadline);

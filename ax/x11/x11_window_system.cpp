@@ -26,4 +26,10 @@ std::unique_ptr<FocusTracker> X11WindowSystem::makeFocusTracker() {
     return std::make_unique<X11FocusTracker>(access_, ownPid_);
 }
 
+void X11WindowSystem::sendTogether(const std::function<void()>& work) {
+    connection_->holdFlushes();
+    work();
+    connection_->releaseFlushes();
+}
+
 } // namespace morvanta

@@ -39,6 +39,7 @@ public:
     std::unique_ptr<FocusTracker> makeFocusTracker() override;
     int eventDescriptor() const override { return connection_->descriptor(); }
     void dispatchPending() override { connection_->dispatchPending(); }
+    void sendTogether(const std::function<void()>& work) override;
 
     X11Connection& connection() { return *connection_; }
     std::shared_ptr<X11Connection> sharedConnection() { return connection_; }

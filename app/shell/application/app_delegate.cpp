@@ -113,8 +113,8 @@ void AppDelegate::runSelfTest() {
 }
 
 void AppDelegate::installShortcuts() {
-    shortcuts_ =
-        std::make_unique<AppShortcuts>(desktop_.makeHotKeys(), *domain_, settings(), loop_);
+    shortcuts_ = std::make_unique<AppShortcuts>(desktop_.makeHotKeys(), desktop_.windowSystem(),
+                                                *domain_, settings(), loop_);
     if (!shortcuts_->ok()) {
         log_.append("⚠️ Global shortcuts are unavailable: " + shortcuts_->error());
         return;
@@ -256,8 +256,8 @@ void AppDelegate::openDiagnostics() {
 
 std::unique_ptr<QWidget> AppDelegate::makeSettings() {
     if (!shortcuts_)
-        shortcuts_ =
-            std::make_unique<AppShortcuts>(desktop_.makeHotKeys(), *domain_, settings(), loop_);
+        shortcuts_ = std::make_unique<AppShortcuts>(desktop_.makeHotKeys(), desktop_.windowSystem(),
+                                                    *domain_, settings(), loop_);
     if (!transfer_) {
         transfer_ = std::make_unique<SettingsTransfer>(settings(), controller(),
                                                        shortcuts_->actions(), log_);

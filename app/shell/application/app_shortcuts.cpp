@@ -2,12 +2,14 @@
 
 namespace morvanta {
 
-AppShortcuts::AppShortcuts(std::unique_ptr<GlobalHotKeys> hotKeys, PreferencesDomain& domain,
-                           AppSettings& settings, RunLoop& loop)
+AppShortcuts::AppShortcuts(std::unique_ptr<GlobalHotKeys> hotKeys, WindowSystem& system,
+                           PreferencesDomain& domain, AppSettings& settings, RunLoop& loop)
     : loop_(loop), hotKeys_(std::move(hotKeys)), center_(*hotKeys_), storage_(domain),
       shortcuts_(storage_, center_), actions_(shortcuts_, settings) {
     if (hotKeys_->ok() && hotKeys_->fileDescriptor() >= 0)
-        watch_ = loop_.watch(hotKeys_->fileDescriptor(), [this] { hotKeys_->dispatch(); });
+        watch_ = loop_.watch(hotKeys_->fileDescriptor(), [this, &system] {
+            system.sendTogether([this] { hotKeys_->dispatch(); });
+        });
 }
 
 AppShortcuts::~AppShortcuts() {

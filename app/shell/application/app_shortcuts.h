@@ -7,6 +7,7 @@
 #include "app/commands/preferences_shortcut_storage.h"
 #include "app/commands/shortcut_actions.h"
 #include "app/controller/run_loop.h"
+#include "ax/window_system.h"
 #include "shortcuts/global_hot_keys.h"
 #include "shortcuts/hot_key_center.h"
 #include "shortcuts/keyboard_shortcuts.h"
@@ -20,9 +21,10 @@ namespace morvanta {
 
 class AppShortcuts {
 public:
-    // Over the desktop's key grabs (never null); check ok() before use.
-    AppShortcuts(std::unique_ptr<GlobalHotKeys> hotKeys, PreferencesDomain& domain,
-                 AppSettings& settings, RunLoop& loop);
+    // Over the desktop's key grabs (never null); check ok() before use. A key press's command
+    // sends its requests to `system` together.
+    AppShortcuts(std::unique_ptr<GlobalHotKeys> hotKeys, WindowSystem& system,
+                 PreferencesDomain& domain, AppSettings& settings, RunLoop& loop);
     ~AppShortcuts();
     AppShortcuts(const AppShortcuts&) = delete;
     AppShortcuts& operator=(const AppShortcuts&) = delete;
