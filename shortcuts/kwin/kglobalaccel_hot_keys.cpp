@@ -65,7 +65,7 @@ KGlobalAccelHotKeys::KGlobalAccelHotKeys(KGlobalAccelOptions options) {
 KGlobalAccelHotKeys::~KGlobalAccelHotKeys() {
     if (ok()) {
         for (const auto& [id, grab] : grabs_) {
-            service_->unbind(grab.action);
+            service_->unbindWithoutWaiting(grab.action);
         }
     }
     sd_bus_slot_unref(pressedMatch_);

@@ -184,11 +184,23 @@ int KGlobalAccelService::assignList(const std::string& action, const std::string
     return reply ? firstKey(reply.get()) : 0;
 }
 
-bool KGlobalAccelService::unbind(const std::string& action) {
+KGlobalAccelService::Message KGlobalAccelService::unregisterCall(const std::string& action) {
     Message call = newCall("unregister");
     if (!call || sd_bus_message_append(call.get(), "ss", componentUnique, action.c_str()) < 0) {
-        return false;
+        return nullptr;
     }
+    return call;
+}
+
+void KGlobalAccelService::unbindWithoutWaiting(const std::string& action) {
+    // Sent without a cookie, the call asks for no reply.
+    if (Message call = unregisterCall(action)) {
+        sd_bus_send(bus_, call.get(), nullptr);
+    }
+}
+
+bool KGlobalAccelService::unbind(const std::string& action) {
+    Message call = unregisterCall(action);
     BusError error;
     Message reply = send(bus_, call, error);
     int known = 0;

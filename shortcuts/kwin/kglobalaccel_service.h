@@ -33,6 +33,9 @@ public:
     bool bind(const std::string& action, const std::string& title, int key);
     // Unregisters the action, which frees its key; false when kglobalaccel did not know it.
     bool unbind(const std::string& action);
+    // Sends the unregistration without waiting for an answer, for the end, when a service that
+    // does not answer must not hold up the quit.
+    void unbindWithoutWaiting(const std::string& action);
     // The components that hold the key, ours included.
     std::vector<std::string> componentsHolding(int key);
     // The actions our component has registered, also by an earlier run that ended without
@@ -54,6 +57,7 @@ private:
 
     Message newCall(const char* objectPath, const char* objectInterface, const char* member);
     Message newCall(const char* member);
+    Message unregisterCall(const std::string& action);
 
     sd_bus* bus_;
     bool startService_;
