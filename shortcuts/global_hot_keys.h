@@ -3,17 +3,27 @@
 // source the run loop watches, prints a combination as the current keyboard layout names its
 // key, reads a native key event (for the keys of an open menu and the shortcut recorder), and
 // tells whether another program already holds a combination. The X11 grabs live in
-// shortcuts/x11/, the grabs tests use in shortcuts/fake/.
+// shortcuts/x11/, Plasma's global shortcuts in shortcuts/kwin/, the grabs tests use in
+// shortcuts/fake/.
 #pragma once
 
 #include "shortcuts/hot_key_backend.h"
 #include "shortcuts/shortcut.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace morvanta {
+
+// How a desktop that lists every program's global shortcuts in its own settings (Plasma) shows
+// one of ours: an identifier that stays the same from run to run, and a readable title.
+struct HotKeyLabel {
+    std::string identifier;
+    std::string title;
+};
+using HotKeyLabeler = std::function<std::optional<HotKeyLabel>(const Shortcut&)>;
 
 class GlobalHotKeys : public HotKeyBackend {
 public:
@@ -36,6 +46,11 @@ public:
     // Whether another program already holds the combination. Combinations held by these grabs
     // answer false.
     virtual bool isGrabbedByAnotherClient(const Shortcut& shortcut) = 0;
+
+    // Names the combinations grabbed from now on, where the desktop lists them; desktops that
+    // list nothing ignore it. Without a labeler, or when it answers none, a grab is named after
+    // its combination.
+    virtual void setLabeler(HotKeyLabeler labeler) { (void)labeler; }
 };
 
 } // namespace morvanta

@@ -95,6 +95,17 @@ bool KeyboardShortcuts::isActive(const Name& name) {
     return found != hotKeys_.end() && found->second->isRegistered;
 }
 
+std::vector<std::string> KeyboardShortcuts::namesBoundTo(const Shortcut& shortcut) const {
+    const auto bound = bound_.find(shortcut);
+    if (bound == bound_.end()) {
+        return {};
+    }
+    // Sorted: the handlers' map has no order, and a registration's name must not change.
+    auto names = bound->second;
+    std::ranges::sort(names);
+    return names;
+}
+
 std::unordered_map<Shortcut, std::vector<std::string>, ShortcutHash>
 KeyboardShortcuts::wantedCombinations() {
     std::unordered_map<Shortcut, std::vector<std::string>, ShortcutHash> wanted;

@@ -68,6 +68,10 @@ public:
         return failureObservers_.add(std::move(observer));
     }
 
+    // The enabled names with handlers whose presses the combination runs (as of the last
+    // change of bindings, handlers or disabled names), sorted, for naming its registration.
+    std::vector<std::string> namesBoundTo(const Shortcut& shortcut) const;
+
     HotKeyCenter& center() { return center_; }
 
 private:

@@ -1,4 +1,4 @@
-#include "shortcuts/x11/key_table.h"
+#include "shortcuts/xkb/key_table.h"
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 
