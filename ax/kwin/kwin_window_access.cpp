@@ -209,18 +209,18 @@ void KWinWindowAccess::clearParkMarks(const std::vector<AXWindow>& windows) {
 
 void KWinWindowAccess::dropMarksOfShown(const std::vector<std::string>& internalIds) {
     unmarkWhenShown_.insert(internalIds.begin(), internalIds.end());
-    recheckMarks();
+    recheckMarks(true);
 }
 
-void KWinWindowAccess::recheckMarks() {
+void KWinWindowAccess::recheckMarks(bool goneCounts) {
     if (unmarkWhenShown_.empty())
         return;
     const auto screens = state_.axScreens();
     std::vector<std::string> shown;
     for (const auto& id : unmarkWhenShown_) {
         const auto* w = state_.find(id);
-        if (!w ||
-            (!w->record.minimized && !ScreenGeometry::isParkedPosition(screens, w->record.frame)))
+        if (w ? !w->record.minimized && !ScreenGeometry::isParkedPosition(screens, w->record.frame)
+              : goneCounts)
             shown.push_back(id);
     }
     if (shown.empty())

@@ -49,8 +49,10 @@ public:
     std::function<void()> onMarksChanged;
 
     // Takes off the marks of windows released from parking that are now seen shown; the window
-    // system calls it after every change of the mirror.
-    void recheckMarks();
+    // system calls it after every change of the mirror. A window missing from the mirror then
+    // keeps its mark (a script that reloads reports removals; only a hello proves it gone), and
+    // loses it right after its commands were carried out (`goneCounts`).
+    void recheckMarks(bool goneCounts = false);
 
     // The rules enumeration shares with the single reads.
     static bool isStandard(const KWinWindowRecord& record);

@@ -248,9 +248,10 @@ protected:
     }
     // Whether KWin still runs Morvanta's script; none when KWin did not say.
     std::optional<bool> scriptLoaded() {
-        const std::string command = "busctl --address='" + session->busAddress() +
-                                    "' call org.kde.KWin /Scripting org.kde.kwin.Scripting "
-                                    "isScriptLoaded s morvanta-bridge 2>&1";
+        const std::string command = "dbus-send --bus='" + session->busAddress() +
+                                    "' --print-reply --dest=org.kde.KWin /Scripting "
+                                    "org.kde.kwin.Scripting.isScriptLoaded "
+                                    "string:morvanta-bridge 2>&1";
         std::string answer;
         if (FILE* pipe = popen(command.c_str(), "r")) {
             char buffer[128];
@@ -258,9 +259,9 @@ protected:
                 answer += buffer;
             pclose(pipe);
         }
-        if (answer.starts_with("b true"))
+        if (answer.find("boolean true") != std::string::npos)
             return true;
-        if (answer.starts_with("b false"))
+        if (answer.find("boolean false") != std::string::npos)
             return false;
         ADD_FAILURE() << "isScriptLoaded: " << answer;
         return std::nullopt;

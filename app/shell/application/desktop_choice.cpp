@@ -4,11 +4,10 @@
 
 namespace morvanta {
 
-DesktopChoice DesktopChoice::fromEnvironment(const Lookup& get) {
-    const auto value = [&get](const std::string& name) -> std::string {
-        if (get)
-            return get(name).value_or("");
-        const char* found = std::getenv(name.c_str());
+DesktopChoice DesktopChoice::fromEnvironment() {
+    // Unset and empty alike.
+    const auto value = [](const char* name) -> std::string {
+        const char* found = std::getenv(name);
         return found ? found : "";
     };
     DesktopChoice choice;

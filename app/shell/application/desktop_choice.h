@@ -6,8 +6,6 @@
 // included: there Morvanta works beside KWin as beside any window manager.
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 
 namespace morvanta {
@@ -22,9 +20,7 @@ struct DesktopChoice {
     // For an unknown value of the variable: what to tell the user; the backend is then unset.
     std::string error;
 
-    // `get` answers a variable's value, none when it is unset (std::getenv by default).
-    using Lookup = std::function<std::optional<std::string>(const std::string&)>;
-    static DesktopChoice fromEnvironment(const Lookup& get = {});
+    static DesktopChoice fromEnvironment();
 };
 
 } // namespace morvanta

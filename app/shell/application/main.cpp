@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
     if (!selfTest)
         if (const auto ended = reachRunning(SingleInstance::socketPath(sessionName()), *instance))
             return *ended;
-    const auto desktop = openDesktop(*choice, displayName());
+    auto desktop = openDesktop(*choice, displayName());
     if (!desktop)
         return 1;
 
@@ -224,8 +224,10 @@ int main(int argc, char** argv) {
         delegate.applicationWillTerminate();
         exitDeadline.emplace(quitLimit, status);
     }
-    // The socket closes before a relaunch starts, so the new Morvanta finds the display free.
+    // The socket closes before a relaunch starts, so the new Morvanta finds the display free; so
+    // does the desktop (on KWin the bridge's bus name, and the script it unloads by name).
     instance.reset();
+    desktop.reset();
     relauncher.startIfRequested();
     return status;
 }
