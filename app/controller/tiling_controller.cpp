@@ -200,6 +200,10 @@ bool TilingController::borderRunning() const {
     return border_->isRunning();
 }
 
+bool TilingController::hasBorder() const {
+    return border_->overlay() != nullptr;
+}
+
 bool TilingController::borderVisible() const {
     return border_->overlay() != nullptr && border_->overlay()->isVisible();
 }

@@ -97,6 +97,8 @@ public:
     bool refreshPending() const { return refreshTask_ != 0; }
     // Whether the focus border's panel is on screen now (false without a panel).
     bool borderVisible() const;
+    // Whether the desktop gave the controller a focus border's panel at all.
+    bool hasBorder() const;
     // The window system the controller drives, for the self-test's own reads.
     WindowSystem& windowSystem() const { return state_->system; }
 

@@ -5,9 +5,9 @@
 // library reaches it.
 //
 // Each backend is a subclass with its factory in a subfolder of its own: x11/ (an X server
-// beside whatever window manager runs), fake/ (the in-memory desktop the tests run on). Another
-// desktop gets a subfolder here beside them, with its window system under ax/ and its key grabs
-// under shortcuts/.
+// beside whatever window manager runs), kwin/ (KDE Plasma, through a KWin script), fake/ (the
+// in-memory desktop the tests run on). Another desktop gets a subfolder here beside them, with
+// its window system under ax/ and its key grabs under shortcuts/.
 //
 // The backend outlives everything it makes and every run loop it delivers events on.
 #pragma once
@@ -21,6 +21,7 @@
 #include "ax/window_system.h"
 #include "shortcuts/global_hot_keys.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,7 +30,14 @@ namespace morvanta {
 
 class DesktopBackend {
 public:
+    using LogSink = std::function<void(const std::string&)>;
+
     virtual ~DesktopBackend() = default;
+
+    // Where the backend's own lines for the diagnostics log go from now on; empty: nowhere. A
+    // backend that writes lines before its first sink (while it opens) keeps them for it. The
+    // owner of the sink sets an empty one before the sink goes.
+    virtual void setLog(LogSink sink) { (void)sink; }
 
     virtual WindowSystem& windowSystem() = 0;
     ScreenSource& screenSource() { return windowSystem().screenSource(); }

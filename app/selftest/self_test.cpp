@@ -196,7 +196,11 @@ void SelfTest::focusSteps() {
                     (testDisplay_ ? displayName(*testDisplay_) : "?") + "; " +
                     std::to_string(count) + " window(s) on the test screen");
         log_.append("Placement: " + probe_.describePlacement());
-        check(controller_.borderVisible(), "Focus border is showing");
+        // A desktop without a focus border (KWin's, for now) has nothing to show.
+        if (controller_.hasBorder())
+            check(controller_.borderVisible(), "Focus border is showing");
+        else
+            log_.append("(This desktop has no focus border: its check skipped.)");
         if (count < 2)
             return;
 

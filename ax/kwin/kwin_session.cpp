@@ -191,6 +191,15 @@ void KWinSession::settle() {
     waitFor(lastSent_);
 }
 
+void KWinSession::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = options_.clock() + limit;
+    while (live() && !stalled_ && !done()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - options_.clock());
+        if (left.count() <= 0 || !channel_.waitForMessage(left))
+            return;
+    }
+}
+
 void KWinSession::waitFor(std::uint64_t batch) {
     if (!live() || stalled_ || lastAcked_ >= batch)
         return;

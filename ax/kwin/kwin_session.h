@@ -62,6 +62,9 @@ public:
     void flush();
     // Flushes, then waits (up to the deadline) until the script has acknowledged every batch.
     void settle();
+    // Reads the script's messages as they arrive until `done` holds, at most for `limit`; not at
+    // all without a live script, or while it is stalled.
+    void waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
     // Runs `then` once every command queued or sent so far is carried out; when the script is
     // lost first, after the next instance's hello instead. At once when nothing is outstanding.
     void whenCarriedOut(std::function<void()> then);

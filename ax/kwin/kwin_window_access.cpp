@@ -2,9 +2,20 @@
 
 #include "ax/screen_geometry.h"
 
+#include <cmath>
+
 namespace morvanta {
 
 using Op = KWinCommand::Op;
+
+namespace {
+
+// Sizes KWin sets in whole pixels: a layout's fractions are not a difference.
+bool sameSize(const Size& a, const Size& b) {
+    return std::abs(a.width - b.width) < 1.0 && std::abs(a.height - b.height) < 1.0;
+}
+
+} // namespace
 
 AXWindow KWinWindowAccess::handle(const KWinDesktopState::Window& window) {
     return AXWindow(weak_from_this(), window.number, window.record.pid);
@@ -99,14 +110,44 @@ std::vector<std::optional<Rect>> KWinWindowAccess::frames(const std::vector<AXWi
 }
 
 void KWinWindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
-    for (const auto& [w, frame] : targets)
-        command(w, Op::frame, frame);
+    for (const auto& [w, frame] : targets) {
+        const auto* r = recordOf(w);
+        if (!r || !command(w, Op::frame, frame))
+            continue;
+        const Size size{frame.width, frame.height};
+        const Size now{r->frame.width, r->frame.height};
+        if (sameSize(size, now))
+            continue;
+        // A second request before the answer keeps the size the window had at the first.
+        const auto [entry, added] = resizes_.try_emplace(r->id, Resize{size, now});
+        entry->second.asked = size;
+    }
+}
+
+void KWinWindowAccess::settle() {
+    session_.settle();
+    awaitResizes();
+}
+
+void KWinWindowAccess::awaitResizes() {
+    // Answered: gone, at the size asked, or at any other size than before (a program's own
+    // choice, or steps KWin rounded to at once).
+    const auto answered = [this] {
+        std::erase_if(resizes_, [this](const auto& entry) {
+            const auto* w = state_.find(entry.first);
+            const Size size = w ? Size{w->record.frame.width, w->record.frame.height} : Size{};
+            return !w || sameSize(size, entry.second.asked) || !sameSize(size, entry.second.before);
+        });
+        return resizes_.empty();
+    };
+    session_.waitUntil(answered, resizeAnswerLimit);
+    resizes_.clear();
 }
 
 std::vector<bool>
 KWinWindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) {
     sendFrames(targets);
-    session_.settle();
+    settle();
     std::vector<bool> result;
     for (const auto& target : targets)
         result.push_back(recordOf(target.first) != nullptr);
@@ -146,9 +187,11 @@ std::vector<std::pair<AXWindow, Rect>> KWinWindowAccess::markedWindows() {
 void KWinWindowAccess::setParkMarks(const std::vector<std::pair<AXWindow, Rect>>& marks) {
     std::vector<std::pair<std::string, KWinParkStore::Mark>> entries;
     for (const auto& [w, frame] : marks)
-        if (const auto* r = recordOf(w))
+        if (const auto* r = recordOf(w)) {
             entries.emplace_back(r->id,
                                  KWinParkStore::Mark{frame, r->pid, r->resourceClass, r->caption});
+            unmarkWhenShown_.erase(r->id);
+        }
     store_.set(entries);
     if (onMarksChanged)
         onMarksChanged();
@@ -165,14 +208,25 @@ void KWinWindowAccess::clearParkMarks(const std::vector<AXWindow>& windows) {
 }
 
 void KWinWindowAccess::dropMarksOfShown(const std::vector<std::string>& internalIds) {
+    unmarkWhenShown_.insert(internalIds.begin(), internalIds.end());
+    recheckMarks(true);
+}
+
+void KWinWindowAccess::recheckMarks(bool goneCounts) {
+    if (unmarkWhenShown_.empty())
+        return;
     const auto screens = state_.axScreens();
     std::vector<std::string> shown;
-    for (const auto& id : internalIds) {
+    for (const auto& id : unmarkWhenShown_) {
         const auto* w = state_.find(id);
-        if (!w ||
-            (!w->record.minimized && !ScreenGeometry::isParkedPosition(screens, w->record.frame)))
+        if (w ? !w->record.minimized && !ScreenGeometry::isParkedPosition(screens, w->record.frame)
+              : goneCounts)
             shown.push_back(id);
     }
+    if (shown.empty())
+        return;
+    for (const auto& id : shown)
+        unmarkWhenShown_.erase(id);
     store_.erase(shown);
     if (onMarksChanged)
         onMarksChanged();

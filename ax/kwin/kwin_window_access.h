@@ -9,6 +9,12 @@
 // is gone: a restore the script never carried out (it died meanwhile) leaves the mark, so the
 // window is put back when the script returns or at Morvanta's next start.
 //
+// A Wayland window takes a new size only once its program answers KWin, after the batch's
+// acknowledgement, which still shows the old frame. So settle() also waits, briefly, for the
+// answer of every window asked for another size whose frame has not changed yet: what is read
+// next is the size the program chose, and a minimum size is never learned from a frame the
+// program has not answered yet. (An X11 window's size changes at once, steps rounded by KWin.)
+//
 // focusNothing sends nothing: the bridge has no command that leaves KWin without an active
 // window, and KWin moves the activation away from a window it minimises itself. A window parked
 // in a screen corner may keep the keyboard until the user or the next focus request moves it.
@@ -19,9 +25,13 @@
 #include "ax/kwin/kwin_session.h"
 #include "ax/window_access.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace morvanta {
 
@@ -37,6 +47,12 @@ public:
     // Called after the marks changed (a mark decides whether a minimised window counts as
     // minimised).
     std::function<void()> onMarksChanged;
+
+    // Takes off the marks of windows released from parking that are now seen shown; the window
+    // system calls it after every change of the mirror. A window missing from the mirror then
+    // keeps its mark (a script that reloads reports removals; only a hello proves it gone), and
+    // loses it right after its commands were carried out (`goneCounts`).
+    void recheckMarks(bool goneCounts = false);
 
     // The rules enumeration shares with the single reads.
     static bool isStandard(const KWinWindowRecord& record);
@@ -70,7 +86,7 @@ public:
     void sendFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;
     void sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets) override;
     void sendFocus(const AXWindow& window) override;
-    void settle() override { session_.settle(); }
+    void settle() override;
     // The script reports no news of the windows of a batch until it acknowledges it, so a check
     // may wait a turn of the run loop: what a command sends after its layout (the activation of
     // the window to focus) then rides in the same batch.
@@ -80,12 +96,27 @@ private:
     const KWinWindowRecord* recordOf(const AXWindow& window) const;
     // Queues a command for a window of the mirror; false (nothing queued) for any other.
     bool command(const AXWindow& window, KWinCommand::Op op, Rect frame = {}, bool on = false);
-    // Takes off the marks of these windows that are gone or seen shown; others keep theirs.
+    // Takes off the marks of these windows once each is gone or seen shown (a Wayland window
+    // shows when its program answers, after the batch): now, or on a later change of it.
     void dropMarksOfShown(const std::vector<std::string>& internalIds);
+    // Waits for the programs' answers to the sizes asked of their windows (see above).
+    void awaitResizes();
+
+    // How long settle() waits for programs to answer new sizes.
+    static constexpr std::chrono::milliseconds resizeAnswerLimit{500};
+
+    // A size asked of a window, and the size the window had when it was asked.
+    struct Resize {
+        Size asked;
+        Size before;
+    };
 
     KWinDesktopState& state_;
     KWinSession& session_;
     KWinParkStore& store_;
+    std::map<std::string, Resize> resizes_; // by internalId, until the next settle
+    // Windows whose marks go as soon as they show; a new mark takes a window out.
+    std::set<std::string> unmarkWhenShown_;
 };
 
 } // namespace morvanta

@@ -74,6 +74,7 @@ void KWinWindowSystem::apply(std::span<const KWinEvent> events) {
         if (std::holds_alternative<KWinScreens>(event))
             screensNews_ = true;
     }
+    access_->recheckMarks();
     noteChanges();
 }
 

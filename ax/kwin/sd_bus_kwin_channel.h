@@ -70,6 +70,8 @@ public:
 
     // Why the channel is closed; "" while it is open.
     const std::string& failure() const { return failure_; }
+    // Whether KWin owns its name on the bus now.
+    bool kwinPresent() const { return loader_ && !loader_->kwinOwner().empty(); }
 
 private:
     // What dispatchPending hands out, in the order it happened.

@@ -11,7 +11,24 @@
 
 namespace morvanta::testing {
 
+MorvantaProcess::Variables MorvantaProcess::x11Session(const std::string& display) {
+    // Qt looks for no other platform than the test's X display, and Morvanta takes the session
+    // for X11's even where the tests run inside a Wayland one. The session bus is the test's
+    // own (DBUS_SESSION_BUS_ADDRESS, set by the fixture): no desktop tray or service is reached
+    // through it, and no bus is started on demand that would outlive the test.
+    return {{"DISPLAY", display},
+            {"QT_QPA_PLATFORM", "xcb"},
+            {"WAYLAND_DISPLAY", ""},
+            {"XDG_SESSION_TYPE", "x11"},
+            {"MORVANTA_BACKEND", ""}};
+}
+
 MorvantaProcess::MorvantaProcess(const std::string& display,
+                                 const std::vector<std::string>& arguments,
+                                 const std::filesystem::path& output)
+    : MorvantaProcess(x11Session(display), arguments, output) {}
+
+MorvantaProcess::MorvantaProcess(const Variables& variables,
                                  const std::vector<std::string>& arguments,
                                  const std::filesystem::path& output)
     : output_(output) {
@@ -23,11 +40,11 @@ MorvantaProcess::MorvantaProcess(const std::string& display,
     const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(fd, STDOUT_FILENO);
     dup2(fd, STDERR_FILENO);
-    setenv("DISPLAY", display.c_str(), 1);
-    // Qt looks for no other platform than the test's X display. The session bus is the test's
-    // own (DBUS_SESSION_BUS_ADDRESS, set by the fixture): no desktop tray or service is reached
-    // through it, and no bus is started on demand that would outlive the test.
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    for (const auto& [name, value] : variables)
+        if (value.empty())
+            unsetenv(name.c_str());
+        else
+            setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> raw;
     for (auto& a : argv)
         raw.push_back(a.data());
@@ -76,7 +93,13 @@ std::string MorvantaProcess::output() const {
 std::pair<int, std::string> MorvantaProcess::run(const std::string& display,
                                                  const std::vector<std::string>& arguments,
                                                  const std::filesystem::path& output) {
-    MorvantaProcess process(display, arguments, output);
+    return run(x11Session(display), arguments, output);
+}
+
+std::pair<int, std::string> MorvantaProcess::run(const Variables& variables,
+                                                 const std::vector<std::string>& arguments,
+                                                 const std::filesystem::path& output) {
+    MorvantaProcess process(variables, arguments, output);
     const auto status = process.waitExit(std::chrono::seconds(30));
     return {status.value_or(-1000), process.output()};
 }

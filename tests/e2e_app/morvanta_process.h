@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -14,9 +15,14 @@ namespace morvanta::testing {
 
 class MorvantaProcess {
 public:
-    // Starts `morvanta` with `arguments` on `display`; its standard output and error go to
-    // `output`.
+    using Variables = std::map<std::string, std::string>;
+
+    // Starts `morvanta` with `arguments` on the X display `display`, in an X11 session whatever
+    // the test's own; its standard output and error go to `output`.
     MorvantaProcess(const std::string& display, const std::vector<std::string>& arguments,
+                    const std::filesystem::path& output);
+    // Starts it with `variables` set over the test's environment (an empty value unsets one).
+    MorvantaProcess(const Variables& variables, const std::vector<std::string>& arguments,
                     const std::filesystem::path& output);
     // Kills a program still running (SIGKILL).
     ~MorvantaProcess();
@@ -35,6 +41,12 @@ public:
     static std::pair<int, std::string> run(const std::string& display,
                                            const std::vector<std::string>& arguments,
                                            const std::filesystem::path& output);
+    static std::pair<int, std::string> run(const Variables& variables,
+                                           const std::vector<std::string>& arguments,
+                                           const std::filesystem::path& output);
+
+    // The variables of an X11 session on `display`.
+    static Variables x11Session(const std::string& display);
 
 private:
     pid_t pid_ = -1;

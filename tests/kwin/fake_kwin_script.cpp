@@ -1,9 +1,11 @@
 #include "tests/kwin/fake_kwin_script.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <utility>
 
 namespace morvanta::testing {
 
@@ -222,8 +224,12 @@ void FakeKWinScript::execute(const json& batch) {
             named.push_back(id);
         if (op == "frame") {
             const auto& f = c.at("frame");
-            w.frame = {f[0].get<double>(), f[1].get<double>(), f[2].get<double>(),
-                       f[3].get<double>()};
+            const Rect frame{f[0].get<double>(), f[1].get<double>(), f[2].get<double>(),
+                             f[3].get<double>()};
+            if (w.resizesLater && (frame.width != w.frame.width || frame.height != w.frame.height))
+                asked_[id] = frame;
+            else
+                w.frame = frame;
         } else if (op == "position") {
             w.frame.x = c.at("point")[0].get<double>();
             w.frame.y = c.at("point")[1].get<double>();
@@ -261,9 +267,30 @@ void FakeKWinScript::dispatchPending() {
     deliverAll();
 }
 
+void FakeKWinScript::answerResizes() {
+    json events = json::array();
+    for (const auto& [id, frame] : std::exchange(asked_, {})) {
+        const auto it = windows_.find(id);
+        if (it == windows_.end())
+            continue;
+        auto& w = it->second;
+        const Rect taken{frame.x, frame.y, std::max(frame.width, w.smallest.width),
+                         std::max(frame.height, w.smallest.height)};
+        // A program that keeps its size answers nothing KWin reports.
+        if (taken == w.frame)
+            continue;
+        w.frame = taken;
+        events.push_back({{"type", "changed"}, {"window", record(w)}});
+    }
+    if (!events.empty())
+        send(std::move(events));
+}
+
 bool FakeKWinScript::waitForMessage(std::chrono::milliseconds timeout) {
     if (inbox_.empty() && mode == Mode::lazy)
         carryOut();
+    if (inbox_.empty() && running())
+        answerResizes();
     if (inbox_.empty()) {
         // Nothing will come: the whole timeout passes.
         now_ += timeout;

@@ -34,6 +34,11 @@ struct FakeKWinWindow {
     Rect frame{};
     std::optional<Size> sizeIncrement{};
     std::int64_t stacking = 0;
+    // A Wayland window: a new size asked of it is taken when its program answers, after the
+    // batch's acknowledgement (on the backend's next wait), reported as a change of its own.
+    // `smallest` is the least its program accepts.
+    bool resizesLater = false;
+    Size smallest{};
 };
 
 struct FakeKWinScreen {
@@ -96,6 +101,8 @@ private:
     void raise(FakeKWinWindow& window);
     bool running() const { return !token_.empty() && mode != Mode::dead; }
     void deliverAll();
+    // The programs' answers to the sizes asked of resizesLater windows.
+    void answerResizes();
 
     std::map<std::string, FakeKWinWindow> windows_;
     std::vector<std::string> order_; // the windows' ids, oldest first, as KWin lists them
@@ -106,8 +113,9 @@ private:
     int nextWindow_ = 1;
     std::int64_t topStacking_ = 0;
     bool helloDue_ = false;
-    std::deque<nlohmann::json> held_; // batches answered, not yet carried out
-    std::deque<std::string> inbox_;   // messages sent, not yet read by the backend
+    std::deque<nlohmann::json> held_;   // batches answered, not yet carried out
+    std::map<std::string, Rect> asked_; // frames asked of resizesLater windows, not yet taken
+    std::deque<std::string> inbox_;     // messages sent, not yet read by the backend
     int readable_ = -1;
     std::chrono::steady_clock::time_point now_{};
 };

@@ -1,7 +1,9 @@
 // The real tiling controller on the KWin backend over the fake script, driven by a virtual-clock
 // run loop that watches the backend's descriptor as the application's loop does: windows tile at
 // start, a workspace switch hides and shows them (one batch each way), a KWin restart changes
-// nothing the user sees, and stopping puts every hidden window back.
+// nothing the user sees, stopping puts every hidden window back, and a Wayland window's size,
+// which comes after the batch's acknowledgement, is waited for rather than taken for a minimum, and
+// takes its parking mark off when it answers.
 #include "app/controller/manual_run_loop.h"
 #include "app/controller/tiling_controller.h"
 #include "app/settings/memory_preferences_domain.h"
@@ -105,6 +107,47 @@ TEST_F(KWinControllerTest, TilesSwitchesWorkspacesAndBringsEverythingBackAtStop)
         EXPECT_EQ(script.window(id).frame, frame) << id;
     EXPECT_TRUE(system->windowAccess().markedWindows().empty());
     EXPECT_EQ(script.waited < 100ms, true);
+}
+
+TEST_F(KWinControllerTest, AWaylandWindowsLateSizeIsWaitedForNotTakenForAMinimum) {
+    FakeKWinWindow wayland;
+    wayland.resizesLater = true;
+    open(editor, "A", {10, 10, 600, 400}, wayland);
+    const auto b = open(term, "B", {50, 50, 600, 400}, wayland);
+    startController();
+    open(term, "C", {90, 90, 600, 400}, wayland); // B shares the stack with it: half as tall
+    pump();
+    expectTiled();
+    EXPECT_TRUE(controller->minimums().empty());
+
+    // Moved to another workspace, then shown there alone, larger: its parking mark goes once its
+    // program has answered, though the batch's acknowledgement still had it in the corner.
+    script.userActivate(b);
+    pump();
+    controller->commands().moveFocusedWindow(2);
+    pump();
+    EXPECT_EQ(system->windowAccess().markedWindows().size(), 1u);
+    controller->commands().switchToWorkspace(2);
+    pump();
+    EXPECT_FALSE(ScreenGeometry::isParkedPosition(system->screens(), script.window(b).frame));
+    EXPECT_EQ(system->windowAccess().markedWindows().size(), 2u); // A and C, parked now
+    controller->commands().moveFocusedWindow(1); // B, focused there, back to the others
+    pump();
+    controller->commands().switchToWorkspace(1);
+    pump();
+    EXPECT_TRUE(system->windowAccess().markedWindows().empty());
+    expectTiled();
+
+    // A program that will not shrink answers nothing: after a bounded wait its size is what it
+    // keeps, and that is learned.
+    const double tall = script.window(b).frame.height;
+    script.window(b).smallest = {0, tall};
+    const auto waited = script.waited;
+    open(term, "D", {90, 90, 600, 400}, wayland);
+    pump();
+    ASSERT_EQ(controller->minimums().size(), 1u);
+    EXPECT_EQ(controller->minimums().begin()->second.height, tall);
+    EXPECT_LT(script.waited - waited, 1200ms); // one wait, and the retry's, at most
 }
 
 TEST_F(KWinControllerTest, NewAndClosedWindowsAreFollowed) {

@@ -40,6 +40,8 @@ AppDelegate::~AppDelegate() {
     // Callbacks handed out go quiet first; then everything the user sees, then the services
     // those showed, the controller last.
     self_.end();
+    // The desktop outlives the log its lines go to.
+    desktop_.setLog(nullptr);
     // The socket outlives the delegate (it closes just before a relaunch) but not its run loop.
     instance_.stopServing();
     closeInterface();
@@ -88,6 +90,9 @@ TilingController& AppDelegate::controller() {
 void AppDelegate::applicationDidFinishLaunching() {
     routeSignals();
     log_.append(launchLine());
+    desktop_.setLog([this](const std::string& line) { log_.append(line); });
+    if (!sessionNotice_.empty())
+        log_.append("⚠️ " + sessionNotice_);
     if (isSelfTest_) {
         runSelfTest();
         return;
@@ -115,12 +120,13 @@ void AppDelegate::runSelfTest() {
 void AppDelegate::installShortcuts() {
     shortcuts_ = std::make_unique<AppShortcuts>(desktop_.makeHotKeys(), desktop_.windowSystem(),
                                                 *domain_, settings(), loop_);
-    if (!shortcuts_->ok()) {
+    // Without key grabs the actions are still attached: `morvanta msg run` and the command
+    // panel reach them by name. Only the grabs' refusals would say nothing useful then.
+    if (shortcuts_->ok())
+        refusedShortcuts_ =
+            shortcuts_->reportRefusals([this](const std::string& text) { log_.append(text); });
+    else
         log_.append("⚠️ Global shortcuts are unavailable: " + shortcuts_->error());
-        return;
-    }
-    refusedShortcuts_ =
-        shortcuts_->reportRefusals([this](const std::string& text) { log_.append(text); });
     const auto weak = self_.ref();
     const auto panel = [weak](CommandPanelController::Mode mode) {
         return [weak, mode] {
@@ -209,7 +215,7 @@ void AppDelegate::watchTurns() {
 
 void AppDelegate::serveSecondLaunches() {
     ipcTarget_ = std::make_unique<ControllerIpcTarget>(
-        controller(), settings(), shortcuts_ && shortcuts_->ok() ? &shortcuts_->actions() : nullptr,
+        controller(), settings(), shortcuts_ ? &shortcuts_->actions() : nullptr,
         UpdaterConfiguration::fromBuild().appVersion);
     ipcService_ = std::make_unique<IpcService>(
         *ipcTarget_, loop_, self_.bind(&AppDelegate::applicationShouldHandleReopen));
@@ -305,6 +311,7 @@ std::unique_ptr<QWidget> AppDelegate::makeOnboarding() {
     actions.anotherWindowManagerRunning = [this] {
         return desktop_.tilingWindowManager().has_value();
     };
+    actions.sessionHint = sessionNotice_;
     return std::make_unique<OnboardingView>(controller(), settings(), std::move(actions));
 }
 

@@ -70,6 +70,10 @@ public:
     // "Morvanta <version> launched."
     static std::string launchLine();
 
+    // A warning about the session (a desktop Morvanta cannot tile), logged at launch and shown
+    // by the welcome guide while Morvanta waits. Set before applicationDidFinishLaunching.
+    void setSessionNotice(std::string notice) { sessionNotice_ = std::move(notice); }
+
     void applicationDidFinishLaunching();
     // A second launch: brings the settings window forward.
     void applicationShouldHandleReopen();
@@ -105,6 +109,7 @@ private:
     std::unique_ptr<QWidget> makeDiagnostics();
 
     DesktopBackend& desktop_;
+    std::string sessionNotice_;
     SingleInstance& instance_;
     QtRunLoop loop_;
     DiagnosticsLog log_;

@@ -1,13 +1,18 @@
 // morvanta: the application. Reads the command line, hands a second launch to the Morvanta
 // already running on this display, and otherwise runs the application delegate under Qt's
-// event loop until a quit, a signal or a relaunch ends it.
+// event loop until a quit, a signal or a relaunch ends it. The desktop it tiles is an X server
+// or KDE Plasma's KWin, chosen by the session (DesktopChoice).
+#include "app/desktop/kwin/kwin_desktop_backend.h"
 #include "app/desktop/x11/x11_desktop_backend.h"
+#include "app/diagnostics/xdg_folders.h"
 #include "app/shell/application/app_delegate.h"
 #include "app/shell/application/command_line.h"
+#include "app/shell/application/desktop_choice.h"
 #include "app/shell/application/exit_deadline.h"
 #include "app/shell/application/window_rescue.h"
 #include "app/shell/socket/ipc_service.h"
 #include "app/shell/socket/msg_client.h"
+#include "app/shell/welcome/onboarding_texts.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -22,32 +27,102 @@ constexpr std::chrono::seconds answerLimit{5};
 // How long the rest of a quit may take once every window is back.
 constexpr std::chrono::seconds quitLimit{3};
 
+std::string variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 std::string displayName() {
-    const char* display = std::getenv("DISPLAY");
-    return display ? display : "";
+    return variable("DISPLAY");
 }
 
-// The desktop Morvanta tiles. Another desktop backend is chosen here, by the session it runs in.
-std::unique_ptr<DesktopBackend> openDesktop(const std::string& display) {
+// The name the single-instance socket is kept under: the X display, which a Plasma Wayland
+// session has too (its Xwayland), else the Wayland display.
+std::string sessionName() {
+    const std::string display = displayName();
+    return display.empty() ? variable("WAYLAND_DISPLAY") : display;
+}
+
+// The desktop Morvanta tiles, and a warning about the session when it cannot tile this one.
+struct OpenedDesktop {
+    std::unique_ptr<DesktopBackend> backend;
+    KWinDesktopBackend* kwin = nullptr;
+    std::string notice;
+};
+
+std::optional<OpenedDesktop> openKWin(const DesktopChoice& choice) {
+    const auto state = XdgFolders::stateHome();
+    if (!state) {
+        std::cerr << "morvanta: no folder for Morvanta's state: set HOME or XDG_STATE_HOME.\n";
+        return std::nullopt;
+    }
+    KWinDesktopOptions options;
+    options.scriptPath = KWinDesktopBackend::installedScriptPath();
+    options.stateFile = *state / "morvanta" / "kwin-parked.json";
+    std::string error;
+    auto kwin = KWinDesktopBackend::open(options, error);
+    if (!kwin) {
+        std::cerr << "morvanta: cannot reach KWin: " << error << "\n";
+        if (!choice.named)
+            std::cerr << "morvanta: " << OnboardingTexts::otherWaylandDesktop << "\n";
+        return std::nullopt;
+    }
+    OpenedDesktop opened;
+    opened.kwin = kwin.get();
+    // A Wayland session without KWin on its bus is another desktop's; Morvanta keeps waiting
+    // for KWin all the same (it may only be late), and says what it can tile.
+    if (!kwin->kwinPresent() && !choice.named)
+        opened.notice = OnboardingTexts::otherWaylandDesktop;
+    opened.backend = std::move(kwin);
+    return opened;
+}
+
+// The backend the environment asks for; none, with the reason on standard error, for a value of
+// MORVANTA_BACKEND that names no backend.
+std::optional<DesktopChoice> chooseDesktop() {
+    auto choice = DesktopChoice::fromEnvironment();
+    if (choice.error.empty())
+        return choice;
+    std::cerr << choice.error << "\n";
+    return std::nullopt;
+}
+
+std::optional<OpenedDesktop> openDesktop(const DesktopChoice& choice, const std::string& display) {
+    if (choice.backend == DesktopChoice::Backend::kwin)
+        return openKWin(choice);
     auto desktop = X11DesktopBackend::open(display);
-    if (!desktop)
+    if (!desktop) {
         std::cerr << "morvanta: cannot open the X display \"" << display
-                  << "\". Morvanta needs an X11 session.\n";
-    return desktop;
+                  << "\". Morvanta needs an X11 session, or KDE Plasma's Wayland session.\n";
+        return std::nullopt;
+    }
+    return OpenedDesktop{std::move(desktop), nullptr, {}};
 }
 
-int rescue(const std::string& display) {
-    if (const auto path = SingleInstance::socketPath(display);
+int rescue() {
+    const auto choice = chooseDesktop();
+    if (!choice)
+        return 2;
+    if (const auto path = SingleInstance::socketPath(sessionName());
         path && SingleInstance::ask(*path, SingleInstance::pingRequest, answerLimit).reached) {
         std::cerr << "morvanta: Morvanta is running on this display; quit it and every window "
                      "it hid comes back.\n";
         return 1;
     }
-    const auto desktop = openDesktop(display);
+    const auto desktop = openDesktop(*choice, displayName());
     if (!desktop)
         return 1;
+    // On KWin the script must be running: without it no window can be reached, and the marks
+    // stay in the state file for a later try.
+    if (desktop->kwin && !desktop->kwin->live()) {
+        for (const auto& line : desktop->kwin->earlyLines())
+            std::cerr << "morvanta: " << line << "\n";
+        std::cerr << "morvanta: KWin did not run Morvanta's script; no window was brought "
+                     "back.\n";
+        return 1;
+    }
     DiagnosticsLog log;
-    const int count = WindowRescue::run(desktop->windowSystem(), log);
+    const int count = WindowRescue::run(desktop->backend->windowSystem(), log);
     if (count > 0)
         std::cout << log.lines().back().substr(log.lines().back().find(']') + 2) << "\n";
     std::cout << WindowRescue::summary(count) << "\n";
@@ -91,9 +166,9 @@ std::optional<int> runCommandLineMode(const CommandLine& line) {
         std::cerr << line.error << "\n";
         return 2;
     case CommandLine::Mode::rescue:
-        return rescue(displayName());
+        return rescue();
     case CommandLine::Mode::msg:
-        return MsgClient(SingleInstance::socketPath(displayName()), std::cout, std::cerr)
+        return MsgClient(SingleInstance::socketPath(sessionName()), std::cout, std::cerr)
             .run(line.msgArguments);
     case CommandLine::Mode::run:
     case CommandLine::Mode::selfTest:
@@ -113,13 +188,15 @@ int main(int argc, char** argv) {
         return *ended;
 
     const bool selfTest = line.mode == CommandLine::Mode::selfTest;
-    const std::string display = displayName();
+    const auto choice = chooseDesktop();
+    if (!choice)
+        return 2;
     auto instance = std::make_unique<SingleInstance>(IpcService::limits());
     // The self-test is a run of its own, beside whatever else runs: it takes no socket.
     if (!selfTest)
-        if (const auto ended = reachRunning(SingleInstance::socketPath(display), *instance))
+        if (const auto ended = reachRunning(SingleInstance::socketPath(sessionName()), *instance))
             return *ended;
-    const auto desktop = openDesktop(display);
+    auto desktop = openDesktop(*choice, displayName());
     if (!desktop)
         return 1;
 
@@ -133,7 +210,8 @@ int main(int argc, char** argv) {
     Relauncher relauncher([] { QCoreApplication::quit(); });
     int status = 0;
     {
-        AppDelegate delegate(*desktop, *instance, relauncher, selfTest);
+        AppDelegate delegate(*desktop->backend, *instance, relauncher, selfTest);
+        delegate.setSessionNotice(desktop->notice);
         // The self-test's verdicts are for the person or script that started it.
         Subscription printVerdicts;
         if (selfTest)
@@ -146,8 +224,10 @@ int main(int argc, char** argv) {
         delegate.applicationWillTerminate();
         exitDeadline.emplace(quitLimit, status);
     }
-    // The socket closes before a relaunch starts, so the new Morvanta finds the display free.
+    // The socket closes before a relaunch starts, so the new Morvanta finds the display free; so
+    // does the desktop (on KWin the bridge's bus name, and the script it unloads by name).
     instance.reset();
+    desktop.reset();
     relauncher.startIfRequested();
     return status;
 }

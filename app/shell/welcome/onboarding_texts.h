@@ -35,6 +35,11 @@ struct OnboardingTexts {
     static constexpr const char* waitingHint =
         "On Wayland? Log out, pick an <b>Xorg</b> or <b>X11</b> session on the login screen "
         "and open Morvanta again.";
+    // In place of waitingHint on a Wayland desktop other than Plasma, and in the log at start.
+    static constexpr const char* otherWaylandDesktop =
+        "Morvanta can't arrange windows on this Wayland desktop. It works in an X11 session with "
+        "any window manager, and in KDE Plasma's Wayland session: log out, pick one of those on "
+        "the login screen and open Morvanta again.";
     static constexpr const char* granted = "Permission granted. You're ready.";
     static constexpr const char* grantedNoWindows =
         "Permission granted, but the X server hasn't let Morvanta see your windows yet.";

@@ -35,8 +35,9 @@ OnboardingView::OnboardingView(TilingController& controller, AppSettings& settin
                                QWidget* parent)
     : QWidget(parent), settings_(settings), actions_(std::move(actions)),
       pages_(new QStackedWidget), next_(new QPushButton),
-      permission_(new PermissionPage(controller, {actions_.openSessionHelp, actions_.relaunch},
-                                     relaunchDelay)),
+      permission_(new PermissionPage(
+          controller, {actions_.openSessionHelp, actions_.relaunch, actions_.sessionHint},
+          relaunchDelay)),
       layout_(new LayoutPage(controller, settings)),
       shortcuts_(new ShortcutsPage(settings, actions_.shortcutText)),
       finishPage_(new FinishPage(settings, actions_.anotherWindowManagerRunning)) {

@@ -37,6 +37,8 @@ struct OnboardingActions {
     ShortcutsPage::ShortcutText shortcutText;
     // Whether a tiling window manager runs (runningTilingWindowManager).
     FinishPage::WindowManagerCheck anotherWindowManagerRunning;
+    // In place of the permission page's usual hint; empty: that hint.
+    std::string sessionHint;
 };
 
 class OnboardingView : public QWidget {

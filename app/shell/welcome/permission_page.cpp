@@ -130,7 +130,8 @@ QWidget* PermissionPage::makeWaitingRows() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(
         makeStatusRow(static_cast<int>(StatusMarker::Kind::clock), T::waiting, nullptr));
-    auto* hint = secondaryLabel(T::waitingHint);
+    auto* hint = secondaryLabel(actions_.sessionHint.empty() ? T::waitingHint
+                                                             : actions_.sessionHint.c_str());
     hint->setTextFormat(Qt::RichText);
     layout->addWidget(hint);
     return rows;

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <string>
 
 class QLabel;
 class QPushButton;
@@ -28,6 +29,8 @@ public:
         std::function<void()> openSessionHelp;
         // Starts Morvanta again; false when it could not.
         std::function<bool()> relaunch;
+        // What to do about the session, shown while Morvanta waits; empty: the usual hint.
+        std::string sessionHint;
     };
 
     // The state for the controller's values. Trusted without windows counts as still waiting

@@ -40,6 +40,7 @@ protected:
         actions.openSessionHelp = [this] { ++helpOpened; };
         actions.shortcutText = [this](const std::string& name) { return shortcutText(name); };
         actions.anotherWindowManagerRunning = [this] { return tilingWindowManager; };
+        actions.sessionHint = sessionHint;
         auto view = std::make_unique<OnboardingView>(*controller, settings, actions, relaunchDelay);
         view->resize(OnboardingView::contentSize);
         view->show();
@@ -70,6 +71,7 @@ protected:
     int helpOpened = 0;
     bool relaunchWorks = true;
     bool tilingWindowManager = false;
+    std::string sessionHint;
     bool unboundMove = false;
 };
 

@@ -161,6 +161,20 @@ TEST_F(WelcomeTest, RelaunchWaitsBeforeItIsOffered) {
         EXPECT_FALSE(shows(texts, text)) << text;
 }
 
+// On a desktop Morvanta cannot tile, the session's own notice takes the usual hint's place.
+TEST_F(WelcomeTest, PermissionPageShowsTheSessionsNoticeInPlaceOfTheUsualHint) {
+    desktop.setTrusted(false);
+    sessionHint = T::otherWaylandDesktop;
+    startController();
+    auto view = makeView();
+    view->showStep(1);
+    QApplication::processEvents();
+    EXPECT_EQ(view->permissionPage().state(), State::needed);
+    const QString texts = visibleTexts(view->page(1));
+    EXPECT_TRUE(shows(texts, T::otherWaylandDesktop)) << texts.toStdString();
+    EXPECT_FALSE(shows(texts, T::waitingHint));
+}
+
 TEST_F(WelcomeTest, ChoosingALayoutSetsTheDefaultAndEveryWorkspace) {
     startController();
     auto view = makeView();
