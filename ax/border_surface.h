@@ -22,8 +22,8 @@ public:
     virtual void setRing(const Size& size, double width, double radius,
                          const BorderColor& color) = 0;
     // Shows and hides the ring (the window itself may stay mapped and empty).
-    virtual void show() = 0;
-    virtual void hide() = 0;
+    virtual void showRing() = 0;
+    virtual void hideRing() = 0;
 };
 
 } // namespace morvanta

@@ -29,7 +29,7 @@ void KWinBorderOverlay::showAround(std::string internalId) {
     around_ = std::move(internalId);
     if (!shown_) {
         shown_ = true;
-        surface_.show();
+        surface_.showRing();
     }
     sync();
 }
@@ -38,7 +38,7 @@ void KWinBorderOverlay::orderOut() {
     if (!shown_)
         return;
     shown_ = false;
-    surface_.hide();
+    surface_.hideRing();
     sync();
 }
 

@@ -26,8 +26,8 @@ struct RecordingSurface final : BorderSurface {
         color = c;
         ++rings;
     }
-    void show() override { shown = true; }
-    void hide() override { shown = false; }
+    void showRing() override { shown = true; }
+    void hideRing() override { shown = false; }
 
     Size size;
     double width = 0, radius = 0;
