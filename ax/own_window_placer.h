@@ -13,7 +13,8 @@ public:
 
     // The window of this process whose caption starts with `caption` goes horizontally centred
     // on the usable area of the screen under the pointer, its top `topFraction` of that area's
-    // height below the area's top; also when the window appears only a moment later.
+    // height below the area's top, above the other windows and with the keyboard focus; also
+    // when the window appears only a moment later.
     virtual void centreOnPointerScreen(const std::string& caption, double topFraction) = 0;
 };
 

@@ -213,6 +213,8 @@ void FakeKWinScript::executeOwn(const json& c, json& events) {
         auto& w = windows_.at(*own);
         w.frame.x = std::round(under->area.x + (under->area.width - w.frame.width) / 2);
         w.frame.y = std::round(under->area.y + c.at("top").get<double>() * under->area.height);
+        raise(w);
+        active_ = *own;
         events.push_back({{"type", "changed"}, {"window", record(w)}});
         return;
     }

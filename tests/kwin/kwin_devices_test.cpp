@@ -205,6 +205,7 @@ TEST_F(KWinDevicesTest, MorvantasPanelIsCentredOnTheScreenUnderThePointer) {
     placer.centreOnPointerScreen("Morvanta command panel", 0.18);
     dispatch();
     EXPECT_EQ(script.window(panel).frame, (Rect{1930, 204, 620, 420}));
+    EXPECT_EQ(script.active(), panel);
     EXPECT_EQ(script.window(other).frame, (Rect{0, 0, 620, 420}));
 }
 

@@ -227,6 +227,9 @@ for (const api of [5, 6]) {
                 frame: [5, 6, 70, 80], around: "{gone}", outset: 2}]});
             other.frameGeometry = {x: 1, y: 1, width: 10, height: 10};
             assert.deepStrictEqual(ring.frameGeometry, {x: 5, y: 6, width: 70, height: 80});
+            // A placement whose caption the ring's also starts with leaves the ring alone.
+            bus.answer({batch: 4, commands: [{op: "place", pid: MORVANTA, caption: "Morvanta", top: 0}]});
+            assert.deepStrictEqual([ring.frameGeometry.x, workspace.current], [5, target]);
         });
 
         test("border: a ring window that appears after the command is placed and never reported", () => {
@@ -245,6 +248,19 @@ for (const api of [5, 6]) {
             assert.deepStrictEqual(bus.reportedSince(mark).length, 1);
         });
 
+        test("border: a ring KWin activated before it was known as the ring gives the activation back", () => {
+            const {bus, workspace, windows: [target, ring]} = startBridge(api, [
+                {}, {caption: RING, pid: MORVANTA}]);
+            const activate = (window) => { workspace[workspace.names.active] = window; };
+            activate(target);
+            activate(ring); // still an ordinary window to the script: reported
+            const poll = bus.answer({batch: 1, commands: [{op: "border", pid: MORVANTA, caption: RING,
+                frame: null, around: null, outset: 4}]});
+            assert.strictEqual(workspace.current, target);
+            assert.deepStrictEqual(poll.events, [{type: "removed", id: ring.id},
+                {type: "activated", id: target.id}]);
+        });
+
         test("place: centred on the screen under the pointer, now or when the window appears", () => {
             const {bus, workspace, windows: [panel, foreign]} = startBridge(api, [
                 {caption: "Morvanta command panel", pid: MORVANTA,
@@ -257,8 +273,10 @@ for (const api of [5, 6]) {
             const poll = bus.answer({batch: 1, commands: [{op: "place", pid: MORVANTA,
                 caption: "Morvanta command panel", top: 0.18}]});
             assert.deepStrictEqual(panel.frameGeometry, {x: 1930, y: 204, width: 620, height: 420});
-            assert.deepStrictEqual(foreign.frameGeometry, {x: 10, y: 20, width: 300, height: 200});
-            assert.deepStrictEqual([poll.ack, poll.events], [1, []]);
+            assert.deepStrictEqual([panel.keepAbove, workspace.current], [true, panel]);
+            assert.deepStrictEqual([foreign.frameGeometry, foreign.keepAbove],
+                [{x: 10, y: 20, width: 300, height: 200}, undefined]);
+            assert.deepStrictEqual([poll.ack, poll.events], [1, [{type: "activated", id: panel.id}]]);
             // Qt may show the window after the command arrives: it is placed as it appears.
             workspace.cursorPos = {x: -50, y: -50}; // under no screen: the first one
             bus.answer({batch: 2, commands: [{op: "place", pid: MORVANTA, caption: "Morvanta key",
@@ -267,6 +285,7 @@ for (const api of [5, 6]) {
                 frame: {x: 0, y: 0, width: 200, height: 100}});
             workspace.add(late);
             assert.deepStrictEqual(late.frameGeometry, {x: 700, y: 480, width: 200, height: 100});
+            assert.strictEqual(workspace.current, late);
         });
 
         test("commands on Morvanta's windows are read strictly", () => {

@@ -239,6 +239,7 @@ function createBridge(globals) {
     const lastSent = new Map(); // id → the record text Morvanta has last seen
     let lastScreens = "";
     let lastActive = null;
+    let activeBefore = null; // the window active before lastActive: the ring may have been that
     let ack = 0;
     let polling = false;
     let helloDue = true;
@@ -273,7 +274,7 @@ function createBridge(globals) {
 
     // Morvanta's ring window is its own business: it is placed here, never reported.
     function isBorder(window) {
-        return window === borderWindow ||
+        return (borderWindow !== null && windowId(window) === windowId(borderWindow)) ||
             (border !== null && isOwnWindow(window, border.pid, border.caption));
     }
 
@@ -394,19 +395,28 @@ function createBridge(globals) {
                 log("the ring window keeps its " + name + ": " + error);
             }
         });
-        if (adapter.active() === window) giveActivationBack();
+        const active = adapter.active();
+        if (active && windowId(active) === id) giveActivationBack();
     }
 
-    // KWin may activate a window that appears; the ring must never keep it.
+    // KWin activates a window that appears, the ring too (perhaps before Morvanta's command
+    // made it the ring, when it was still reported): the ring must never keep the activation.
     function giveActivationBack() {
-        if (lastActive !== null && tracked.has(lastActive))
-            adapter.activate(tracked.get(lastActive).window);
+        const back = [lastActive, activeBefore].filter(function (id) {
+            return id !== null && tracked.has(id);
+        })[0];
+        if (back !== undefined) adapter.activate(tracked.get(back).window);
     }
 
     function findOwnWindows(pid, caption) {
         return adapter.windows().filter(function (window) {
             return isListed(window) && isOwnWindow(window, pid, caption);
         });
+    }
+
+    // A placement never takes the ring, whatever caption it names.
+    function findPlaceable(pid, caption) {
+        return findOwnWindows(pid, caption).filter(function (window) { return !isBorder(window); });
     }
 
     function setBorder(command, events) {
@@ -431,6 +441,8 @@ function createBridge(globals) {
         return under || screens[0] || null;
     }
 
+    // Qt on Wayland can neither place, raise nor focus its window: the panel goes where it
+    // belongs, above the others, with the keyboard.
     function placeOwnWindow(window, top) {
         const screen = screenUnderPointer();
         if (!screen) return;
@@ -438,11 +450,13 @@ function createBridge(globals) {
         const now = window.frameGeometry;
         window.frameGeometry = {x: Math.round(area[0] + (area[2] - now.width) / 2),
             y: Math.round(area[1] + top * area[3]), width: now.width, height: now.height};
+        window.keepAbove = true;
+        adapter.activate(window);
     }
 
     // Places the window now when it is there, and once more should it appear a moment later.
     function setPlacement(command) {
-        findOwnWindows(command.pid, command.caption).forEach(function (window) {
+        findPlaceable(command.pid, command.caption).forEach(function (window) {
             placeOwnWindow(window, command.top);
         });
         const now = Date.now();
@@ -476,7 +490,8 @@ function createBridge(globals) {
     }
 
     function onRemoved(window) {
-        if (window === borderWindow) borderWindow = null;
+        if (borderWindow !== null && windowId(window) === windowId(borderWindow))
+            borderWindow = null;
         const id = windowId(window);
         if (!tracked.has(id)) return;
         untrack(id);
@@ -494,6 +509,7 @@ function createBridge(globals) {
         if (suppressed) return;
         const id = activeId();
         if (id === lastActive) return;
+        activeBefore = lastActive;
         lastActive = id;
         report({type: "activated", id: id});
     }
@@ -569,6 +585,7 @@ function createBridge(globals) {
             .map(function (id) { return {type: "changed", window: recordNow(id)}; }));
         const active = activeId();
         if (active !== lastActive) {
+            activeBefore = lastActive;
             lastActive = active;
             events.push({type: "activated", id: active});
         }
