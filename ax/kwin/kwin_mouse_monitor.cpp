@@ -4,24 +4,18 @@
 
 namespace morvanta {
 
+KWinMouseMonitor::KWinMouseMonitor(KWinWindowSystem& system) : system_(&system) {
+    system.addMouse(this);
+}
+
 KWinMouseMonitor::~KWinMouseMonitor() {
-    if (watching_ && system_)
+    if (system_)
         system_->removeMouse(this);
 }
 
 Point KWinMouseMonitor::location() {
     const auto pointer = system_ ? system_->pointer() : std::nullopt;
     return pointer.value_or(Point{});
-}
-
-void KWinMouseMonitor::setWatching(bool watching) {
-    if (watching == watching_ || !system_)
-        return;
-    watching_ = watching;
-    if (watching)
-        system_->addMouse(this);
-    else
-        system_->removeMouse(this);
 }
 
 } // namespace morvanta

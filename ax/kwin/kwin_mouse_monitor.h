@@ -15,7 +15,7 @@ class KWinWindowSystem;
 class KWinMouseMonitor final : public MouseMonitor {
 public:
     // `system` should outlive the monitor; when it goes first, the monitor goes quiet.
-    explicit KWinMouseMonitor(KWinWindowSystem& system) : system_(&system) {}
+    explicit KWinMouseMonitor(KWinWindowSystem& system);
     ~KWinMouseMonitor() override;
     KWinMouseMonitor(const KWinMouseMonitor&) = delete;
     KWinMouseMonitor& operator=(const KWinMouseMonitor&) = delete;
@@ -28,11 +28,11 @@ public:
     void systemGone() { system_ = nullptr; }
 
 protected:
-    void setWatching(bool watching) override;
+    // The system hands out events only while some monitor has a listener.
+    void setWatching(bool) override {}
 
 private:
     KWinWindowSystem* system_;
-    bool watching_ = false;
 };
 
 } // namespace morvanta

@@ -132,7 +132,7 @@ void KWinWindowSystem::noteMouse(const KWinEvent& event) {
 }
 
 void KWinWindowSystem::queueMouse(MouseEvent event) {
-    if (mice_.empty())
+    if (std::ranges::none_of(mice_, [](const auto* monitor) { return monitor->isWatching(); }))
         return;
     // Frame news faster than the dispatch is one drag step.
     if (event == MouseEvent::leftDragged && !mouseNews_.empty() &&

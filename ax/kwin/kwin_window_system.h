@@ -100,6 +100,7 @@ public:
     void removeTracker(KWinFocusTracker* tracker);
     // The active window as a focus tracker reports it: none for this process's own windows.
     std::optional<AXWindow> trackedFocus();
+    // Every monitor of this system, from its construction to its destruction.
     void addMouse(KWinMouseMonitor* monitor);
     void removeMouse(KWinMouseMonitor* monitor);
 
