@@ -3,6 +3,7 @@
 
 #include "app/commands/key_panel.h"
 #include "app/controller/run_loop.h"
+#include "ax/own_window_placer.h"
 #include "ax/window_list.h"
 
 #include <QCursor>
@@ -62,6 +63,8 @@ void CommandPanelController::show(Mode mode) {
     panel_ = panel;
     view_ = view;
     panel->show();
+    if (placer_)
+        placer_->centreOnPointerScreen(KeyPanel::caption, KeyPanel::topFraction);
     panel->raise();
     panel->activateWindow();
     view->searchField()->setFocus(Qt::ActiveWindowFocusReason);

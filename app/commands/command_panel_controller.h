@@ -8,6 +8,9 @@
 //
 // The application owns one; it supplies the settings and diagnostics windows (and quitting)
 // through PanelCallbacks. Main thread only.
+//
+// Where Qt cannot place its windows (Wayland), the application gives it the desktop's
+// OwnWindowPlacer, which puts the panel where Qt would have.
 #pragma once
 
 #include "app/commands/app_directory.h"
@@ -25,6 +28,7 @@ namespace morvanta {
 
 class AppSettings;
 class KeyPanel;
+class OwnWindowPlacer;
 class RunLoop;
 class TilingController;
 class WindowList;
@@ -43,6 +47,10 @@ public:
     ~CommandPanelController();
     CommandPanelController(const CommandPanelController&) = delete;
     CommandPanelController& operator=(const CommandPanelController&) = delete;
+
+    // Asked to place the panel each time it opens; null (the default) where Qt places it. It must
+    // outlive this object, or be unset first.
+    void setPlacer(OwnWindowPlacer* placer) { placer_ = placer; }
 
     // Opens the panel in the mode, or closes it (focus back) when it is already visible.
     void show(Mode mode);
@@ -72,6 +80,7 @@ private:
     QPointer<KeyPanel> panel_;
     QPointer<CommandPanelView> view_;
     std::optional<AXWindow> previousWindow_;
+    OwnWindowPlacer* placer_ = nullptr;
     // The view's callbacks hold this weakly; it ends first when the controller goes.
     WeakSelf<CommandPanelController> self_;
 };

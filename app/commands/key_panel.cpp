@@ -10,7 +10,7 @@ namespace morvanta {
 KeyPanel::KeyPanel(QWidget* content)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("MorvantaCommandPanel"));
-    setWindowTitle(QStringLiteral("Morvanta"));
+    setWindowTitle(QString::fromUtf8(caption));
     setFixedSize(panelWidth, panelHeight);
     setAttribute(Qt::WA_ShowWithoutActivating, false);
     auto* layout = new QVBoxLayout(this);
@@ -22,7 +22,7 @@ KeyPanel::KeyPanel(QWidget* content)
 QPoint KeyPanel::originOn(const QRect& area) {
     const double midX = area.x() + area.width() / 2.0;
     return {static_cast<int>(std::lround(midX - panelWidth / 2.0)),
-            static_cast<int>(std::lround(area.y() + 0.18 * area.height()))};
+            static_cast<int>(std::lround(area.y() + topFraction * area.height()))};
 }
 
 void KeyPanel::paintEvent(QPaintEvent*) {

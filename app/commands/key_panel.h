@@ -12,12 +12,16 @@ class KeyPanel : public QWidget {
 public:
     static constexpr int panelWidth = 620;
     static constexpr int panelHeight = 420;
+    // Its top's place on the screen, as a share of the usable height below the usable top.
+    static constexpr double topFraction = 0.18;
+    // Its caption, by which a window system that places it (KWin on Wayland) finds it.
+    static constexpr const char* caption = "Morvanta command panel";
 
     // Takes ownership of `content`, which fills the panel.
     explicit KeyPanel(QWidget* content);
 
     // The panel's top-left corner on a screen with the given usable area: centred
-    // horizontally, its top 18 % of the usable height below the usable area's top.
+    // horizontally, its top `topFraction` of the usable height below the usable area's top.
     static QPoint originOn(const QRect& availableGeometry);
 
 protected:

@@ -219,30 +219,43 @@ bool readHello(const json& event, KWinEvent& out, Problem& problem) {
     return true;
 }
 
+// A pointer position that may be absent.
+bool readCursor(const json& event, std::optional<Point>& out, Problem& problem) {
+    if (!member(event, "cursor"))
+        return true;
+    double v[2];
+    if (!readNumbers(event, "cursor", 2, 2, v, problem))
+        return false;
+    out = Point{v[0], v[1]};
+    return true;
+}
+
 bool readEvent(const json& event, const std::string& type, KWinEvent& out, Problem& problem) {
     if (type == "hello")
         return readHello(event, out, problem);
     if (type == "added" || type == "changed") {
         const json* window = member(event, "window");
         KWinWindowRecord record;
+        std::optional<Point> cursor;
         if (!window)
             return problem.fail("window is missing");
-        if (!readWindow(*window, record, problem))
+        if (!readWindow(*window, record, problem) || !readCursor(event, cursor, problem))
             return false;
         if (type == "added")
             out = KWinAdded{std::move(record)};
         else
-            out = KWinChanged{std::move(record)};
+            out = KWinChanged{std::move(record), cursor};
         return true;
     }
     if (type == "removed" || type == "moveResizeStarted" || type == "moveResizeFinished") {
         std::string id;
-        if (!readString(event, "id", id, problem))
+        std::optional<Point> cursor;
+        if (!readString(event, "id", id, problem) || !readCursor(event, cursor, problem))
             return false;
         if (type == "removed")
             out = KWinRemoved{std::move(id)};
         else
-            out = KWinMoveResize{std::move(id), type == "moveResizeFinished"};
+            out = KWinMoveResize{std::move(id), type == "moveResizeFinished", cursor};
         return true;
     }
     if (type == "activated") {
@@ -321,19 +334,37 @@ std::optional<KWinMessage> readKWinMessage(std::string_view text, const KWinLog&
     return message;
 }
 
+namespace {
+
+std::int64_t whole(double v) {
+    return static_cast<std::int64_t>(std::lround(v));
+}
+
+json wholeRect(const Rect& r) {
+    return {whole(r.x), whole(r.y), whole(r.width), whole(r.height)};
+}
+
+json ownWindowCommand(const KWinCommand& c) {
+    if (c.op == KWinCommand::Op::place)
+        return {{"op", "place"}, {"pid", c.pid}, {"caption", c.caption}, {"top", c.amount}};
+    return {{"op", "border"},
+            {"pid", c.pid},
+            {"caption", c.caption},
+            {"frame", c.on ? wholeRect(c.frame) : json(nullptr)},
+            {"around", c.on && !c.id.empty() ? json(c.id) : json(nullptr)},
+            {"outset", c.amount}};
+}
+
+} // namespace
+
 std::string writeKWinBatch(std::uint64_t batch, const std::vector<KWinCommand>& commands) {
     using Op = KWinCommand::Op;
-    const auto whole = [](double v) { return static_cast<std::int64_t>(std::lround(v)); };
     json list = json::array();
     for (const auto& c : commands) {
         json command;
         switch (c.op) {
         case Op::frame:
-            command = {{"op", "frame"},
-                       {"id", c.id},
-                       {"frame",
-                        {whole(c.frame.x), whole(c.frame.y), whole(c.frame.width),
-                         whole(c.frame.height)}}};
+            command = {{"op", "frame"}, {"id", c.id}, {"frame", wholeRect(c.frame)}};
             break;
         case Op::position:
             command = {
@@ -350,6 +381,10 @@ std::string writeKWinBatch(std::uint64_t batch, const std::vector<KWinCommand>& 
             break;
         case Op::resync:
             command = {{"op", "resync"}};
+            break;
+        case Op::border:
+        case Op::place:
+            command = ownWindowCommand(c);
             break;
         }
         list.push_back(std::move(command));

@@ -64,13 +64,15 @@ struct KWinRemoved {
 };
 struct KWinChanged {
     KWinWindowRecord window;
+    std::optional<Point> cursor{}; // the pointer, while the user moves or resizes this window
 };
 struct KWinActivated {
     std::optional<std::string> id;
 };
 struct KWinMoveResize {
     std::string id;
-    bool finished = false; // moveResizeFinished; else moveResizeStarted
+    bool finished = false;         // moveResizeFinished; else moveResizeStarted
+    std::optional<Point> cursor{}; // the pointer then, when the script could read it
 };
 struct KWinScreens {
     std::vector<KWinScreenRecord> screens;
@@ -93,12 +95,23 @@ std::optional<KWinMessage> readKWinMessage(std::string_view text, const KWinLog&
 
 // One command of a batch. `frame` holds the frame of a frame command and the point of a
 // position command (x, y).
+//
+// The commands on Morvanta's own windows name them by process and caption prefix (KWin gives a
+// window of Morvanta's no id Morvanta could know before the script reports it):
+// - border: `frame` is the ring window's frame, shown when `on` (else none: the ring is hidden);
+//   `id` the window it surrounds (empty: none), whose frame changes the script follows itself,
+//   `amount` beyond it on every side;
+// - place: the window goes centred on the screen under the pointer, its top `amount` of the
+//   usable height below the usable area's top.
 struct KWinCommand {
-    enum class Op { frame, position, minimize, activate, raise, resync };
+    enum class Op { frame, position, minimize, activate, raise, resync, border, place };
     Op op = Op::resync;
     std::string id;
     Rect frame;
     bool on = false;
+    std::int32_t pid = 0;
+    std::string caption{};
+    double amount = 0;
 
     bool operator==(const KWinCommand&) const = default;
 };

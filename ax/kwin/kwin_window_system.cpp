@@ -1,6 +1,7 @@
 #include "ax/kwin/kwin_window_system.h"
 
 #include "ax/kwin/kwin_focus_tracker.h"
+#include "ax/kwin/kwin_mouse_monitor.h"
 #include "ax/kwin/kwin_window_access.h"
 #include "ax/kwin/kwin_window_observer.h"
 
@@ -26,6 +27,8 @@ KWinWindowSystem::~KWinWindowSystem() {
         observer->stop();
     for (auto* tracker : std::vector(trackers_))
         tracker->stop();
+    for (auto* monitor : std::vector(mice_))
+        monitor->systemGone();
 }
 
 WindowAccess& KWinWindowSystem::windowAccess() {
@@ -58,6 +61,23 @@ void KWinWindowSystem::removeTracker(KWinFocusTracker* tracker) {
     std::erase(trackers_, tracker);
 }
 
+void KWinWindowSystem::addMouse(KWinMouseMonitor* monitor) {
+    mice_.push_back(monitor);
+}
+void KWinWindowSystem::removeMouse(KWinMouseMonitor* monitor) {
+    std::erase(mice_, monitor);
+}
+
+std::optional<Point> KWinWindowSystem::pointer() const {
+    if (cursor_)
+        return cursor_;
+    const auto* moved = lastMoved_ ? state_.find(*lastMoved_) : nullptr;
+    if (!moved)
+        return std::nullopt;
+    const Rect& f = moved->record.frame;
+    return Point{f.x + f.width / 2, f.y + f.height / 2};
+}
+
 void KWinWindowSystem::dispatchPending() {
     session_.receive();
     deliverNews();
@@ -66,6 +86,7 @@ void KWinWindowSystem::dispatchPending() {
 
 void KWinWindowSystem::apply(std::span<const KWinEvent> events) {
     for (const auto& event : events) {
+        noteMouse(event);
         if (const auto* hello = std::get_if<KWinHello>(&event)) {
             applyHello(*hello);
             continue;
@@ -78,7 +99,52 @@ void KWinWindowSystem::apply(std::span<const KWinEvent> events) {
     noteChanges();
 }
 
+void KWinWindowSystem::noteMouse(const KWinEvent& event) {
+    const auto release = [this] {
+        if (held_) {
+            held_.reset();
+            queueMouse(MouseEvent::leftUp);
+        }
+    };
+    if (std::holds_alternative<KWinHello>(event)) {
+        release(); // a new truth: no move of the last instance is still going on
+    } else if (const auto* move = std::get_if<KWinMoveResize>(&event)) {
+        if (move->cursor)
+            cursor_ = move->cursor;
+        lastMoved_ = move->id;
+        if (move->finished) {
+            if (held_ == move->id)
+                release();
+        } else if (held_ != move->id) {
+            release(); // another window's move that never finished
+            held_ = move->id;
+            queueMouse(MouseEvent::leftDown);
+        }
+    } else if (const auto* changed = std::get_if<KWinChanged>(&event)) {
+        if (held_ == changed->window.id) {
+            if (changed->cursor)
+                cursor_ = changed->cursor;
+            queueMouse(MouseEvent::leftDragged);
+        }
+    } else if (const auto* removed = std::get_if<KWinRemoved>(&event)) {
+        if (held_ == removed->id)
+            release();
+    }
+}
+
+void KWinWindowSystem::queueMouse(MouseEvent event) {
+    if (std::ranges::none_of(mice_, [](const auto* monitor) { return monitor->isWatching(); }))
+        return;
+    // Frame news faster than the dispatch is one drag step.
+    if (event == MouseEvent::leftDragged && !mouseNews_.empty() &&
+        mouseNews_.back() == MouseEvent::leftDragged)
+        return;
+    mouseNews_.push_back(event);
+    session_.wake();
+}
+
 void KWinWindowSystem::applyHello(const KWinHello& hello) {
+    ++hellos_;
     std::set<std::string> newIds;
     for (const auto& r : hello.windows)
         if (!state_.knows(r.id))
@@ -150,6 +216,12 @@ void KWinWindowSystem::deliverNews() {
     const bool focus = std::exchange(focusNews_, false);
     const bool moved = std::exchange(focusMovedNews_, false);
     const bool screens = std::exchange(screensNews_, false);
+    // The mouse first: a drag tracker that starts now keeps the border from the focus tracker's
+    // frame news of the same dispatch.
+    for (const MouseEvent event : std::exchange(mouseNews_, {}))
+        for (auto* monitor : std::vector(mice_))
+            if (std::ranges::find(mice_, monitor) != mice_.end())
+                monitor->report(event);
     // Copies: a callback may stop an observer or tracker (or start one).
     for (auto* observer : std::vector(observers_)) {
         const auto still = [&] {

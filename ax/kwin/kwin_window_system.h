@@ -9,12 +9,18 @@
 //
 // Trust: Morvanta may control windows once the channel is open and a script instance has said
 // hello; openSettings opens Morvanta's help page on what a Plasma session needs.
+//
+// The mouse: Wayland lets no client watch the pointer, so the user's moves and resizes stand in
+// for the left button (started: down; the moved window's frame news: dragged; finished: up),
+// delivered to the watching KWinMouseMonitors on the dispatch, before the focus trackers hear
+// of the frames. A drag a hello or the window's removal ends without its finish gets its up.
 #pragma once
 
 #include "ax/kwin/kwin_channel.h"
 #include "ax/kwin/kwin_desktop_state.h"
 #include "ax/kwin/kwin_park_store.h"
 #include "ax/kwin/kwin_session.h"
+#include "ax/mouse_monitor.h"
 #include "ax/window_system.h"
 
 #include <chrono>
@@ -31,6 +37,7 @@
 namespace morvanta {
 
 class KWinFocusTracker;
+class KWinMouseMonitor;
 class KWinWindowAccess;
 class KWinWindowObserver;
 
@@ -93,6 +100,19 @@ public:
     void removeTracker(KWinFocusTracker* tracker);
     // The active window as a focus tracker reports it: none for this process's own windows.
     std::optional<AXWindow> trackedFocus();
+    // Every monitor of this system, from its construction to its destruction.
+    void addMouse(KWinMouseMonitor* monitor);
+    void removeMouse(KWinMouseMonitor* monitor);
+
+    // For the devices of Morvanta's own windows (the border, window placement): a command for
+    // the session's next batch, the process the script knows Morvanta's windows by, and how many
+    // hellos came so far (a new script instance knows nothing of what the last one was told).
+    void queueCommand(KWinCommand command) { session_.queue(std::move(command)); }
+    std::int32_t ownPid() const { return ownPid_; }
+    std::uint64_t hellos() const { return hellos_; }
+    // The pointer as the script last reported it (during the user's moves); else the centre of
+    // the window the user moved last; none before either.
+    std::optional<Point> pointer() const;
 
 private:
     // What decides whether a window is enumerated; its change is news for the observers.
@@ -105,6 +125,9 @@ private:
 
     void apply(std::span<const KWinEvent> events);
     void applyHello(const KWinHello& hello);
+    // The mouse events the user's moves stand for, noted before the mirror applies `event`.
+    void noteMouse(const KWinEvent& event);
+    void queueMouse(MouseEvent event);
     // Marks of windows the hello does not list, matched to a window new to Morvanta.
     std::vector<std::pair<std::string, std::string>>
     marksFoundAnew(const KWinHello& hello, const std::set<std::string>& newIds) const;
@@ -125,6 +148,12 @@ private:
 
     std::vector<KWinWindowObserver*> observers_;
     std::vector<KWinFocusTracker*> trackers_;
+    std::vector<KWinMouseMonitor*> mice_;
+    std::vector<MouseEvent> mouseNews_;
+    std::optional<std::string> held_; // the window whose move holds the button down
+    std::optional<Point> cursor_;
+    std::optional<std::string> lastMoved_;
+    std::uint64_t hellos_ = 0;
     std::map<std::uint32_t, Listing> listing_;
     std::optional<std::uint32_t> toldActive_;
     Rect toldActiveFrame_;

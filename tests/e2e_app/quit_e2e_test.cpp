@@ -73,7 +73,7 @@ protected:
                    {"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}) == 0;
     }
     bool openPanel() {
-        return pressUntil("alt+shift+semicolon", [&] { return showing("Morvanta"); });
+        return pressUntil("alt+shift+semicolon", [&] { return showing("Morvanta command panel"); });
     }
     // Types a command into the open panel and runs it.
     void runFromPanel(const std::string& command) {

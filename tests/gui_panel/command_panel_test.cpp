@@ -1,6 +1,7 @@
 // The command panel on Qt's offscreen platform over the fake desktop: the rows of both modes,
 // filtering, the keys, the toggle, the return of the focus, and the delayed run.
 #include "app/commands/key_panel.h"
+#include "ax/own_window_placer.h"
 #include "tests/gui_panel/panel_fixture.h"
 
 #include <QLabel>
@@ -306,6 +307,23 @@ TEST_F(PanelTest, PanelWindowIsAFramelessFloatingToolBelowTheTopOfTheScreen) {
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(window->pos(), KeyPanel::originOn(area));
+}
+
+TEST_F(PanelTest, WhereQtCannotPlaceThePanelThePlacerIsAskedEachTimeItOpens) {
+    struct Placer final : OwnWindowPlacer {
+        void centreOnPointerScreen(const std::string& caption, double top) override {
+            asked.emplace_back(caption, top);
+        }
+        std::vector<std::pair<std::string, double>> asked;
+    } placer;
+    startController();
+    makePanel().setPlacer(&placer);
+    panel->show(CommandPanelController::Mode::actions);
+    EXPECT_EQ(panel->panel()->windowTitle().toStdString(), KeyPanel::caption);
+    panel->show(CommandPanelController::Mode::actions); // closes it
+    panel->show(CommandPanelController::Mode::workspaces);
+    const std::pair<std::string, double> centred{"Morvanta command panel", 0.18};
+    EXPECT_EQ(placer.asked, (std::vector{centred, centred}));
 }
 
 } // namespace

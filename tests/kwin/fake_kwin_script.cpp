@@ -1,6 +1,7 @@
 #include "tests/kwin/fake_kwin_script.h"
 
 #include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/eventfd.h>
@@ -156,9 +157,82 @@ void FakeKWinScript::closeWindow(const std::string& id) {
 void FakeKWinScript::userMove(const std::string& id, const Rect& frame) {
     auto& w = windows_.at(id);
     w.frame = frame;
+    followWithRing();
     send(json::array({{{"type", "moveResizeStarted"}, {"id", id}},
                       {{"type", "changed"}, {"window", record(w)}},
                       {{"type", "moveResizeFinished"}, {"id", id}}}));
+}
+
+void FakeKWinScript::userMoveStart(const std::string& id, Point pointer) {
+    cursor = pointer;
+    send(json::array(
+        {{{"type", "moveResizeStarted"}, {"id", id}, {"cursor", {pointer.x, pointer.y}}}}));
+}
+
+void FakeKWinScript::userMoveStep(const std::string& id, const Rect& frame, Point pointer) {
+    auto& w = windows_.at(id);
+    w.frame = frame;
+    cursor = pointer;
+    followWithRing();
+    send(json::array(
+        {{{"type", "changed"}, {"window", record(w)}, {"cursor", {pointer.x, pointer.y}}}}));
+}
+
+void FakeKWinScript::userMoveEnd(const std::string& id, Point pointer) {
+    cursor = pointer;
+    send(json::array(
+        {{{"type", "moveResizeFinished"}, {"id", id}, {"cursor", {pointer.x, pointer.y}}}}));
+}
+
+std::optional<std::string> FakeKWinScript::findOwn(const json& c) const {
+    const std::string caption = c.at("caption");
+    for (const auto& id : order_) {
+        const auto& w = windows_.at(id);
+        if (w.pid == c.at("pid").get<std::int32_t>() && w.caption.starts_with(caption))
+            return id;
+    }
+    return std::nullopt;
+}
+
+void FakeKWinScript::followWithRing() {
+    const auto it = windows_.find(ringAround_);
+    if (!ring_ || it == windows_.end())
+        return;
+    const Rect& f = it->second.frame;
+    ring_->frame = {f.x - ringOutset_, f.y - ringOutset_, f.width + 2 * ringOutset_,
+                    f.height + 2 * ringOutset_};
+}
+
+void FakeKWinScript::executeOwn(const json& c, json& events) {
+    const auto own = findOwn(c);
+    if (c.at("op") == "place") {
+        if (!own || screens_.empty())
+            return;
+        const FakeKWinScreen* under = &screens_.front();
+        for (const auto& s : screens_)
+            if (s.geometry.contains(cursor))
+                under = &s;
+        auto& w = windows_.at(*own);
+        w.frame.x = std::round(under->area.x + (under->area.width - w.frame.width) / 2);
+        w.frame.y = std::round(under->area.y + c.at("top").get<double>() * under->area.height);
+        raise(w);
+        active_ = *own;
+        events.push_back({{"type", "changed"}, {"window", record(w)}});
+        return;
+    }
+    if (!ring_ && own) {
+        ring_ = windows_.at(*own);
+        windows_.erase(*own);
+        std::erase(order_, *own);
+        events.push_back({{"type", "removed"}, {"id", *own}});
+    }
+    ringAround_ = c.at("around").is_string() ? c.at("around").get<std::string>() : "";
+    ringOutset_ = c.at("outset").get<double>();
+    const auto& f = c.at("frame");
+    if (ring_ && f.is_array())
+        ring_->frame = {f[0].get<double>(), f[1].get<double>(), f[2].get<double>(),
+                        f[3].get<double>()};
+    followWithRing();
 }
 
 void FakeKWinScript::userActivate(const std::optional<std::string>& id) {
@@ -215,6 +289,10 @@ void FakeKWinScript::execute(const json& batch) {
             helloDue_ = true;
             continue;
         }
+        if (op == "border" || op == "place") {
+            executeOwn(c, events);
+            continue;
+        }
         const std::string id = c.at("id");
         const auto it = windows_.find(id);
         if (it == windows_.end())
@@ -245,6 +323,7 @@ void FakeKWinScript::execute(const json& batch) {
             ADD_FAILURE() << "unknown command " << c.dump();
         }
     }
+    followWithRing();
     for (const auto& id : named)
         events.push_back({{"type", "changed"}, {"window", record(windows_.at(id))}});
     if (active_ != before)

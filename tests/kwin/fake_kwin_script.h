@@ -5,6 +5,10 @@
 // clock the backend reads: waiting for a message that never comes moves the clock by the whole
 // timeout, so a test can tell exactly how long the backend would have waited.
 //
+// Morvanta's own windows (`border`, `place`) are found by process and caption prefix as the
+// script finds them: the ring window leaves the reported windows (a `removed` event) and follows
+// the window it surrounds; a placed window goes centred on the screen under `cursor`.
+//
 // How it answers: `prompt` carries a batch out when answered; `lazy` only when the backend waits
 // for a message (so a backend that does not wait sees nothing done); `dead` never (a script that
 // hangs, or whose KWin froze).
@@ -59,12 +63,20 @@ public:
     void setScreens(std::vector<FakeKWinScreen> screens);
     std::string openWindow(FakeKWinWindow window, bool activate = true);
     void closeWindow(const std::string& id);
+    // A whole move in one message, or one step at a time (each a message, as the script's
+    // Reports are); the pointer goes with each step.
     void userMove(const std::string& id, const Rect& frame);
+    void userMoveStart(const std::string& id, Point pointer);
+    void userMoveStep(const std::string& id, const Rect& frame, Point pointer);
+    void userMoveEnd(const std::string& id, Point pointer);
     void userActivate(const std::optional<std::string>& id);
     void userMinimize(const std::string& id, bool on);
     FakeKWinWindow& window(const std::string& id) { return windows_.at(id); }
     const std::map<std::string, FakeKWinWindow>& windows() const { return windows_; }
     std::optional<std::string> active() const { return active_; }
+    // Morvanta's ring window once a border command found it; its frame follows the window named.
+    const std::optional<FakeKWinWindow>& ring() const { return ring_; }
+    Point cursor{};
 
     // The script's life: start sends hello with a new token. A loss tells the backend
     // (onScriptLost) as the channel does, dropping what was not read yet. A KWin restart is a
@@ -99,6 +111,9 @@ private:
     void send(nlohmann::json events, std::optional<std::uint64_t> ack = std::nullopt);
     void execute(const nlohmann::json& batch);
     void raise(FakeKWinWindow& window);
+    void executeOwn(const nlohmann::json& command, nlohmann::json& events);
+    std::optional<std::string> findOwn(const nlohmann::json& command) const;
+    void followWithRing();
     bool running() const { return !token_.empty() && mode != Mode::dead; }
     void deliverAll();
     // The programs' answers to the sizes asked of resizesLater windows.
@@ -108,6 +123,9 @@ private:
     std::vector<std::string> order_; // the windows' ids, oldest first, as KWin lists them
     std::vector<FakeKWinScreen> screens_;
     std::optional<std::string> active_;
+    std::optional<FakeKWinWindow> ring_;
+    std::string ringAround_;
+    double ringOutset_ = 0;
     std::string token_;
     int instances_ = 0;
     int nextWindow_ = 1;

@@ -202,5 +202,39 @@ TEST(KWinMessagesTest, BatchesGoOutInWholePoints) {
         {"op": "resync"}]})"));
 }
 
+TEST(KWinMessagesTest, ThePointerRidesOnMoveNewsAndABadOneDropsItsEvent) {
+    const auto r =
+        read(json::array({{{"type", "moveResizeStarted"}, {"id", "{a}"}, {"cursor", {400.5, -20}}},
+                          {{"type", "changed"}, {"window", goodWindow()}, {"cursor", {410, 300}}},
+                          {{"type", "moveResizeFinished"}, {"id", "{a}"}},
+                          {{"type", "changed"}, {"window", goodWindow()}, {"cursor", {1, 2, 3}}},
+                          {{"type", "moveResizeFinished"}, {"id", "{a}"}, {"cursor", {"1", 2}}}}));
+    ASSERT_TRUE(r.message);
+    const auto& events = r.message->events;
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(std::get<KWinMoveResize>(events[0]).cursor, (Point{400.5, -20}));
+    EXPECT_EQ(std::get<KWinChanged>(events[1]).cursor, (Point{410, 300}));
+    EXPECT_EQ(std::get<KWinMoveResize>(events[2]).cursor, std::nullopt);
+    EXPECT_EQ(r.lines.size(), 2u);
+}
+
+TEST(KWinMessagesTest, CommandsOnMorvantasOwnWindowsNameThemByProcessAndCaption) {
+    KWinCommand shown{KWinCommand::Op::border, "{a}", {95.6, 96, 608, 408}, true, 4711, "Ring", 4};
+    KWinCommand hidden = shown;
+    hidden.on = false;
+    KWinCommand floating = shown;
+    floating.id.clear();
+    const KWinCommand place{KWinCommand::Op::place, "", {}, false, 4711, "Panel", 0.18};
+    EXPECT_EQ(json::parse(writeKWinBatch(3, {shown, hidden, floating, place})),
+              json::parse(R"({"batch": 3, "commands": [
+        {"op": "border", "pid": 4711, "caption": "Ring", "frame": [96, 96, 608, 408],
+         "around": "{a}", "outset": 4.0},
+        {"op": "border", "pid": 4711, "caption": "Ring", "frame": null, "around": null,
+         "outset": 4.0},
+        {"op": "border", "pid": 4711, "caption": "Ring", "frame": [96, 96, 608, 408],
+         "around": null, "outset": 4.0},
+        {"op": "place", "pid": 4711, "caption": "Panel", "top": 0.18}]})"));
+}
+
 } // namespace
 } // namespace morvanta::testing

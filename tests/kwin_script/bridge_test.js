@@ -178,3 +178,129 @@ test("a workspace that offers neither generation's window list starts nothing", 
         print: (text) => logs.push(text)});
     assert.deepStrictEqual([bridge.start(), calls, logs.length], [false, [], 1]);
 });
+
+// Morvanta's own windows: the focus border's ring window and the placement of its panels.
+const MORVANTA = 4242;
+const RING = "Morvanta focus border";
+const grown = (f, o) => ({x: f.x - o, y: f.y - o, width: f.width + 2 * o, height: f.height + 2 * o});
+
+for (const api of [5, 6]) {
+    describe(`Plasma ${api}: Morvanta's own windows`, () => {
+        test("border: the ring window is found by process and caption, placed, kept on its window, never reported", () => {
+            const {bus, workspace, windows: [target, other, impostor, ring]} = startBridge(api, [
+                {}, {}, {caption: RING, pid: 999}, {caption: `${RING} — Morvanta`, pid: MORVANTA}]);
+            const activate = (window) => { workspace[workspace.names.active] = window; };
+            activate(target);
+            let poll = bus.answer({batch: 1, commands: [{op: "border", pid: MORVANTA, caption: RING,
+                frame: [1, 2, 30, 40], around: target.id, outset: 4}]});
+            assert.deepStrictEqual([poll.ack, poll.events], [1, [{type: "removed", id: ring.id}]]);
+            assert.deepStrictEqual(ring.frameGeometry, grown(target.frame, 4));
+            assert.deepStrictEqual([ring.keepAbove, ring.skipTaskbar, ring.skipSwitcher, ring.skipPager,
+                ring.onAllDesktops], [true, true, true, true, true]);
+            assert.deepStrictEqual([impostor.frameGeometry, impostor.keepAbove],
+                [{x: 10, y: 20, width: 300, height: 200}, undefined]);
+
+            // The user drags the window: the ring follows in the same frame; the news carries the
+            // pointer; nothing is said of the ring.
+            const mark = bus.calls.length;
+            workspace.cursorPos = {x: 400, y: 300};
+            target[workspace.names.moveStarted].emit();
+            workspace.cursorPos = {x: 450.4, y: 320};
+            target.frameGeometry = {x: 60, y: 40, width: 300, height: 200};
+            assert.deepStrictEqual(ring.frameGeometry, {x: 56, y: 36, width: 308, height: 208});
+            target[workspace.names.moveFinished].emit();
+            ring.setCaption(`${RING} (renamed)`);
+            activate(ring); // KWin activates a window that appears: the ring gives it back
+            assert.strictEqual(workspace.current, target);
+            const events = bus.reportedSince(mark);
+            assert.deepStrictEqual(events.map((e) => [e.type, e.cursor]), [
+                ["moveResizeStarted", [400, 300]], ["changed", [450, 320]],
+                ["moveResizeFinished", [450, 320]]]);
+
+            // Hidden: the ring stays put and follows nothing; a frame without a window to
+            // surround is placed as it is.
+            poll = bus.answer({batch: 2, commands: [{op: "border", pid: MORVANTA, caption: RING,
+                frame: null, around: null, outset: 4}]});
+            target.frameGeometry = {x: 0, y: 0, width: 300, height: 200};
+            assert.deepStrictEqual([poll.events, ring.frameGeometry.x], [[], 56]);
+            bus.answer({batch: 3, commands: [{op: "border", pid: MORVANTA, caption: RING,
+                frame: [5, 6, 70, 80], around: "{gone}", outset: 2}]});
+            other.frameGeometry = {x: 1, y: 1, width: 10, height: 10};
+            assert.deepStrictEqual(ring.frameGeometry, {x: 5, y: 6, width: 70, height: 80});
+            // A placement whose caption the ring's also starts with leaves the ring alone.
+            bus.answer({batch: 4, commands: [{op: "place", pid: MORVANTA, caption: "Morvanta", top: 0}]});
+            assert.deepStrictEqual([ring.frameGeometry.x, workspace.current], [5, target]);
+        });
+
+        test("border: a ring window that appears after the command is placed and never reported", () => {
+            const {bus, workspace, windows: [target]} = startBridge(api, [{}]);
+            bus.answer({batch: 1, commands: [{op: "border", pid: MORVANTA, caption: RING,
+                frame: [1, 2, 30, 40], around: target.id, outset: 3}]});
+            const mark = bus.calls.length;
+            const ring = workspace.newWindow({caption: RING, pid: MORVANTA});
+            workspace.add(ring);
+            workspace.add(workspace.newWindow({caption: RING, pid: 77}));
+            assert.deepStrictEqual(ring.frameGeometry, grown(target.frame, 3));
+            assert.strictEqual(ring.keepAbove, true);
+            assert.deepStrictEqual(bus.reportedSince(mark).map((e) => [e.type, e.window.pid]),
+                [["added", 77]]);
+            workspace.remove(ring);
+            assert.deepStrictEqual(bus.reportedSince(mark).length, 1);
+        });
+
+        test("border: a ring KWin activated before it was known as the ring gives the activation back", () => {
+            const {bus, workspace, windows: [target, ring]} = startBridge(api, [
+                {}, {caption: RING, pid: MORVANTA}]);
+            const activate = (window) => { workspace[workspace.names.active] = window; };
+            activate(target);
+            activate(ring); // still an ordinary window to the script: reported
+            const poll = bus.answer({batch: 1, commands: [{op: "border", pid: MORVANTA, caption: RING,
+                frame: null, around: null, outset: 4}]});
+            assert.strictEqual(workspace.current, target);
+            assert.deepStrictEqual(poll.events, [{type: "removed", id: ring.id},
+                {type: "activated", id: target.id}]);
+        });
+
+        test("place: centred on the screen under the pointer, now or when the window appears", () => {
+            const {bus, workspace, windows: [panel, foreign]} = startBridge(api, [
+                {caption: "Morvanta command panel", pid: MORVANTA,
+                    frame: {x: 0, y: 0, width: 620, height: 420}},
+                {caption: "Morvanta command panel", pid: 31}]);
+            workspace.changeScreens([workspace.outputs[0], {name: "Virtual-2",
+                geometry: {x: 1600, y: 0, width: 1280, height: 1024},
+                area: {x: 1600, y: 24, width: 1280, height: 1000}}]);
+            workspace.cursorPos = {x: 2000, y: 500};
+            const poll = bus.answer({batch: 1, commands: [{op: "place", pid: MORVANTA,
+                caption: "Morvanta command panel", top: 0.18}]});
+            assert.deepStrictEqual(panel.frameGeometry, {x: 1930, y: 204, width: 620, height: 420});
+            assert.deepStrictEqual([panel.keepAbove, workspace.current], [true, panel]);
+            assert.deepStrictEqual([foreign.frameGeometry, foreign.keepAbove],
+                [{x: 10, y: 20, width: 300, height: 200}, undefined]);
+            assert.deepStrictEqual([poll.ack, poll.events], [1, [{type: "activated", id: panel.id}]]);
+            // Qt may show the window after the command arrives: it is placed as it appears.
+            workspace.cursorPos = {x: -50, y: -50}; // under no screen: the first one
+            bus.answer({batch: 2, commands: [{op: "place", pid: MORVANTA, caption: "Morvanta key",
+                top: 0.5}]});
+            const late = workspace.newWindow({caption: "Morvanta key", pid: MORVANTA,
+                frame: {x: 0, y: 0, width: 200, height: 100}});
+            workspace.add(late);
+            assert.deepStrictEqual(late.frameGeometry, {x: 700, y: 480, width: 200, height: 100});
+            assert.strictEqual(workspace.current, late);
+        });
+
+        test("commands on Morvanta's windows are read strictly", () => {
+            const {bus, logs, windows: [ring]} = startBridge(api, [{caption: RING, pid: MORVANTA}]);
+            const border = {op: "border", pid: MORVANTA, caption: RING, frame: [0, 0, 9, 9],
+                around: null, outset: 1};
+            const poll = bus.answer({batch: 1, commands: [
+                Object.assign({}, border, {pid: 0}), Object.assign({}, border, {pid: "4242"}),
+                Object.assign({}, border, {caption: ""}), Object.assign({}, border, {frame: [0, 0, 0, 9]}),
+                Object.assign({}, border, {around: 5}), Object.assign({}, border, {outset: -1}),
+                Object.assign({}, border, {frame: undefined}),
+                {op: "place", pid: MORVANTA, caption: RING, top: 1.5},
+                {op: "place", pid: MORVANTA, caption: RING}]});
+            assert.deepStrictEqual([poll.ack, poll.events, logs.length], [1, [], 9]);
+            assert.deepStrictEqual(ring.frameGeometry, {x: 10, y: 20, width: 300, height: 200});
+        });
+    });
+}

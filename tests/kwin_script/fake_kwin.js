@@ -59,7 +59,7 @@ function fakeWindow(api, props) {
 
 function fakeWorkspace(api) {
     const names = NAMES[api];
-    const workspace = {api, names, windows: [], current: null, raised: [],
+    const workspace = {api, names, windows: [], current: null, raised: [], cursorPos: {x: 5, y: 5},
         currentDesktop: api === 5 ? 1 : {id: "desktop-1"},
         outputs: [{name: "Virtual-1", manufacturer: "Acme", model: "Flat 1", serialNumber: "A1",
             geometry: {x: 0, y: 0, width: 1600, height: 1000},

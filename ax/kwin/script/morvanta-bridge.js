@@ -122,9 +122,24 @@ function windowId(window) {
 
 // Menus, tooltips and override-redirect windows come and go with every click and are never
 // placed by a window manager: they are no part of the picture Morvanta keeps.
-function isReported(window) {
+function isListed(window) {
     return window.managed !== false && window.deleted !== true && window.popupWindow !== true;
 }
+
+// A window of Morvanta's own, named by its process and the start of its caption. The process
+// decides: no other program's window is ever taken for one of Morvanta's.
+function isOwnWindow(window, pid, caption) {
+    return typeof window.pid === "number" && window.pid === pid &&
+        String(window.caption || "").indexOf(caption) === 0;
+}
+
+// The ring window's properties: above every ordinary window, in no task bar, switcher or pager,
+// on every desktop.
+const BORDER_PROPERTIES = {keepAbove: true, skipTaskbar: true, skipSwitcher: true,
+    skipPager: true, onAllDesktops: true};
+
+// How long a placement waits for its window to appear, in milliseconds.
+const PLACEMENT_WAIT = 2000;
 
 function isSpecial(window) {
     return Boolean(window.specialWindow || window.desktopWindow || window.dock ||
@@ -164,6 +179,28 @@ function isNumberArray(value, length) {
     return Array.isArray(value) && value.length === length && value.every(isFiniteNumber);
 }
 
+function isFrame(value) {
+    return isNumberArray(value, 4) && value[2] > 0 && value[3] > 0;
+}
+
+// The fields every command on one of Morvanta's own windows needs; a text when one is wrong.
+function checkOwnWindow(command) {
+    const op = command.op;
+    if (!Number.isInteger(command.pid) || command.pid <= 0) return op + " needs a positive pid";
+    if (typeof command.caption !== "string" || command.caption === "")
+        return op + " needs a caption";
+    if (op === "place")
+        return isFiniteNumber(command.top) && command.top >= 0 && command.top <= 1 ? null
+            : "place needs a top from 0 to 1";
+    if (command.frame !== null && !isFrame(command.frame))
+        return "border needs a frame [x, y, w, h] with a positive size, or null";
+    if (command.around !== null && typeof command.around !== "string")
+        return "border needs a text around, or null";
+    if (!isFiniteNumber(command.outset) || command.outset < 0)
+        return "border needs an outset of 0 or more";
+    return null;
+}
+
 // Reads one command strictly: {op, id, …} with every field of its op of the right type and the
 // window known. Returns the command or a text saying why it is dropped.
 function checkCommand(command, known) {
@@ -171,12 +208,12 @@ function checkCommand(command, known) {
         return "not an object";
     const op = command.op;
     if (op === "resync") return command;
+    if (op === "border" || op === "place") return checkOwnWindow(command) || command;
     if (["frame", "position", "minimize", "activate", "raise"].indexOf(op) < 0)
         return "unknown op " + JSON.stringify(op);
     if (typeof command.id !== "string") return op + " without a text id";
     if (!known(command.id)) return op + " names an unknown window " + command.id;
-    if (op === "frame" && !(isNumberArray(command.frame, 4) && command.frame[2] > 0 &&
-        command.frame[3] > 0))
+    if (op === "frame" && !isFrame(command.frame))
         return "frame needs [x, y, w, h] with a positive size";
     if (op === "position" && !isNumberArray(command.point, 2)) return "position needs [x, y]";
     if (op === "minimize" && typeof command.on !== "boolean") return "minimize needs a boolean on";
@@ -202,10 +239,15 @@ function createBridge(globals) {
     const lastSent = new Map(); // id → the record text Morvanta has last seen
     let lastScreens = "";
     let lastActive = null;
+    let activeBefore = null; // the window active before lastActive: the ring may have been that
     let ack = 0;
     let polling = false;
     let helloDue = true;
     let suppressed = null; // ids named by the batch being carried out
+    const moving = new Set(); // ids of the windows the user moves or resizes now
+    let border = null; // the last border command: {pid, caption, frame, around, outset}
+    let borderWindow = null; // Morvanta's ring window, once found
+    let placements = []; // place commands waiting for their window: {pid, caption, top, until}
 
     function send(method, message, callback) {
         const text = JSON.stringify(message);
@@ -215,6 +257,29 @@ function createBridge(globals) {
 
     function report(event) {
         send("Report", {script: token, events: [event]});
+    }
+
+    function cursor() {
+        const point = workspace.cursorPos;
+        if (!point || !isFiniteNumber(point.x) || !isFiniteNumber(point.y)) return null;
+        return [Math.round(point.x), Math.round(point.y)];
+    }
+
+    // With the pointer where the script can read it.
+    function withCursor(event) {
+        const point = cursor();
+        if (point) event.cursor = point;
+        return event;
+    }
+
+    // Morvanta's ring window is its own business: it is placed here, never reported.
+    function isBorder(window) {
+        return (borderWindow !== null && windowId(window) === windowId(borderWindow)) ||
+            (border !== null && isOwnWindow(window, border.pid, border.caption));
+    }
+
+    function isReported(window) {
+        return isListed(window) && !isBorder(window);
     }
 
     function recordNow(id) {
@@ -277,20 +342,147 @@ function createBridge(globals) {
     }
 
     function onWindowChanged(id) {
-        if (!tracked.has(id) || (suppressed && suppressed.has(id))) return;
+        if (!tracked.has(id)) return;
+        followWithBorder(id);
+        if (suppressed && suppressed.has(id)) return;
         const record = windowRecord(tracked.get(id).window);
         const text = JSON.stringify(record);
         if (lastSent.get(id) === text) return;
         lastSent.set(id, text);
-        report({type: "changed", window: record});
+        const event = {type: "changed", window: record};
+        report(moving.has(id) ? withCursor(event) : event);
         if (record.special) checkScreens();
     }
 
     function onUserMoveResize(type, id) {
-        if (tracked.has(id) && !(suppressed && suppressed.has(id))) report({type: type, id: id});
+        if (type === "moveResizeStarted") moving.add(id);
+        else moving.delete(id);
+        if (tracked.has(id) && !(suppressed && suppressed.has(id)))
+            report(withCursor({type: type, id: id}));
+    }
+
+    function placeBorder() {
+        if (!borderWindow || !border || !border.frame) return;
+        const f = border.frame;
+        const now = borderWindow.frameGeometry;
+        if (now && now.x === f[0] && now.y === f[1] && now.width === f[2] && now.height === f[3])
+            return;
+        borderWindow.frameGeometry = {x: f[0], y: f[1], width: f[2], height: f[3]};
+    }
+
+    // The ring stays on the window it surrounds, in the same frame as the window moves.
+    function followWithBorder(id) {
+        if (!border || border.around !== id) return;
+        const f = tracked.get(id).window.frameGeometry;
+        const o = border.outset;
+        border.frame = [f.x - o, f.y - o, f.width + 2 * o, f.height + 2 * o];
+        placeBorder();
+    }
+
+    // Takes the window as Morvanta's ring: out of the reported windows (told as removed, into
+    // `events`), above the others, out of every list, and never the active window.
+    function adoptBorder(window, events) {
+        const id = windowId(window);
+        if (tracked.has(id)) {
+            untrack(id);
+            events.push({type: "removed", id: id});
+        }
+        borderWindow = window;
+        Object.keys(BORDER_PROPERTIES).forEach(function (name) {
+            try {
+                window[name] = BORDER_PROPERTIES[name];
+            } catch (error) {
+                log("the ring window keeps its " + name + ": " + error);
+            }
+        });
+        const active = adapter.active();
+        if (active && windowId(active) === id) giveActivationBack();
+    }
+
+    // KWin activates a window that appears, the ring too (perhaps before Morvanta's command
+    // made it the ring, when it was still reported): the ring must never keep the activation.
+    function giveActivationBack() {
+        const back = [lastActive, activeBefore].filter(function (id) {
+            return id !== null && tracked.has(id);
+        })[0];
+        if (back !== undefined) adapter.activate(tracked.get(back).window);
+    }
+
+    function findOwnWindows(pid, caption) {
+        return adapter.windows().filter(function (window) {
+            return isListed(window) && isOwnWindow(window, pid, caption);
+        });
+    }
+
+    // A placement never takes the ring, whatever caption it names.
+    function findPlaceable(pid, caption) {
+        return findOwnWindows(pid, caption).filter(function (window) { return !isBorder(window); });
+    }
+
+    function setBorder(command, events) {
+        border = {pid: command.pid, caption: command.caption, frame: command.frame,
+            around: tracked.has(command.around) ? command.around : null, outset: command.outset};
+        if (!borderWindow) {
+            const found = findOwnWindows(command.pid, command.caption);
+            if (found.length > 0) adoptBorder(found[0], events);
+        }
+        if (border.around !== null && border.frame) followWithBorder(border.around);
+        else placeBorder();
+    }
+
+    function screenUnderPointer() {
+        const screens = adapter.screens();
+        const point = cursor();
+        const under = point && screens.filter(function (screen) {
+            const g = screen.geometry;
+            return point[0] >= g[0] && point[0] < g[0] + g[2] && point[1] >= g[1] &&
+                point[1] < g[1] + g[3];
+        })[0];
+        return under || screens[0] || null;
+    }
+
+    // Qt on Wayland can neither place, raise nor focus its window: the panel goes where it
+    // belongs, above the others, with the keyboard.
+    function placeOwnWindow(window, top) {
+        const screen = screenUnderPointer();
+        if (!screen) return;
+        const area = screen.area;
+        const now = window.frameGeometry;
+        window.frameGeometry = {x: Math.round(area[0] + (area[2] - now.width) / 2),
+            y: Math.round(area[1] + top * area[3]), width: now.width, height: now.height};
+        window.keepAbove = true;
+        adapter.activate(window);
+    }
+
+    // Places the window now when it is there, and once more should it appear a moment later.
+    function setPlacement(command) {
+        findPlaceable(command.pid, command.caption).forEach(function (window) {
+            placeOwnWindow(window, command.top);
+        });
+        const now = Date.now();
+        placements = placements.filter(function (p) { return p.until > now; });
+        placements.push({pid: command.pid, caption: command.caption, top: command.top,
+            until: now + PLACEMENT_WAIT});
+    }
+
+    function placeIfWaited(window) {
+        const now = Date.now();
+        placements = placements.filter(function (p) { return p.until > now; });
+        const index = placements.findIndex(function (p) {
+            return isOwnWindow(window, p.pid, p.caption);
+        });
+        if (index < 0) return;
+        placeOwnWindow(window, placements[index].top);
+        placements.splice(index, 1);
     }
 
     function onAdded(window) {
+        if (isListed(window) && isBorder(window)) {
+            if (!borderWindow) adoptBorder(window, []);
+            placeBorder();
+            return;
+        }
+        placeIfWaited(window);
         const id = track(window);
         if (id === null) return;
         report({type: "added", window: recordNow(id)});
@@ -298,6 +490,8 @@ function createBridge(globals) {
     }
 
     function onRemoved(window) {
+        if (borderWindow !== null && windowId(window) === windowId(borderWindow))
+            borderWindow = null;
         const id = windowId(window);
         if (!tracked.has(id)) return;
         untrack(id);
@@ -307,9 +501,15 @@ function createBridge(globals) {
 
     // Activation during a batch is told in the batch's answer, after its changed records.
     function onActivated() {
+        const window = adapter.active();
+        if (window && isBorder(window)) {
+            giveActivationBack();
+            return;
+        }
         if (suppressed) return;
         const id = activeId();
         if (id === lastActive) return;
+        activeBefore = lastActive;
         lastActive = id;
         report({type: "activated", id: id});
     }
@@ -353,9 +553,19 @@ function createBridge(globals) {
         });
         suppressed = new Set(valid.map(function (command) { return command.id; }));
         const named = [];
+        const own = []; // events of Morvanta's own windows: the ring leaving the reported ones
         valid.forEach(function (command) {
             if (command.op === "resync") {
                 helloDue = true;
+                return;
+            }
+            if (command.op === "border" || command.op === "place") {
+                try {
+                    if (command.op === "border") setBorder(command, own);
+                    else setPlacement(command);
+                } catch (error) {
+                    log(command.op + " failed: " + error);
+                }
                 return;
             }
             if (!tracked.has(command.id)) return;
@@ -371,10 +581,11 @@ function createBridge(globals) {
             if (named.indexOf(command.id) < 0) named.push(command.id);
         });
         suppressed = null;
-        const events = named.filter(function (id) { return tracked.has(id); })
-            .map(function (id) { return {type: "changed", window: recordNow(id)}; });
+        const events = own.concat(named.filter(function (id) { return tracked.has(id); })
+            .map(function (id) { return {type: "changed", window: recordNow(id)}; }));
         const active = activeId();
         if (active !== lastActive) {
+            activeBefore = lastActive;
             lastActive = active;
             events.push({type: "activated", id: active});
         }
