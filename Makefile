@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test test-wm bench screenshots sanitize sanitize-e2e release-build \
+.PHONY: all deps configure build run test test-wm test-kwin bench screenshots sanitize sanitize-e2e release-build \
 	clean
 
 all: build
@@ -31,7 +31,12 @@ run: configure
 
 test: build
 	@scripts/install-deps --tests
-	cd $(BUILD_DIR) && ctest -LE wm --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+	cd $(BUILD_DIR) && ctest -LE '^(wm|kwin_app)$$' --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+
+# The real program in a headless KDE Plasma (KWin on Wayland), driven from outside.
+test-kwin: build
+	@scripts/install-deps --tests
+	cd $(BUILD_DIR) && ctest -L kwin_app --output-on-failure -j 1 $(CTEST_FLAGS)
 
 # The window-manager matrix: Morvanta beside each window manager of the matrix, one test each,
 # one at a time: a window manager, Morvanta and the real programs already keep two cores busy,

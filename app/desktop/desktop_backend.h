@@ -15,8 +15,10 @@
 #include "app/controller/controller_devices.h"
 #include "app/controller/run_loop.h"
 #include "ax/border_overlay.h"
+#include "ax/border_surface.h"
 #include "ax/frame_timer.h"
 #include "ax/mouse_monitor.h"
+#include "ax/own_window_placer.h"
 #include "ax/screen_source.h"
 #include "ax/window_system.h"
 #include "shortcuts/global_hot_keys.h"
@@ -45,6 +47,14 @@ public:
     // The controller's devices. Each may be missing where the desktop cannot provide it (the
     // border without click-through windows, the mouse without a way to watch it unseen).
     virtual std::unique_ptr<BorderOverlay> makeBorderOverlay() = 0;
+    // Where the desktop places windows and a program cannot (Wayland), the border's ring is drawn
+    // in a window of the application's own that the backend has placed: the shell makes one when
+    // this answers true and hands it over before the first makeBorderOverlay. The surface
+    // outlives every overlay made.
+    virtual bool needsBorderSurface() const { return false; }
+    virtual void setBorderSurface(BorderSurface* surface) { (void)surface; }
+    // Places the application's own windows where the toolkit cannot; null where it can.
+    virtual OwnWindowPlacer* ownWindowPlacer() { return nullptr; }
     virtual std::unique_ptr<MouseMonitor> makeMouseMonitor() = 0;
     // Ticks on `loop` at the display's refresh rate.
     virtual std::unique_ptr<FrameTimer> makeFrameTimer(RunLoop& loop) = 0;

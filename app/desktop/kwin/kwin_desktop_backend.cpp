@@ -1,9 +1,12 @@
 #include "app/desktop/kwin/kwin_desktop_backend.h"
 
 #include "app/controller/run_loop_frame_timer.h"
+#include "ax/kwin/kwin_border_overlay.h"
+#include "ax/kwin/kwin_mouse_monitor.h"
+#include "ax/kwin/kwin_own_window_placer.h"
 #include "ax/kwin/kwin_window_system.h"
 #include "ax/kwin/sd_bus_kwin_channel.h"
-#include "shortcuts/kwin/kglobalaccel_hot_keys.h"
+#include "shortcuts/unavailable_hot_keys.h"
 
 #include <cstdlib>
 #include <poll.h>
@@ -55,6 +58,7 @@ std::unique_ptr<KWinDesktopBackend> KWinDesktopBackend::open(const KWinDesktopOp
     system.stateFile = options.stateFile;
     system.log = log;
     backend->system_ = std::make_unique<KWinWindowSystem>(*backend->channel_, std::move(system));
+    backend->placer_ = std::make_unique<KWinOwnWindowPlacer>(*backend->system_);
     if (backend->kwinPresent_ && !backend->waitForHello(options.helloDeadline))
         backend->write("KWin bridge: no hello from the script within " +
                        std::to_string(options.helloDeadline.count()) + " ms; still waiting");
@@ -62,6 +66,7 @@ std::unique_ptr<KWinDesktopBackend> KWinDesktopBackend::open(const KWinDesktopOp
 }
 
 KWinDesktopBackend::~KWinDesktopBackend() {
+    placer_.reset();
     system_.reset();
     channel_.reset();
 }
@@ -95,10 +100,20 @@ std::unique_ptr<FrameTimer> KWinDesktopBackend::makeFrameTimer(RunLoop& loop) {
     return std::make_unique<RunLoopFrameTimer>(loop, nullptr);
 }
 
+std::unique_ptr<BorderOverlay> KWinDesktopBackend::makeBorderOverlay() {
+    if (!borderSurface_)
+        return nullptr;
+    return std::make_unique<KWinBorderOverlay>(*system_, *borderSurface_);
+}
+
+std::unique_ptr<MouseMonitor> KWinDesktopBackend::makeMouseMonitor() {
+    return std::make_unique<KWinMouseMonitor>(*system_);
+}
+
 std::unique_ptr<GlobalHotKeys> KWinDesktopBackend::makeHotKeys() {
-    // KDE's global shortcut service: the keys work in a Wayland session and show in Plasma's
-    // shortcut settings under Morvanta.
-    return std::make_unique<KGlobalAccelHotKeys>();
+    // KDE's global shortcut service (shortcuts/kwin/, KGlobalAccelHotKeys) takes this place once
+    // it keeps the focus news flowing beside the script in a session.
+    return std::make_unique<UnavailableHotKeys>(hotKeysMissing);
 }
 
 void KWinDesktopBackend::setLog(LogSink sink) {

@@ -35,6 +35,9 @@ class KWinDesktopBackend : public DesktopBackend {
 public:
     // Names another script file than the installed one (tests, a build run in place).
     static constexpr const char* scriptVariable = "MORVANTA_KWIN_SCRIPT";
+    static constexpr const char* hotKeysMissing =
+        "Morvanta cannot take global shortcuts in a Plasma Wayland session yet; use the tray "
+        "icon or `morvanta msg` instead.";
 
     // The file scriptVariable names, else the script installed beside the program:
     // <bindir>/../share/morvanta/kwin/morvanta-bridge.js.
@@ -52,8 +55,13 @@ public:
     KWinDesktopBackend& operator=(const KWinDesktopBackend&) = delete;
 
     WindowSystem& windowSystem() override;
-    std::unique_ptr<BorderOverlay> makeBorderOverlay() override { return nullptr; }
-    std::unique_ptr<MouseMonitor> makeMouseMonitor() override { return nullptr; }
+    // The ring is drawn in the shell's surface and placed by the script; none before one is set.
+    std::unique_ptr<BorderOverlay> makeBorderOverlay() override;
+    bool needsBorderSurface() const override { return true; }
+    void setBorderSurface(BorderSurface* surface) override { borderSurface_ = surface; }
+    OwnWindowPlacer* ownWindowPlacer() override { return placer_.get(); }
+    // The user's moves and resizes, as the script reports them, stand in for the mouse.
+    std::unique_ptr<MouseMonitor> makeMouseMonitor() override;
     std::unique_ptr<FrameTimer> makeFrameTimer(RunLoop& loop) override;
     std::unique_ptr<GlobalHotKeys> makeHotKeys() override;
     std::optional<std::string> tilingWindowManager() override { return std::nullopt; }
@@ -78,6 +86,8 @@ private:
     // The system talks through the channel: it goes first.
     std::unique_ptr<SdBusKWinChannel> channel_;
     std::unique_ptr<KWinWindowSystem> system_;
+    std::unique_ptr<OwnWindowPlacer> placer_;
+    BorderSurface* borderSurface_ = nullptr;
 };
 
 } // namespace morvanta

@@ -49,6 +49,8 @@ AppDelegate::~AppDelegate() {
     transfer_.reset();
     shortcuts_.reset();
     controller_.reset();
+    desktop_.setBorderSurface(nullptr);
+    borderWindow_.reset();
     selfTest_.reset();
 }
 
@@ -73,6 +75,10 @@ AppSettings& AppDelegate::settings() {
 TilingController& AppDelegate::controller() {
     if (controller_)
         return *controller_;
+    if (desktop_.needsBorderSurface()) {
+        borderWindow_ = std::make_unique<BorderWindow>();
+        desktop_.setBorderSurface(borderWindow_.get());
+    }
     controller_ = std::make_unique<TilingController>(desktop_.windowSystem(), loop_, log_,
                                                      settings(), desktop_.controllerDevices(loop_));
     desktop_.deliverEvents(loop_);
@@ -192,6 +198,7 @@ void AppDelegate::showPanel(CommandPanelController::Mode mode) {
         panels_ = std::make_unique<CommandPanelController>(controller(), settings(),
                                                            desktop_.windowSystem().windowList(),
                                                            loop_, panelCallbacks());
+    panels_->setPlacer(desktop_.ownWindowPlacer());
     panels_->show(mode);
 }
 

@@ -27,6 +27,7 @@
 #include "app/shell/application/app_shortcuts.h"
 #include "app/shell/application/app_windows.h"
 #include "app/shell/application/signal_quit.h"
+#include "app/shell/border_window/border_window.h"
 #include "app/shell/run_loop/qt_run_loop.h"
 #include "app/shell/selftest/self_test_session.h"
 #include "app/shell/socket/ipc_service.h"
@@ -116,6 +117,9 @@ private:
     bool isSelfTest_;
     std::unique_ptr<PreferencesDomain> domain_;
     std::unique_ptr<AppSettings> settings_;
+    // The focus border's ring window where the desktop places it (KWin); it outlives the
+    // controller, whose border overlay draws in it.
+    std::unique_ptr<BorderWindow> borderWindow_;
     std::unique_ptr<TilingController> controller_;
     CrashReports crashReports_;
     UpdateDialogs updateDialogs_;
