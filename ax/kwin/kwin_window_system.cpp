@@ -4,6 +4,7 @@
 #include "ax/kwin/kwin_mouse_monitor.h"
 #include "ax/kwin/kwin_window_access.h"
 #include "ax/kwin/kwin_window_observer.h"
+#include "ax/open_address.h"
 
 #include <algorithm>
 #include <cmath>
@@ -254,17 +255,7 @@ bool KWinWindowSystem::checkTrust(bool) {
 }
 
 void KWinWindowSystem::openSettings() {
-    // Two forks, so the browser launcher is nobody's zombie.
-    const pid_t child = fork();
-    if (child == 0) {
-        if (fork() == 0) {
-            execlp("xdg-open", "xdg-open", helpAddress, static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        _exit(0);
-    }
-    if (child > 0)
-        waitpid(child, nullptr, 0);
+    openAddress(helpAddress);
 }
 
 std::vector<AXWindow> KWinWindowSystem::all() {

@@ -1,5 +1,7 @@
 #include "ax/x11/x11_accessibility.h"
 
+#include "ax/open_address.h"
+
 #include <cstdlib>
 #include <string_view>
 #include <sys/wait.h>
@@ -19,17 +21,7 @@ bool X11Accessibility::checkTrust(bool) {
 }
 
 void X11Accessibility::openSettings() {
-    // Two forks, so the browser launcher is nobody's zombie.
-    const pid_t child = fork();
-    if (child == 0) {
-        if (fork() == 0) {
-            execlp("xdg-open", "xdg-open", helpAddress, static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        _exit(0);
-    }
-    if (child > 0)
-        waitpid(child, nullptr, 0);
+    openAddress(helpAddress);
 }
 
 } // namespace morvanta
