@@ -61,12 +61,11 @@ std::vector<AXWindow> X11WindowList::enumerate(const std::vector<xcb_window_t>& 
                                                const std::vector<xcb_window_t>& stacking,
                                                Source source) {
     const bool managed = source != Source::rootChildren;
-    auto& x = access_->connection();
     const auto facts = readFacts(mappingOrder, !managed);
     std::vector<OrderedWindow> kept;
     for (std::size_t i = 0; i < mappingOrder.size(); ++i) {
         const X11WindowFacts& f = facts[i];
-        if (!f.exists || f.overrideRedirect || x.ownsWindow(mappingOrder[i]))
+        if (!f.exists || f.overrideRedirect)
             continue;
         // Without a window manager an unmapped top-level is withdrawn; with one, an iconic
         // client stays listed and the state below decides.
@@ -96,24 +95,25 @@ std::vector<X11WindowFacts> X11WindowList::readFacts(const std::vector<xcb_windo
                                                      bool mayRemember) {
     auto& x = access_->connection();
     auto& memo = x.factsMemo();
-    // Every request goes out before any answer is read; remembered facts need none.
+    // Every request goes out before any answer is read; remembered facts need none, and
+    // Morvanta's own windows (never listed) are answered as absent without asking.
+    std::vector<X11WindowFacts> facts(windows.size());
     std::vector<std::optional<X11WindowFactsRequest>> requests(windows.size());
     std::vector<std::uint64_t> newsWhenAsked(windows.size(), 0);
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        // Morvanta's own windows are never listed: nothing about them is asked.
-        if ((mayRemember && memo.known(windows[i])) || x.ownsWindow(windows[i]))
+        if (x.ownsWindow(windows[i]))
             continue;
+        if (const auto* known = mayRemember ? memo.known(windows[i]) : nullptr) {
+            facts[i] = *known;
+            continue;
+        }
         newsWhenAsked[i] = memo.news(windows[i]);
         requests[i].emplace(x, windows[i]);
     }
     const auto deadline = x.deadline();
-    std::vector<X11WindowFacts> facts(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (!requests[i]) {
-            if (const auto* known = memo.known(windows[i]); known && !x.ownsWindow(windows[i]))
-                facts[i] = *known;
+        if (!requests[i])
             continue;
-        }
         facts[i] = requests[i]->collect(deadline);
         memo.learn(windows[i], facts[i], newsWhenAsked[i]);
     }
