@@ -42,8 +42,8 @@ public:
     virtual void focusNothing() = 0;
 
     // Frames and size steps, one answer per window in the order given. Setting a frame sets
-    // the size, then the position, then the size again; each answer tells whether the window
-    // took the last two steps.
+    // the size, then the position, then the size again (a window system that sets position and
+    // size together does it in one step); each answer tells whether the window took the frame.
     virtual std::vector<std::optional<Rect>> frames(const std::vector<AXWindow>& windows) = 0;
     virtual std::vector<bool> setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) = 0;
     virtual std::vector<std::optional<Size>>

@@ -268,22 +268,20 @@ X11WindowAccess::sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>&
             sendMoveResize(id, setPositionFlags | setSizeFlags, x, y, w, h);
             continue;
         }
-        const std::uint32_t size[] = {static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)};
-        const std::uint32_t position[] = {static_cast<std::uint32_t>(x),
-                                          static_cast<std::uint32_t>(y)};
-        const auto sizeMask = XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
-        const auto positionMask = XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
-        xcb_configure_window(connection_->raw(), id, sizeMask, size); // first step: result ignored
+        // Without a window manager the server sets position and size at once, so one request
+        // leaves the window where size, position and size again would, with one notification
+        // to every listener instead of three.
+        const std::uint32_t frame[] = {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                                       static_cast<std::uint32_t>(w),
+                                       static_cast<std::uint32_t>(h)};
+        const auto mask = XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                          XCB_CONFIG_WINDOW_HEIGHT;
         if (!checked) {
             // The error of a window that vanished meanwhile is dropped with the other events.
-            xcb_configure_window(connection_->raw(), id, positionMask, position);
-            xcb_configure_window(connection_->raw(), id, sizeMask, size);
+            xcb_configure_window(connection_->raw(), id, mask, frame);
             continue;
         }
-        sent.cookies.push_back(
-            xcb_configure_window_checked(connection_->raw(), id, positionMask, position));
-        sent.cookies.push_back(
-            xcb_configure_window_checked(connection_->raw(), id, sizeMask, size));
+        sent.cookies.push_back(xcb_configure_window_checked(connection_->raw(), id, mask, frame));
         sent.owners.push_back(i);
     }
     connection_->flush();
@@ -300,7 +298,7 @@ X11WindowAccess::setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets
     std::vector<bool> result(targets.size(), false);
     const auto ok = connection_->check(sent.cookies, connection_->deadline());
     for (std::size_t k = 0; k < sent.owners.size(); ++k)
-        result[sent.owners[k]] = ok[2 * k] && ok[2 * k + 1];
+        result[sent.owners[k]] = ok[k];
     return result;
 }
 

@@ -78,7 +78,7 @@ private:
     readingsFor(const std::vector<std::pair<AXWindow, Rect>>& targets);
     // Frame requests after one batch read of the windows' decorations. `sent` tells which
     // windows could be read (the others vanished); with `checked`, without a window manager,
-    // `cookies` holds each sent window's position and size requests and `owners` its index.
+    // `cookies` holds each sent window's frame request and `owners` its index.
     struct SentFrames {
         std::vector<bool> sent;
         std::vector<xcb_void_cookie_t> cookies;
