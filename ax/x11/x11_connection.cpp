@@ -134,15 +134,10 @@ void* X11Connection::waitReply(unsigned sequence, Deadline deadline) {
         std::free(error);
         return done;
     };
+    // Looking for the reply reads the socket once when it is not in yet; the events that read
+    // brought are taken from xcb's queue without reading again, and only then is there a wait.
     while (!answered()) {
-        if (auto* event = xcb_poll_for_event(c_)) {
-            enqueue(event);
-            continue;
-        }
-        // Looking for events reads the socket, and the reply may have come in with that read:
-        // waiting for more bytes now would sit until the deadline.
-        if (answered())
-            break;
+        drainQueued();
         if (!waitReadable(deadline)) {
             xcb_discard_reply(c_, sequence);
             result = nullptr;
