@@ -72,7 +72,7 @@ bool X11Connection::setUp() {
     std::unordered_set<xcb_atom_t> factsAtoms;
     for (const auto property : X11WindowFactsRequest::properties)
         factsAtoms.insert(atom(property));
-    factsMemo_->begin(std::move(factsAtoms));
+    factsMemo_->begin(std::move(factsAtoms), atom(X11Atom::_MORVANTA_PARKED));
     const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
@@ -366,15 +366,19 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
     if (mayChangeScreens(event))
         ++screenGeneration_;
     const std::uint8_t type = event.response_type & 0x7f;
-    if (mayChangeFocus(event))
+    if (mayChangeFocus(event)) {
         forgetFocus();
+        learnFocus(event);
+    }
     frameMemo_.observe(event);
     factsMemo_->observe(event);
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (p.window == root() && (p.atom == atom(X11Atom::_NET_SUPPORTING_WM_CHECK) ||
-                                   p.atom == atom(X11Atom::_NET_SUPPORTED)))
+                                   p.atom == atom(X11Atom::_NET_SUPPORTED))) {
             wmKnown_ = false;
+            frameMemo_.dropExpectations(); // a window manager may take requests over now
+        }
     } else if (type == XCB_MAP_NOTIFY) {
         const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
         if (m.event == root())
@@ -399,6 +403,23 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
 void X11Connection::rememberFocus(FocusMemo memo, std::uint64_t generation) {
     if (generation == focusGeneration_)
         focusMemo_ = memo;
+}
+
+void X11Connection::learnFocus(const xcb_generic_event_t& event) {
+    // Without a window manager a top-level window that announces gaining the focus has it (or
+    // a window inside it has) until it announces losing it: Morvanta's own focus holder then
+    // means nothing is focused, and an application's window is remembered with the process id
+    // its remembered facts hold. Anything else is read when asked.
+    if ((event.response_type & 0x7f) != XCB_FOCUS_IN || !focusNewsHeard_ || wm_ || !wmKnown_)
+        return;
+    const auto& f = reinterpret_cast<const xcb_focus_in_event_t&>(event);
+    if (ownsWindow(f.event)) {
+        focusMemo_ = FocusMemo{f.event, 0};
+        return;
+    }
+    const auto* facts = factsMemo_->known(f.event);
+    if (facts && facts->exists && !facts->overrideRedirect && frameMemo_.isRootChild(f.event))
+        focusMemo_ = FocusMemo{f.event, facts->pid};
 }
 
 bool X11Connection::mayChangeFocus(const xcb_generic_event_t& event) const {

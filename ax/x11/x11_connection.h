@@ -186,6 +186,7 @@ private:
     void observe(const xcb_generic_event_t& event);
     bool mayChangeScreens(const xcb_generic_event_t& event) const;
     bool mayChangeFocus(const xcb_generic_event_t& event) const;
+    void learnFocus(const xcb_generic_event_t& event);
     void dispatchBatch();
     void forgetFocus() {
         ++focusGeneration_;

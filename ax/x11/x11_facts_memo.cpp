@@ -6,7 +6,12 @@ void X11FactsMemo::observe(const xcb_generic_event_t& event) {
     switch (event.response_type & 0x7f) {
     case XCB_PROPERTY_NOTIFY: {
         const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        if (atoms_.contains(property.atom))
+        if (!atoms_.contains(property.atom))
+            break;
+        const auto entry = entries_.find(property.window);
+        if (property.atom == markAtom_ && entry != entries_.end() && entry->second.ownMarkNews > 0)
+            --entry->second.ownMarkNews; // told already by wroteMark
+        else
             changed(property.window);
         break;
     }
@@ -42,6 +47,21 @@ void X11FactsMemo::learn(xcb_window_t window, const X11WindowFacts& facts,
     entry->second.known = true;
 }
 
+void X11FactsMemo::wroteMark(xcb_window_t window, const std::optional<Rect>& mark) {
+    const auto entry = entries_.find(window);
+    if (entry == entries_.end())
+        return;
+    auto& e = entry->second;
+    ++e.news;
+    // Deleting a mark that is not there brings no news; with the facts unknown, whether it is
+    // there is unknown too, and they are read anyway.
+    if (!e.known)
+        return;
+    if (mark || e.facts.mark)
+        ++e.ownMarkNews;
+    e.facts.mark = mark;
+}
+
 const X11WindowFacts* X11FactsMemo::known(xcb_window_t window) const {
     const auto entry = entries_.find(window);
     return entry != entries_.end() && entry->second.known ? &entry->second.facts : nullptr;
@@ -53,6 +73,7 @@ void X11FactsMemo::changed(xcb_window_t window) {
         return;
     ++entry->second.news;
     entry->second.known = false;
+    entry->second.ownMarkNews = 0;
 }
 
 } // namespace morvanta

@@ -20,8 +20,12 @@ namespace morvanta {
 
 class X11FactsMemo {
 public:
-    // The properties the facts are read from; news of any other property changes nothing.
-    void begin(std::unordered_set<xcb_atom_t> atoms) { atoms_ = std::move(atoms); }
+    // The properties the facts are read from (news of any other property changes nothing),
+    // and the one of them that holds Morvanta's park mark.
+    void begin(std::unordered_set<xcb_atom_t> atoms, xcb_atom_t markAtom) {
+        atoms_ = std::move(atoms);
+        markAtom_ = markAtom;
+    }
 
     void observe(const xcb_generic_event_t& event);
     // The window's property and structure news reaches the connection from now on.
@@ -29,6 +33,10 @@ public:
     // How much news of the window has come; 0 for a window not watched.
     std::uint64_t news(xcb_window_t window) const;
     void learn(xcb_window_t window, const X11WindowFacts& facts, std::uint64_t newsWhenAsked);
+    // Morvanta wrote the window's park mark (none: deleted it). Remembered facts take the new
+    // mark at once, and the property news that write brings does not make them read again; a
+    // reading asked before the write is not remembered.
+    void wroteMark(xcb_window_t window, const std::optional<Rect>& mark);
     // The remembered facts; null when they must be read.
     const X11WindowFacts* known(xcb_window_t window) const;
 
@@ -37,10 +45,12 @@ private:
         std::uint64_t news = 1;
         bool known = false;
         X11WindowFacts facts;
+        int ownMarkNews = 0; // news of Morvanta's own mark writes still to come
     };
     void changed(xcb_window_t window);
 
     std::unordered_set<xcb_atom_t> atoms_;
+    xcb_atom_t markAtom_ = XCB_NONE;
     std::unordered_map<xcb_window_t, Entry> entries_;
 };
 

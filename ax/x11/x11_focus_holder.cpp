@@ -16,10 +16,12 @@ X11FocusHolder::~X11FocusHolder() {
 
 void X11FocusHolder::create() {
     window_ = xcb_generate_id(connection_->raw());
-    const std::uint32_t values[] = {1}; // override-redirect
+    // Override-redirect; its focus news tells when the keyboard leaves it, so "nothing
+    // focused" can be remembered while it holds the keyboard.
+    const std::uint32_t values[] = {1, XCB_EVENT_MASK_FOCUS_CHANGE};
     xcb_create_window(connection_->raw(), XCB_COPY_FROM_PARENT, window_, connection_->root(), -16,
                       -16, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
-                      XCB_CW_OVERRIDE_REDIRECT, values);
+                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     xcb_map_window(connection_->raw(), window_);
 }
 

@@ -6,12 +6,9 @@ void X11FrameMemo::observe(const xcb_generic_event_t& event) {
     if (root_ == XCB_NONE)
         return;
     switch (event.response_type & 0x7f) {
-    case XCB_CONFIGURE_NOTIFY: {
-        const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-        if (c.event == root_ && c.window != root_)
-            geometries_[c.window] = {c.x, c.y, c.width, c.height, c.border_width};
+    case XCB_CONFIGURE_NOTIFY:
+        observeConfigure(reinterpret_cast<const xcb_configure_notify_event_t&>(event));
         break;
-    }
     case XCB_CREATE_NOTIFY: {
         const auto& c = reinterpret_cast<const xcb_create_notify_event_t&>(event);
         if (c.parent == root_)
@@ -42,6 +39,32 @@ void X11FrameMemo::observe(const xcb_generic_event_t& event) {
     }
 }
 
+void X11FrameMemo::observeConfigure(const xcb_configure_notify_event_t& event) {
+    if (event.event != root_ || event.window == root_)
+        return;
+    geometries_[event.window] = {event.x, event.y, event.width, event.height, event.border_width};
+    const auto expected = expected_.find(event.window);
+    // xcb stores the number of the last request the server had handled when it sent an event;
+    // from the expected request on, the news tells its outcome.
+    const auto handled = reinterpret_cast<const xcb_generic_event_t&>(event).full_sequence;
+    if (expected != expected_.end() &&
+        static_cast<std::int32_t>(handled - expected->second.sequence) >= 0)
+        expected_.erase(expected);
+}
+
+void X11FrameMemo::expect(xcb_window_t window, std::optional<int> x, std::optional<int> y,
+                          std::optional<int> width, std::optional<int> height, unsigned sequence) {
+    if (!geometries_.contains(window))
+        return;
+    auto& e = expected_[window];
+    // A later request keeps what an earlier, still unannounced one set and it does not.
+    e.x = x ? x : e.x;
+    e.y = y ? y : e.y;
+    e.width = width ? width : e.width;
+    e.height = height ? height : e.height;
+    e.sequence = sequence;
+}
+
 void X11FrameMemo::learnExtents(xcb_window_t window, const Extents& extents,
                                 std::uint64_t newsWhenAsked) {
     if (newsWhenAsked == extentsNews_ && watched_.contains(window))
@@ -53,12 +76,21 @@ std::optional<X11FrameMemo::Known> X11FrameMemo::known(xcb_window_t window) cons
     const auto e = extents_.find(window);
     if (g == geometries_.end() || e == extents_.end())
         return std::nullopt;
-    return Known{g->second, e->second};
+    Known known{g->second, e->second};
+    if (const auto x = expected_.find(window); x != expected_.end()) {
+        auto& geometry = known.geometry;
+        geometry.x = x->second.x.value_or(geometry.x);
+        geometry.y = x->second.y.value_or(geometry.y);
+        geometry.width = x->second.width.value_or(geometry.width);
+        geometry.height = x->second.height.value_or(geometry.height);
+    }
+    return known;
 }
 
 void X11FrameMemo::forget(xcb_window_t window) {
     geometries_.erase(window);
     extents_.erase(window);
+    expected_.erase(window);
 }
 
 } // namespace morvanta

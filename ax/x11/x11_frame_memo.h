@@ -1,8 +1,10 @@
 // X11FrameMemo: the geometry of the root's children as the server's own news tells it
 // (ConfigureNotify and CreateNotify through the root) and their _NET_FRAME_EXTENTS as last read.
 // Without a window manager every client window is a root child and every change of its
-// geometry is announced, so after one round trip that brings in all news, the frames of any
-// number of windows are known without asking for each.
+// geometry is announced, and the server carries out Morvanta's own configure requests exactly
+// as sent: such a request is remembered the moment it is sent and stands until the news of it
+// (or of something later) arrives, so the frames of any number of windows are known without
+// asking for each and without waiting for the server.
 #pragma once
 
 #include <cstdint>
@@ -42,16 +44,33 @@ public:
     std::uint64_t extentsNews() const { return extentsNews_; }
     void learnExtents(xcb_window_t window, const Extents& extents, std::uint64_t newsWhenAsked);
 
+    // A configure request Morvanta sent (its sequence number) for a window whose geometry is
+    // known: position and size as asked, each only when given. News the server sent before
+    // carrying it out no longer tells those values.
+    void expect(xcb_window_t window, std::optional<int> x, std::optional<int> y,
+                std::optional<int> width, std::optional<int> height, unsigned sequence);
+    // Forgets every request not yet announced: one a window manager took over is never
+    // carried out as sent.
+    void dropExpectations() { expected_.clear(); }
+
+    // Whether the window is a child of the root, as the news last told.
+    bool isRootChild(xcb_window_t window) const { return geometries_.contains(window); }
     // Geometry and extents, when both are known.
     std::optional<Known> known(xcb_window_t window) const;
 
 private:
+    struct Expected {
+        std::optional<int> x, y, width, height;
+        unsigned sequence = 0;
+    };
     void forget(xcb_window_t window);
+    void observeConfigure(const xcb_configure_notify_event_t& event);
 
     xcb_window_t root_ = XCB_NONE;
     xcb_atom_t extentsAtom_ = XCB_NONE;
     std::unordered_map<xcb_window_t, Geometry> geometries_;
     std::unordered_map<xcb_window_t, Extents> extents_;
+    std::unordered_map<xcb_window_t, Expected> expected_;
     std::unordered_set<xcb_window_t> watched_;
     std::uint64_t extentsNews_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "ax/x11/x11_parking_primitives.h"
 
+#include "ax/x11/x11_facts_memo.h"
 #include "ax/x11/x11_frame_request.h"
 #include "ax/x11/x11_window_facts.h"
 
@@ -39,13 +40,23 @@ void X11ParkingPrimitives::setMarks(const std::vector<std::pair<xcb_window_t, Re
         xcb_change_property(connection_.raw(), XCB_PROP_MODE_REPLACE, w,
                             connection_.atom(X11Atom::_MORVANTA_PARKED), XCB_ATOM_CARDINAL, 32, 4,
                             values);
+        // The mark as a later reading would take it.
+        const auto v = [&](std::size_t i) {
+            return static_cast<double>(static_cast<std::int32_t>(values[i]));
+        };
+        const Rect written{v(0), v(1), v(2), v(3)};
+        connection_.factsMemo().wroteMark(w, written.width > 0 && written.height > 0
+                                                 ? std::optional<Rect>(written)
+                                                 : std::nullopt);
     }
     connection_.flush();
 }
 
 void X11ParkingPrimitives::clearMarks(const std::vector<xcb_window_t>& windows) {
-    for (const auto w : windows)
+    for (const auto w : windows) {
         xcb_delete_property(connection_.raw(), w, connection_.atom(X11Atom::_MORVANTA_PARKED));
+        connection_.factsMemo().wroteMark(w, std::nullopt);
+    }
     connection_.flush();
 }
 

@@ -139,45 +139,53 @@ std::optional<bool> X11WindowAccess::isFullScreen(const AXWindow& window) {
 }
 
 namespace {
-// Frame reads sent at construction, collected on demand.
+// Frame reads sent at construction, collected on demand. Frames already known need no read.
 class X11FrameQuery : public FrameQuery {
 public:
-    X11FrameQuery(X11Connection& x, const std::vector<xcb_window_t>& windows) : connection_(x) {
-        requests_.reserve(windows.size());
-        for (const auto w : windows)
-            requests_.emplace_back(x, w);
+    X11FrameQuery(X11Connection& x, const std::vector<xcb_window_t>& windows, bool useMemo)
+        : connection_(x), known_(windows.size()) {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            if (useMemo)
+                if (const auto reading = X11FrameRequest::remembered(x, windows[i])) {
+                    known_[i] = reading->frame;
+                    continue;
+                }
+            requests_.emplace_back(i, X11FrameRequest(x, windows[i]));
+        }
     }
     ~X11FrameQuery() override {
-        for (auto& r : requests_)
+        for (auto& [slot, r] : requests_)
             r.discard();
     }
     std::vector<std::optional<Rect>> collect() override {
         const auto deadline = connection_.deadline();
-        std::vector<std::optional<Rect>> result;
-        result.reserve(requests_.size());
-        for (auto& r : requests_) {
-            const auto reading = r.collect(deadline);
-            result.push_back(reading ? std::optional<Rect>(reading->frame) : std::nullopt);
-        }
+        for (auto& [slot, r] : requests_)
+            if (const auto reading = r.collect(deadline))
+                known_[slot] = reading->frame;
         requests_.clear();
-        return result;
+        return std::move(known_);
     }
 
 private:
     X11Connection& connection_;
-    std::vector<X11FrameRequest> requests_;
+    std::vector<std::optional<Rect>> known_;
+    std::vector<std::pair<std::size_t, X11FrameRequest>> requests_;
 };
 } // namespace
 
 std::unique_ptr<FrameQuery> X11WindowAccess::queryFrames(const std::vector<AXWindow>& windows) {
-    return std::make_unique<X11FrameQuery>(*connection_, idsOf(windows));
+    // Without a window manager the news and Morvanta's own requests tell most frames.
+    const bool useMemo = !connection_->windowManager();
+    if (useMemo)
+        connection_->readAvailable();
+    return std::make_unique<X11FrameQuery>(*connection_, idsOf(windows), useMemo);
 }
 
 std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWindow>& windows) {
     if (connection_->windowManager())
-        return queryFrames(windows)->collect();
-    // Without a window manager the news of the moves answers for the windows it covers: the
-    // others are asked about, and that answer (or one sync) brings in all news before it.
+        return X11FrameQuery(*connection_, idsOf(windows), false).collect();
+    // Without a window manager the news (and Morvanta's own requests) answer for the windows
+    // they cover: the others are asked about, and that answer brings in all news before it.
     std::vector<AXWindow> unknown;
     std::vector<std::size_t> unknownSlots;
     for (std::size_t i = 0; i < windows.size(); ++i)
@@ -186,10 +194,12 @@ std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWin
             unknownSlots.push_back(i);
         }
     std::vector<std::optional<Rect>> result(windows.size());
+    // Morvanta's own requests are remembered as sent, so only news the server has already
+    // sent needs reading; nothing is waited for when every window is known.
     if (unknown.empty())
-        connection_->sync();
+        connection_->readAvailable();
     else {
-        const auto read = queryFrames(unknown)->collect();
+        const auto read = X11FrameQuery(*connection_, idsOf(unknown), false).collect();
         for (std::size_t k = 0; k < unknown.size(); ++k)
             result[unknownSlots[k]] = read[k];
     }
@@ -206,7 +216,7 @@ std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWin
         }
     }
     if (!lost.empty()) {
-        const auto read = queryFrames(lost)->collect();
+        const auto read = X11FrameQuery(*connection_, idsOf(lost), false).collect();
         for (std::size_t k = 0; k < lost.size(); ++k)
             result[lostSlots[k]] = read[k];
     }
@@ -276,13 +286,15 @@ X11WindowAccess::sendFrameRequests(const std::vector<std::pair<AXWindow, Rect>>&
                                        static_cast<std::uint32_t>(h)};
         const auto mask = XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                           XCB_CONFIG_WINDOW_HEIGHT;
-        if (!checked) {
-            // The error of a window that vanished meanwhile is dropped with the other events.
-            xcb_configure_window(connection_->raw(), id, mask, frame);
-            continue;
+        // The error of a window that vanished meanwhile is dropped with the other events.
+        const auto cookie = checked
+                                ? xcb_configure_window_checked(connection_->raw(), id, mask, frame)
+                                : xcb_configure_window(connection_->raw(), id, mask, frame);
+        connection_->frameMemo().expect(id, x, y, w, h, cookie.sequence);
+        if (checked) {
+            sent.cookies.push_back(cookie);
+            sent.owners.push_back(i);
         }
-        sent.cookies.push_back(xcb_configure_window_checked(connection_->raw(), id, mask, frame));
-        sent.owners.push_back(i);
     }
     connection_->flush();
     return sent;
@@ -429,8 +441,10 @@ void X11WindowAccess::sendPositions(const std::vector<std::pair<AXWindow, Point>
         // Unchecked: the error of a window that vanished is dropped with the other events.
         const std::uint32_t position[] = {static_cast<std::uint32_t>(x),
                                           static_cast<std::uint32_t>(y)};
-        xcb_configure_window(connection_->raw(), windowOf(w),
-                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
+        const auto cookie = xcb_configure_window(
+            connection_->raw(), windowOf(w), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
+        connection_->frameMemo().expect(windowOf(w), x, y, std::nullopt, std::nullopt,
+                                        cookie.sequence);
     }
     connection_->flush();
 }

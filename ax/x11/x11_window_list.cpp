@@ -146,18 +146,36 @@ std::optional<AXWindow> X11WindowList::focused() {
     // News the server has already sent may move the focus: read it before trusting the memo.
     x.readAvailable();
     const bool trusted = x.focusNewsHeard() || x.windowManager();
-    if (const auto& memo = x.focusMemo(); memo && trusted)
+    if (const auto& memo = x.focusMemo(); memo && trusted) {
+        if (x.ownsWindow(memo->window))
+            return std::nullopt;
         return access_->handle(memo->window, memo->pid);
+    }
     const auto generation = x.focusGeneration();
-    auto window = readFocused();
+    const auto reading = readFocused();
     // No focused window is not remembered: a window that takes the focus from nothing may do
-    // so before its focus news is selected, and nothing else would tell.
-    if (window && trusted)
-        x.rememberFocus({static_cast<xcb_window_t>(window->id()), window->pid()}, generation);
-    return window;
+    // so before its focus news is selected, and nothing else would tell. Morvanta's own window
+    // announces losing it.
+    if (reading.window && trusted)
+        x.rememberFocus({static_cast<xcb_window_t>(reading.window->id()), reading.window->pid()},
+                        generation);
+    else if (reading.own != XCB_NONE && trusted)
+        x.rememberFocus({reading.own, 0}, generation);
+    return reading.window;
 }
 
-std::optional<AXWindow> X11WindowList::readFocused() {
+std::optional<X11WindowList::FocusReading>
+X11WindowList::rememberedFocusFacts(xcb_window_t window) {
+    auto& x = access_->connection();
+    const auto* facts = x.factsMemo().known(window);
+    if (!facts || !x.frameMemo().isRootChild(window))
+        return std::nullopt;
+    if (!facts->exists || facts->overrideRedirect)
+        return FocusReading{};
+    return FocusReading{access_->handle(window, facts->pid)};
+}
+
+X11WindowList::FocusReading X11WindowList::readFocused() {
     auto& x = access_->connection();
     const bool managed = x.windowManager().has_value();
     xcb_window_t window = XCB_NONE;
@@ -174,9 +192,15 @@ std::optional<AXWindow> X11WindowList::readFocused() {
         // None (0) and PointerRoot (1) name no window.
         if (focus && focus->focus > 1)
             window = focus->focus;
+        // Morvanta's focus holder, or a top-level window whose facts the news already tells.
+        if (window != XCB_NONE && x.ownsWindow(window))
+            return FocusReading{std::nullopt, window};
+        if (window != XCB_NONE)
+            if (auto known = rememberedFocusFacts(window))
+                return *known;
     }
     if (window == XCB_NONE || window == x.root())
-        return std::nullopt;
+        return {};
     // The input focus is usually on a top-level window itself: its facts are asked for along
     // with the check, and only a focused child window costs a walk up and a second ask.
     std::optional<xcb_query_tree_cookie_t> tree;
@@ -193,7 +217,7 @@ std::optional<AXWindow> X11WindowList::readFocused() {
             xcb_discard_reply(x.raw(), pid.sequence);
             const auto top = treeReply ? topLevelOf(x, treeReply->parent) : std::nullopt;
             if (!top)
-                return std::nullopt;
+                return {};
             window = *top;
             attributes = xcb_get_window_attributes(x.raw(), window);
             pid = x.getProperty(window, X11Atom::_NET_WM_PID, XCB_ATOM_CARDINAL, 1);
@@ -205,9 +229,10 @@ std::optional<AXWindow> X11WindowList::readFocused() {
     // An override-redirect window is nobody's application window: Morvanta's own focus holder
     // (which has the keyboard while nothing shown can take it), or a menu.
     if (!attributesReply || attributesReply->override_redirect)
-        return std::nullopt;
+        return {};
     const auto pidValues = propertyValues32(pidReply.get());
-    return access_->handle(window, pidValues.empty() ? 0 : static_cast<std::int32_t>(pidValues[0]));
+    return {
+        access_->handle(window, pidValues.empty() ? 0 : static_cast<std::int32_t>(pidValues[0]))};
 }
 
 } // namespace morvanta

@@ -26,7 +26,15 @@ public:
     static std::optional<xcb_window_t> topLevelOf(X11Connection& x, xcb_window_t window);
 
 private:
-    std::optional<AXWindow> readFocused();
+    // What holds the keyboard: an application's top-level window, nothing, or (`own`) one of
+    // Morvanta's windows, which announces losing the focus and so can be remembered.
+    struct FocusReading {
+        std::optional<AXWindow> window;
+        xcb_window_t own = XCB_NONE;
+    };
+    FocusReading readFocused();
+    // Without a window manager: the focused window's facts when the news already tells them.
+    std::optional<FocusReading> rememberedFocusFacts(xcb_window_t window);
     // Where the windows enumerated come from: a window manager's client list, the last such
     // list checked again while no list can be trusted, or the root's children with none.
     enum class Source { clientList, lastClientList, rootChildren };

@@ -1,5 +1,6 @@
 #include "ax/x11/x11_window_numbers.h"
 
+#include "ax/x11/x11_facts_memo.h"
 #include "ax/x11/x11_frame_request.h"
 #include "ax/x11/x11_window_list.h"
 
@@ -18,8 +19,20 @@ bool within(const Rect& a, const Rect& b, double tolerance) {
 
 std::optional<std::uint32_t> X11WindowNumbers::number(const AXWindow& window, const Rect& frame) {
     auto& x = access_->connection();
-    const auto d = x.deadline();
     const xcb_window_t client = window.id();
+    if (!x.windowManager()) {
+        // Without a window manager a window whose frame the news tells is a root child, its own
+        // top-level window; whether it shows is in its remembered facts.
+        x.readAvailable();
+        const auto* facts = x.factsMemo().known(client);
+        const auto current = X11FrameRequest::remembered(x, client);
+        if (facts && current) {
+            if (!facts->viewable || !within(current->frame, frame, 2.0))
+                return std::nullopt;
+            return client;
+        }
+    }
+    const auto d = x.deadline();
     auto attributes = xcb_get_window_attributes(x.raw(), client);
     X11FrameRequest reading(x, client);
     const auto shown = x.reply<xcb_get_window_attributes_reply_t>(attributes.sequence, d);

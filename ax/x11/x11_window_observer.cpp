@@ -113,11 +113,16 @@ void X11WindowObserver::handle(const xcb_generic_event_t& event) {
             emit(Event::windowsChanged);
         break;
     }
-    case XCB_FOCUS_IN:
-        // A window manager announces focus through _NET_ACTIVE_WINDOW instead.
-        if (!managed)
+    case XCB_FOCUS_IN: {
+        // A window manager announces focus through _NET_ACTIVE_WINDOW instead. A shortcut's
+        // keyboard grab and its release move no focus, and Morvanta's own focus holder taking
+        // it is the focus leaving an application's window, not reaching one.
+        const auto& f = reinterpret_cast<const xcb_focus_in_event_t&>(event);
+        const bool grab = f.mode == XCB_NOTIFY_MODE_GRAB || f.mode == XCB_NOTIFY_MODE_UNGRAB;
+        if (!managed && !grab && !x.ownsWindow(f.event))
             emit(Event::focusChanged);
         break;
+    }
     default:
         break;
     }

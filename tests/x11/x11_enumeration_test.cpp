@@ -1,5 +1,6 @@
 // Enumeration on a real X server, with and without a window manager: which windows count as
 // tileable, their order, the focused window, and the cost in round trips.
+#include "ax/x11/x11_facts_memo.h"
 #include "tests/x11/x11_desktop.h"
 
 #include <algorithm>
@@ -161,8 +162,19 @@ TEST_P(X11Enumeration, RememberedFocusFollowsEveryChange) {
         EXPECT_TRUE(waitFor([&] {
             const long before = x.roundTrips();
             return list.focused() == std::optional<AXWindow>(*target) && x.roundTrips() == before;
-        })) << name << ": asked again without news";
+        })) << name
+            << ": asked again without news";
     }
+    // Morvanta's own focus holder taking the keyboard is remembered as nothing focused, and
+    // the focus leaving it for a window is seen.
+    desktop->system().windowAccess().focusNothing();
+    EXPECT_TRUE(waitFor([&] {
+        const long before = x.roundTrips();
+        // A window manager names no active window then, and that is always asked again.
+        return !list.focused() && (GetParam() || x.roundTrips() == before);
+    })) << "nothing focused, asked again without news";
+    ASSERT_EQ(desktop->client().command("focus a"), "ok");
+    EXPECT_TRUE(waitFor([&] { return list.focused() == std::optional<AXWindow>(a); }));
     tracker->stop();
 }
 
@@ -202,8 +214,30 @@ TEST_P(X11Enumeration, RememberedFactsFollowEveryChange) {
     ASSERT_EQ(other.command("fullscreen c on"), "ok");
     ASSERT_EQ(other.command("state d skip_taskbar"), "ok");
     ASSERT_EQ(other.command("close e"), "ok");
-    make("g");
+    const auto g = make("g");
+    x.selectClientEvents(static_cast<xcb_window_t>(g.id()));
     EXPECT_TRUE(listsExactly({"f", "g"}));
+    // Morvanta's own park marks change what is remembered without a new reading.
+    if (!GetParam()) {
+        auto& access = desktop->system().windowAccess();
+        const auto all = desktop->system().windowList().all();
+        const auto f =
+            *std::ranges::find_if(all, [](const AXWindow& w) { return w.title() == "f"; });
+        const auto id = static_cast<xcb_window_t>(f.id());
+        for (const auto& mark :
+             {std::optional<Rect>(Rect{10, 20, 300, 200}), std::optional<Rect>()}) {
+            if (mark)
+                access.setParkMarks({{f, *mark}});
+            else
+                access.clearParkMarks({f});
+            x.sync(); // the news of the write is in
+            const long before = x.roundTrips();
+            EXPECT_EQ(desktop->system().windowList().all().size(), 2u);
+            EXPECT_EQ(x.roundTrips() - before, 1) << "facts asked again after an own mark";
+            ASSERT_TRUE(x.factsMemo().known(id));
+            EXPECT_EQ(x.factsMemo().known(id)->mark, mark);
+        }
+    }
     ASSERT_EQ(other.command("type a normal"), "ok");
     ASSERT_EQ(other.command("deiconify b"), "ok");
     ASSERT_EQ(other.command("fullscreen c off"), "ok");
