@@ -1,6 +1,7 @@
 #include "ax/x11/x11_connection.h"
 
 #include "ax/x11/x11_facts_memo.h"
+#include "ax/x11/x11_new_window_prefetch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,7 +32,9 @@ std::shared_ptr<X11Connection> X11Connection::open(const std::string& display) {
     return connection;
 }
 
-X11Connection::X11Connection() : factsMemo_(std::make_unique<X11FactsMemo>()) {}
+X11Connection::X11Connection()
+    : factsMemo_(std::make_unique<X11FactsMemo>()),
+      prefetch_(std::make_unique<X11NewWindowPrefetch>(*this)) {}
 
 X11Connection::~X11Connection() {
     queue_.clear();
@@ -72,7 +75,10 @@ bool X11Connection::setUp() {
     std::unordered_set<xcb_atom_t> factsAtoms;
     for (const auto property : X11WindowFactsRequest::properties)
         factsAtoms.insert(atom(property));
-    factsMemo_->begin(std::move(factsAtoms), atom(X11Atom::_MORVANTA_PARKED));
+    std::unordered_set<xcb_atom_t> textAtoms;
+    for (const auto property : X11WindowTextsRequest::properties)
+        textAtoms.insert(atom(property));
+    factsMemo_->begin(std::move(factsAtoms), atom(X11Atom::_MORVANTA_PARKED), std::move(textAtoms));
     const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
@@ -383,8 +389,14 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
         const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
         if (m.event == root())
             mappingRanks_.try_emplace(m.window, nextMappingRank_++);
-        if (m.event == root() && !ownsWindow(m.window) && !m.override_redirect)
+        if (m.event == root() && !ownsWindow(m.window) && !m.override_redirect) {
             mappedSince_.push_back(m.window);
+            // Without a window manager the window is an application's, about to be tiled.
+            if (wmKnown_ && !wm_) {
+                selectClientEvents(m.window);
+                prefetch_->start(m.window);
+            }
+        }
         if (mappedSince_.size() > maxMappedSinceScreens) { // nobody asked for long: read anew
             mappedSince_.clear();
             ++screenGeneration_;
@@ -405,12 +417,16 @@ void X11Connection::rememberFocus(FocusMemo memo, std::uint64_t generation) {
         focusMemo_ = memo;
 }
 
+bool X11Connection::hearsAllFocusNews() const {
+    return focusNewsHeard_ && wmKnown_ && !wm_;
+}
+
 void X11Connection::learnFocus(const xcb_generic_event_t& event) {
     // Without a window manager a top-level window that announces gaining the focus has it (or
     // a window inside it has) until it announces losing it: Morvanta's own focus holder then
     // means nothing is focused, and an application's window is remembered with the process id
     // its remembered facts hold. Anything else is read when asked.
-    if ((event.response_type & 0x7f) != XCB_FOCUS_IN || !focusNewsHeard_ || wm_ || !wmKnown_)
+    if ((event.response_type & 0x7f) != XCB_FOCUS_IN || !hearsAllFocusNews())
         return;
     const auto& f = reinterpret_cast<const xcb_focus_in_event_t&>(event);
     if (ownsWindow(f.event)) {
@@ -441,11 +457,15 @@ bool X11Connection::mayChangeFocus(const xcb_generic_event_t& event) const {
             return f.event != focusMemo_->window;
         return f.event == focusMemo_->window;
     }
-    // Mapping news of Morvanta's own windows (the border) never moves the focus.
+    // Mapping news of Morvanta's own windows (the border) never moves the focus. While every
+    // top-level window's focus news is heard without a window manager, the focus news tells
+    // what mapping does to the focus (the focused window unmapping announces losing it).
     case XCB_MAP_NOTIFY:
-        return !ownsWindow(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
+        return !ownsWindow(reinterpret_cast<const xcb_map_notify_event_t&>(event).window) &&
+               !hearsAllFocusNews();
     case XCB_UNMAP_NOTIFY:
-        return !ownsWindow(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
+        return !ownsWindow(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window) &&
+               !hearsAllFocusNews();
     case XCB_DESTROY_NOTIFY:
         return !ownsWindow(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
     case XCB_REPARENT_NOTIFY:
@@ -461,7 +481,13 @@ bool X11Connection::mayChangeFocus(const xcb_generic_event_t& event) const {
     }
 }
 
+void X11Connection::collectPrefetched() {
+    prefetch_->collect();
+}
+
 void X11Connection::selectClientEvents(xcb_window_t window) {
+    if (factsMemo_->watches(window))
+        return; // selected already, for as long as the window lives
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
                                XCB_EVENT_MASK_FOCUS_CHANGE;
     xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);

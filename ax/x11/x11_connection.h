@@ -29,6 +29,7 @@
 namespace morvanta {
 
 class X11FactsMemo;
+class X11NewWindowPrefetch;
 
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
@@ -151,6 +152,9 @@ public:
     X11FrameMemo& frameMemo() { return frameMemo_; }
     // The facts of watched windows as last read and not changed since (see X11FactsMemo).
     X11FactsMemo& factsMemo() { return *factsMemo_; }
+    // Takes the answers of the reads sent when windows mapped into the memos (see
+    // X11NewWindowPrefetch); whoever reads facts, frames or texts calls this first.
+    void collectPrefetched();
     // One round trip that brings in the news of every request sent before it, skipped when
     // nothing was sent since the last one (news the server already sent is still read).
     void sync();
@@ -187,6 +191,7 @@ private:
     bool mayChangeScreens(const xcb_generic_event_t& event) const;
     bool mayChangeFocus(const xcb_generic_event_t& event) const;
     void learnFocus(const xcb_generic_event_t& event);
+    bool hearsAllFocusNews() const;
     void dispatchBatch();
     void forgetFocus() {
         ++focusGeneration_;
@@ -221,6 +226,7 @@ private:
     bool focusNewsHeard_ = false;
     X11FrameMemo frameMemo_;
     std::unique_ptr<X11FactsMemo> factsMemo_;
+    std::unique_ptr<X11NewWindowPrefetch> prefetch_;
     // The no-operation request sent right after the last sync's answer: when the next one
     // follows it directly, nothing was sent in between.
     unsigned quietAfterSync_ = 0;

@@ -6,9 +6,13 @@ void X11FactsMemo::observe(const xcb_generic_event_t& event) {
     switch (event.response_type & 0x7f) {
     case XCB_PROPERTY_NOTIFY: {
         const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        const auto entry = entries_.find(property.window);
+        if (textAtoms_.contains(property.atom) && entry != entries_.end()) {
+            ++entry->second.textsNews;
+            entry->second.textsKnown = false;
+        }
         if (!atoms_.contains(property.atom))
             break;
-        const auto entry = entries_.find(property.window);
         if (property.atom == markAtom_ && entry != entries_.end() && entry->second.ownMarkNews > 0)
             --entry->second.ownMarkNews; // told already by wroteMark
         else
@@ -74,6 +78,25 @@ void X11FactsMemo::changed(xcb_window_t window) {
     ++entry->second.news;
     entry->second.known = false;
     entry->second.ownMarkNews = 0;
+}
+
+std::uint64_t X11FactsMemo::textsNews(xcb_window_t window) const {
+    const auto entry = entries_.find(window);
+    return entry == entries_.end() ? 0 : entry->second.textsNews;
+}
+
+void X11FactsMemo::learnTexts(xcb_window_t window, const X11WindowTexts& texts,
+                              std::uint64_t newsWhenAsked) {
+    const auto entry = entries_.find(window);
+    if (entry == entries_.end() || entry->second.textsNews != newsWhenAsked)
+        return;
+    entry->second.texts = texts;
+    entry->second.textsKnown = true;
+}
+
+const X11WindowTexts* X11FactsMemo::knownTexts(xcb_window_t window) const {
+    const auto entry = entries_.find(window);
+    return entry != entries_.end() && entry->second.textsKnown ? &entry->second.texts : nullptr;
 }
 
 } // namespace morvanta

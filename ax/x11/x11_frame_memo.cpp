@@ -37,19 +37,25 @@ void X11FrameMemo::observe(const xcb_generic_event_t& event) {
     default:
         break;
     }
+    // A keymap notification carries no sequence number.
+    if (!expected_.empty() && (event.response_type & 0x7f) != XCB_KEYMAP_NOTIFY)
+        settleExpectations(event.sequence);
 }
 
 void X11FrameMemo::observeConfigure(const xcb_configure_notify_event_t& event) {
     if (event.event != root_ || event.window == root_)
         return;
     geometries_[event.window] = {event.x, event.y, event.width, event.height, event.border_width};
-    const auto expected = expected_.find(event.window);
-    // xcb stores the number of the last request the server had handled when it sent an event;
-    // from the expected request on, the news tells its outcome.
-    const auto handled = reinterpret_cast<const xcb_generic_event_t&>(event).full_sequence;
-    if (expected != expected_.end() &&
-        static_cast<std::int32_t>(handled - expected->second.sequence) >= 0)
-        expected_.erase(expected);
+}
+
+void X11FrameMemo::settleExpectations(std::uint16_t handled) {
+    // Every event carries the number of this connection's last request the server had handled
+    // (its low 16 bits; the requests compared are never far apart). Once a request is handled,
+    // its news, if it brought any, came before this event: what the news told stands.
+    std::erase_if(expected_, [&](const auto& entry) {
+        return static_cast<std::int16_t>(handled -
+                                         static_cast<std::uint16_t>(entry.second.sequence)) >= 0;
+    });
 }
 
 void X11FrameMemo::expect(xcb_window_t window, std::optional<int> x, std::optional<int> y,

@@ -46,7 +46,7 @@ public:
 
     // A configure request Morvanta sent (its sequence number) for a window whose geometry is
     // known: position and size as asked, each only when given. News the server sent before
-    // carrying it out no longer tells those values.
+    // carrying it out no longer tells those values; any event sent after tells they are current.
     void expect(xcb_window_t window, std::optional<int> x, std::optional<int> y,
                 std::optional<int> width, std::optional<int> height, unsigned sequence);
     // Forgets every request not yet announced: one a window manager took over is never
@@ -65,6 +65,7 @@ private:
     };
     void forget(xcb_window_t window);
     void observeConfigure(const xcb_configure_notify_event_t& event);
+    void settleExpectations(std::uint16_t handled);
 
     xcb_window_t root_ = XCB_NONE;
     xcb_atom_t extentsAtom_ = XCB_NONE;

@@ -1,5 +1,6 @@
 #include "ax/x11/x11_window_access.h"
 
+#include "ax/x11/x11_facts_memo.h"
 #include "ax/x11/x11_frame_request.h"
 #include "ax/x11/x11_window_facts.h"
 
@@ -27,22 +28,6 @@ xcb_window_t windowOf(const AXWindow& window) {
     return window.id();
 }
 
-std::optional<std::string> classNameOf(const xcb_get_property_reply_t* reply) {
-    const auto text = propertyText(reply);
-    if (!text)
-        return std::nullopt;
-    // "instance\0class\0": the class names the application.
-    const auto firstEnd = text->find('\0');
-    if (firstEnd == std::string::npos)
-        return std::nullopt;
-    std::string name = text->substr(firstEnd + 1);
-    if (const auto end = name.find('\0'); end != std::string::npos)
-        name.resize(end);
-    if (name.empty())
-        return std::nullopt;
-    return name;
-}
-
 std::optional<Size> incrementOf(const xcb_get_property_reply_t* reply) {
     const auto hints = propertyValues32(reply);
     if (hints.size() <= heightIncrementIndex || !(hints[0] & resizeIncrementFlag))
@@ -68,22 +53,19 @@ std::vector<xcb_window_t> idsOf(const std::vector<AXWindow>& windows) {
 
 } // namespace
 
-X11WindowAccess::Texts X11WindowAccess::texts(xcb_window_t window) {
-    const auto deadline = connection_->deadline();
-    auto netName = connection_->getProperty(window, X11Atom::_NET_WM_NAME,
-                                            connection_->atom(X11Atom::UTF8_STRING), 4096);
-    auto name = connection_->getProperty(window, X11Atom::WM_NAME, XCB_ATOM_ANY, 4096);
-    auto klass = connection_->getProperty(window, X11Atom::WM_CLASS, XCB_ATOM_STRING, 1024);
-    auto netNameReply = connection_->reply<xcb_get_property_reply_t>(netName.sequence, deadline);
-    auto nameReply = connection_->reply<xcb_get_property_reply_t>(name.sequence, deadline);
-    auto classReply = connection_->reply<xcb_get_property_reply_t>(klass.sequence, deadline);
-    Texts result;
-    if (auto t = propertyText(netNameReply.get()))
-        result.title = *t;
-    else if (auto t2 = propertyText(nameReply.get()))
-        result.title = *t2;
-    result.className = classNameOf(classReply.get());
-    return result;
+X11WindowTexts X11WindowAccess::texts(xcb_window_t window) {
+    // Texts the news has not changed since they were read are not asked for again; news the
+    // server has already sent is read first.
+    connection_->collectPrefetched();
+    auto& memo = connection_->factsMemo();
+    if (memo.knownTexts(window))
+        connection_->readAvailable();
+    if (const auto* known = memo.knownTexts(window))
+        return *known;
+    const auto news = memo.textsNews(window);
+    auto texts = X11WindowTextsRequest(*connection_, window).collect(connection_->deadline());
+    memo.learnTexts(window, texts, news);
+    return texts;
 }
 
 std::string X11WindowAccess::appNameFor(const AXWindow& window,
@@ -176,8 +158,10 @@ private:
 std::unique_ptr<FrameQuery> X11WindowAccess::queryFrames(const std::vector<AXWindow>& windows) {
     // Without a window manager the news and Morvanta's own requests tell most frames.
     const bool useMemo = !connection_->windowManager();
-    if (useMemo)
+    if (useMemo) {
         connection_->readAvailable();
+        connection_->collectPrefetched();
+    }
     return std::make_unique<X11FrameQuery>(*connection_, idsOf(windows), useMemo);
 }
 
@@ -186,6 +170,7 @@ std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWin
         return X11FrameQuery(*connection_, idsOf(windows), false).collect();
     // Without a window manager the news (and Morvanta's own requests) answer for the windows
     // they cover: the others are asked about, and that answer brings in all news before it.
+    connection_->collectPrefetched();
     std::vector<AXWindow> unknown;
     std::vector<std::size_t> unknownSlots;
     for (std::size_t i = 0; i < windows.size(); ++i)
@@ -237,8 +222,10 @@ X11WindowAccess::readingsFor(const std::vector<std::pair<AXWindow, Rect>>& targe
     const bool managed = connection_->windowManager().has_value();
     // Only the decorations matter here: without a window manager, those the news already told
     // are not asked for again.
-    if (!managed)
+    if (!managed) {
         connection_->readAvailable();
+        connection_->collectPrefetched();
+    }
     std::vector<std::optional<X11FrameReading>> readings(targets.size());
     std::vector<std::pair<std::size_t, X11FrameRequest>> requests;
     for (std::size_t i = 0; i < targets.size(); ++i) {

@@ -11,6 +11,7 @@
 #include "ax/x11/x11_focus_holder.h"
 #include "ax/x11/x11_frame_request.h"
 #include "ax/x11/x11_parking_primitives.h"
+#include "ax/x11/x11_window_texts.h"
 
 #include <memory>
 #include <xcb/xcb.h>
@@ -65,11 +66,7 @@ public:
     std::vector<xcb_window_t> topLevelCandidates();
 
 private:
-    struct Texts {
-        std::string title;
-        std::optional<std::string> className;
-    };
-    Texts texts(xcb_window_t window);
+    X11WindowTexts texts(xcb_window_t window);
     std::string appNameFor(const AXWindow& window, const std::optional<std::string>& className);
     void sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w, int h);
     // Each window's current reading, for its decorations: without a window manager from the

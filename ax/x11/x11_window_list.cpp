@@ -94,6 +94,7 @@ std::vector<AXWindow> X11WindowList::enumerate(const std::vector<xcb_window_t>& 
 std::vector<X11WindowFacts> X11WindowList::readFacts(const std::vector<xcb_window_t>& windows,
                                                      bool mayRemember) {
     auto& x = access_->connection();
+    x.collectPrefetched();
     auto& memo = x.factsMemo();
     // Every request goes out before any answer is read; remembered facts need none, and
     // Morvanta's own windows (never listed) are answered as absent without asking.
@@ -167,6 +168,7 @@ std::optional<AXWindow> X11WindowList::focused() {
 std::optional<X11WindowList::FocusReading>
 X11WindowList::rememberedFocusFacts(xcb_window_t window) {
     auto& x = access_->connection();
+    x.collectPrefetched();
     const auto* facts = x.factsMemo().known(window);
     if (!facts || !x.frameMemo().isRootChild(window))
         return std::nullopt;

@@ -24,6 +24,7 @@ std::optional<std::uint32_t> X11WindowNumbers::number(const AXWindow& window, co
         // Without a window manager a window whose frame the news tells is a root child, its own
         // top-level window; whether it shows is in its remembered facts.
         x.readAvailable();
+        x.collectPrefetched();
         const auto* facts = x.factsMemo().known(client);
         const auto current = X11FrameRequest::remembered(x, client);
         if (facts && current) {

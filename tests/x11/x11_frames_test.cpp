@@ -79,6 +79,8 @@ TEST_P(X11Frames, FramesReadBackFollowTheServersNewsOfEveryChange) {
 
     if (GetParam())
         return; // a window manager answers for itself: the news below is without one
+    // The moves were not waited for; another client's changes are made after them.
+    x.sync();
     auto& other = desktop->client();
     ASSERT_EQ(other.command("move w3 333 222"), "ok");
     ASSERT_EQ(other.command("resize w3 250 180"), "ok");
