@@ -29,14 +29,18 @@ run: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target morvanta
 	@scripts/run $(BUILD_DIR)
 
+# Everything but the window-manager matrix, then the real program in a headless KDE Plasma on
+# its own: a compositor, Morvanta and real programs keep two cores busy by themselves.
 test: build
 	@scripts/install-deps --tests
 	cd $(BUILD_DIR) && ctest -LE '^(wm|kwin_app)$$' --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+	cd $(BUILD_DIR) && ctest -L '^kwin_app$$' --output-on-failure -j 1 $(CTEST_FLAGS)
 
-# The real program in a headless KDE Plasma (KWin on Wayland), driven from outside.
+# The real program in a headless KDE Plasma (KWin on Wayland), driven from outside; the last
+# step of `make test`, alone.
 test-kwin: build
 	@scripts/install-deps --tests
-	cd $(BUILD_DIR) && ctest -L kwin_app --output-on-failure -j 1 $(CTEST_FLAGS)
+	cd $(BUILD_DIR) && ctest -L '^kwin_app$$' --output-on-failure -j 1 $(CTEST_FLAGS)
 
 # The window-manager matrix: Morvanta beside each window manager of the matrix, one test each,
 # one at a time: a window manager, Morvanta and the real programs already keep two cores busy,

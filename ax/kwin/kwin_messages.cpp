@@ -376,6 +376,9 @@ std::string writeKWinBatch(std::uint64_t batch, const std::vector<KWinCommand>& 
         case Op::activate:
             command = {{"op", "activate"}, {"id", c.id}};
             break;
+        case Op::deactivate:
+            command = {{"op", "deactivate"}};
+            break;
         case Op::raise:
             command = {{"op", "raise"}, {"id", c.id}};
             break;

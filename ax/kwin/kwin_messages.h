@@ -104,7 +104,7 @@ std::optional<KWinMessage> readKWinMessage(std::string_view text, const KWinLog&
 // - place: the window goes centred on the screen under the pointer, its top `amount` of the
 //   usable height below the usable area's top.
 struct KWinCommand {
-    enum class Op { frame, position, minimize, activate, raise, resync, border, place };
+    enum class Op { frame, position, minimize, activate, deactivate, raise, resync, border, place };
     Op op = Op::resync;
     std::string id;
     Rect frame;

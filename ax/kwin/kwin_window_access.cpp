@@ -88,6 +88,12 @@ void KWinWindowAccess::raise(const AXWindow& window) {
     command(window, Op::raise);
 }
 
+void KWinWindowAccess::focusNothing() {
+    KWinCommand command;
+    command.op = Op::deactivate;
+    session_.queue(std::move(command));
+}
+
 FocusResult KWinWindowAccess::focus(const AXWindow& window) {
     if (!command(window, Op::activate))
         return {-1, -1, -1};

@@ -15,9 +15,9 @@
 // next is the size the program chose, and a minimum size is never learned from a frame the
 // program has not answered yet. (An X11 window's size changes at once, steps rounded by KWin.)
 //
-// focusNothing sends nothing: the bridge has no command that leaves KWin without an active
-// window, and KWin moves the activation away from a window it minimises itself. A window parked
-// in a screen corner may keep the keyboard until the user or the next focus request moves it.
+// focusNothing has the script leave KWin without an active window (a `deactivate` command): a
+// window parked in a screen corner must not keep the keyboard. KWin moves the activation away
+// from a window it minimises itself.
 #pragma once
 
 #include "ax/kwin/kwin_desktop_state.h"
@@ -68,7 +68,7 @@ public:
 
     void raise(const AXWindow& window) override;
     FocusResult focus(const AXWindow& window) override;
-    void focusNothing() override {}
+    void focusNothing() override;
 
     std::vector<std::optional<Rect>> frames(const std::vector<AXWindow>& windows) override;
     std::vector<bool> setFrames(const std::vector<std::pair<AXWindow, Rect>>& targets) override;

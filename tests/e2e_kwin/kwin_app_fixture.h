@@ -113,7 +113,8 @@ protected:
                 return false;
             },
             15s, 10ms);
-        EXPECT_TRUE(followed) << w << "; Morvanta's focus: " << focusedTitle() << "\n" << logText();
+        EXPECT_TRUE(followed) << w << "; Morvanta's focus: " << focusedTitle() << "\n"
+                              << explained({});
     }
 
     std::string logText() {
@@ -199,8 +200,23 @@ protected:
         }
         return true;
     }
+    // Tiled, and settled: an X11 window with size steps takes the frame KWin gave it first and
+    // rounds it to its steps a moment later, so the frames must read the same twice in a row
+    // before they count as where the windows are (and where Morvanta would put them back).
     bool waitTiled(const std::vector<std::string>& captions) {
-        return waitFor([&] { return tiled(captions); }, 10s, 50ms);
+        std::map<std::string, KWinRect> last;
+        return waitFor(
+            [&] {
+                if (!tiled(captions)) {
+                    last.clear();
+                    return false;
+                }
+                const auto now = framesOf(captions);
+                const bool settled = now == last;
+                last = now;
+                return settled;
+            },
+            10s, 150ms);
     }
     bool waitHidden(const std::vector<std::string>& captions) {
         return waitFor(
@@ -236,6 +252,21 @@ protected:
             text << w << "\n";
         return text.str();
     }
+    // Where each window was wanted, what KWin has, what the script printed and Morvanta's log:
+    // what a failed wait for frames needs to be understood.
+    std::string explained(const std::map<std::string, KWinRect>& wanted) {
+        std::ostringstream text;
+        text << "wanted:\n";
+        for (const auto& [caption, frame] : wanted)
+            text << "  " << caption << " " << frame << "\n";
+        text << "KWin has:\n" << described() << "the script printed:\n";
+        std::istringstream output(session->kwinOutput());
+        for (std::string line; std::getline(output, line);)
+            if (line.find("morvanta-bridge") != std::string::npos)
+                text << "  " << line << "\n";
+        text << "Morvanta's log:\n" << logText();
+        return text.str();
+    }
 
     // An xterm and an xclock under Xwayland, and a window of the native Wayland client.
     void openThree() {
@@ -246,19 +277,37 @@ protected:
         ASSERT_EQ(client->command("open native-one 400 300"), "window native-one");
         ASSERT_TRUE(waitFor([&] { return windows().size() == 3; }, 20s)) << described();
     }
-    // Whether KWin still runs Morvanta's script; none when KWin did not say.
-    std::optional<bool> scriptLoaded() {
+    // What dbus-send printed for one call on the session's bus ("DESTINATION PATH METHOD ARGS").
+    std::string busCall(const std::string& call) {
         const std::string command = "dbus-send --bus='" + session->busAddress() +
-                                    "' --print-reply --dest=org.kde.KWin /Scripting "
-                                    "org.kde.kwin.Scripting.isScriptLoaded "
-                                    "string:morvanta-bridge 2>&1";
+                                    "' --print-reply --dest=" + call + " 2>&1";
         std::string answer;
         if (FILE* pipe = popen(command.c_str(), "r")) {
-            char buffer[128];
+            char buffer[256];
             while (fgets(buffer, sizeof buffer, pipe))
                 answer += buffer;
             pclose(pipe);
         }
+        return answer;
+    }
+    // The global shortcuts Morvanta holds in KDE's shortcut service (kwin_wayland serves it),
+    // as Plasma's settings list them: the action and its title, as dbus-send prints them.
+    std::string plasmaShortcuts() {
+        return busCall("org.kde.kglobalaccel /component/morvanta "
+                       "org.kde.kglobalaccel.Component.allShortcutInfos");
+    }
+    // Presses a shortcut the way Plasma does for a key: the service runs the named action.
+    void pressShortcut(const std::string& action) {
+        const auto answer = busCall("org.kde.kglobalaccel /component/morvanta "
+                                    "org.kde.kglobalaccel.Component.invokeShortcut string:" +
+                                    action);
+        EXPECT_EQ(answer.find("Error"), std::string::npos) << answer;
+    }
+    // Whether KWin still runs Morvanta's script; none when KWin did not say.
+    std::optional<bool> scriptLoaded() {
+        const std::string answer = busCall("org.kde.KWin /Scripting "
+                                           "org.kde.kwin.Scripting.isScriptLoaded "
+                                           "string:morvanta-bridge");
         if (answer.find("boolean true") != std::string::npos)
             return true;
         if (answer.find("boolean false") != std::string::npos)

@@ -293,6 +293,10 @@ void FakeKWinScript::execute(const json& batch) {
             executeOwn(c, events);
             continue;
         }
+        if (op == "deactivate") {
+            active_.reset();
+            continue;
+        }
         const std::string id = c.at("id");
         const auto it = windows_.find(id);
         if (it == windows_.end())

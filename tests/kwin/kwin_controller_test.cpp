@@ -1,9 +1,9 @@
 // The real tiling controller on the KWin backend over the fake script, driven by a virtual-clock
 // run loop that watches the backend's descriptor as the application's loop does: windows tile at
-// start, a workspace switch hides and shows them (one batch each way), a KWin restart changes
-// nothing the user sees, stopping puts every hidden window back, and a Wayland window's size,
-// which comes after the batch's acknowledgement, is waited for rather than taken for a minimum, and
-// takes its parking mark off when it answers.
+// start, a workspace switch hides and shows them (one batch each way; an empty workspace leaves
+// nothing active), a KWin restart changes nothing the user sees, stopping puts every hidden
+// window back, and a Wayland window's size, which comes after the batch's acknowledgement, is
+// waited for rather than taken for a minimum, and takes its parking mark off when it answers.
 #include "app/controller/manual_run_loop.h"
 #include "app/controller/tiling_controller.h"
 #include "app/settings/memory_preferences_domain.h"
@@ -71,7 +71,10 @@ TEST_F(KWinControllerTest, TilesSwitchesWorkspacesAndBringsEverythingBackAtStop)
         {a, script.window(a).frame}, {b, script.window(b).frame}, {t, script.window(t).frame}};
     const auto screens = system->screens();
 
-    // Away to an empty workspace: every window parked, in one batch.
+    // Away to an empty workspace: every window parked, in one batch, and the keyboard taken from
+    // the focused one, which would otherwise type into a window no one sees.
+    script.userActivate(b);
+    pump();
     const auto before = script.batches.size();
     controller->commands().switchToWorkspace(2);
     pump();
@@ -79,6 +82,7 @@ TEST_F(KWinControllerTest, TilesSwitchesWorkspacesAndBringsEverythingBackAtStop)
     for (const auto& id : {a, b, t})
         EXPECT_TRUE(ScreenGeometry::isParkedPosition(screens, script.window(id).frame)) << id;
     EXPECT_EQ(system->windowAccess().markedWindows().size(), 3u);
+    EXPECT_EQ(script.active(), std::nullopt);
 
     // KWin restarts meanwhile and names its windows anew: still the same windows to the
     // controller, still parked.

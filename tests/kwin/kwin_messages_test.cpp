@@ -191,6 +191,7 @@ TEST(KWinMessagesTest, BatchesGoOutInWholePoints) {
                             {KWinCommand::Op::position, "{b}", {1599, 999, 0, 0}, false},
                             {KWinCommand::Op::minimize, "{b}", {}, true},
                             {KWinCommand::Op::activate, "{a}", {}, false},
+                            {KWinCommand::Op::deactivate, "", {}, false},
                             {KWinCommand::Op::raise, "{a}", {}, false},
                             {KWinCommand::Op::resync, "", {}, false}});
     EXPECT_EQ(json::parse(text), json::parse(R"({"batch": 18, "commands": [
@@ -198,6 +199,7 @@ TEST(KWinMessagesTest, BatchesGoOutInWholePoints) {
         {"op": "position", "id": "{b}", "point": [1599, 999]},
         {"op": "minimize", "id": "{b}", "on": true},
         {"op": "activate", "id": "{a}"},
+        {"op": "deactivate"},
         {"op": "raise", "id": "{a}"},
         {"op": "resync"}]})"));
 }

@@ -113,6 +113,10 @@ for (const api of [5, 6]) {
             one.beforeFrameSet = null;
             one.setCaption("later");
             assert.deepStrictEqual(bus.reportedSince(mark + 2).map((e) => e.window.caption), ["later"]);
+            // Nothing active afterwards, and the answer says so.
+            const none = bus.answer({batch: 2, commands: [{op: "deactivate"}]});
+            assert.deepStrictEqual([workspace.current, none.ack, none.events],
+                [null, 2, [{type: "activated", id: null}]]);
         });
 
         test("malformed answers and commands are dropped with a log line; the rest stand", () => {

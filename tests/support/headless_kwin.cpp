@@ -189,6 +189,8 @@ bool HeadlessKWin::startKWin() {
     auto variables = homeVariables();
     variables["XDG_RUNTIME_DIR"] = runtimeDir_.string();
     variables["DBUS_SESSION_BUS_ADDRESS"] = busAddress_;
+    // Scripts' print() lines go to KWin's output, where a failed test shows them.
+    variables["QT_LOGGING_RULES"] = "kwin_scripting.debug=true";
     // KWin finds its own data in the system's folders, whatever a test's sandbox says; and it
     // must not take a display or platform meant for the test itself.
     kwin_ = std::make_unique<ProcessGroup>(
@@ -430,6 +432,10 @@ void HeadlessKWin::failQuery(const std::string& what) {
                        std::to_string(kwin_->exitStatus()) + ")");
     else
         fail(what);
+}
+
+std::string HeadlessKWin::kwinOutput() const {
+    return root_.empty() ? std::string() : readFile(root_ / "kwin.log");
 }
 
 std::string HeadlessKWin::kwinOutputTail() const {

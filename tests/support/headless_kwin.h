@@ -88,6 +88,8 @@ public:
     std::unique_ptr<LineProcess> startLineProcess(const std::string& program,
                                                   const std::vector<std::string>& arguments,
                                                   const std::map<std::string, std::string>& extra);
+    // What KWin printed so far (its scripts' print() lines among it).
+    std::string kwinOutput() const;
     // The process groups of everything the session runs: the bus, KWin, each spawned program.
     std::vector<pid_t> processGroups() const;
 

@@ -6,7 +6,7 @@
 #include "ax/kwin/kwin_own_window_placer.h"
 #include "ax/kwin/kwin_window_system.h"
 #include "ax/kwin/sd_bus_kwin_channel.h"
-#include "shortcuts/unavailable_hot_keys.h"
+#include "shortcuts/kwin/kglobalaccel_hot_keys.h"
 
 #include <cstdlib>
 #include <poll.h>
@@ -111,9 +111,9 @@ std::unique_ptr<MouseMonitor> KWinDesktopBackend::makeMouseMonitor() {
 }
 
 std::unique_ptr<GlobalHotKeys> KWinDesktopBackend::makeHotKeys() {
-    // KDE's global shortcut service (shortcuts/kwin/, KGlobalAccelHotKeys) takes this place once
-    // it keeps the focus news flowing beside the script in a session.
-    return std::make_unique<UnavailableHotKeys>(hotKeysMissing);
+    // KDE's global shortcut service, on its own bus connection: its blocking calls never read
+    // the script's messages off the channel's connection.
+    return std::make_unique<KGlobalAccelHotKeys>();
 }
 
 void KWinDesktopBackend::setLog(LogSink sink) {

@@ -3,10 +3,8 @@
 // channel, which loads the script at start and unloads it when the backend goes, and a frame
 // timer at 60 Hz (the script reports no refresh rate). Its header names no sd-bus type, so the
 // shell that opens it stays free of D-Bus.
-//
-// Not there yet, each behind its seam: global hot keys (makeHotKeys answers keys that are not ok,
-// with the reason, until KDE's global shortcuts in shortcuts/kwin/ take their place), and the
-// focus border and mouse monitor (none; the controller runs without them).
+// Global hot keys are KDE's global shortcuts (kglobalaccel, shortcuts/kwin/), listed in Plasma's
+// shortcut settings under Morvanta.
 #pragma once
 
 #include "app/desktop/desktop_backend.h"
@@ -35,9 +33,6 @@ class KWinDesktopBackend : public DesktopBackend {
 public:
     // Names another script file than the installed one (tests, a build run in place).
     static constexpr const char* scriptVariable = "MORVANTA_KWIN_SCRIPT";
-    static constexpr const char* hotKeysMissing =
-        "Morvanta cannot take global shortcuts in a Plasma Wayland session yet; use the tray "
-        "icon or `morvanta msg` instead.";
 
     // The file scriptVariable names, else the script installed beside the program:
     // <bindir>/../share/morvanta/kwin/morvanta-bridge.js.

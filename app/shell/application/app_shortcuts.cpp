@@ -1,11 +1,15 @@
 #include "app/shell/application/app_shortcuts.h"
 
+#include <algorithm>
+
 namespace morvanta {
 
 AppShortcuts::AppShortcuts(std::unique_ptr<GlobalHotKeys> hotKeys, WindowSystem& system,
                            PreferencesDomain& domain, AppSettings& settings, RunLoop& loop)
     : loop_(loop), hotKeys_(std::move(hotKeys)), center_(*hotKeys_), storage_(domain),
       shortcuts_(storage_, center_), actions_(shortcuts_, settings) {
+    // Grabs come later (when the actions attach): by then both members the labeler reads exist.
+    hotKeys_->setLabeler([this](const Shortcut& shortcut) { return labelFor(shortcut); });
     if (hotKeys_->ok() && hotKeys_->fileDescriptor() >= 0)
         watch_ = loop_.watch(hotKeys_->fileDescriptor(), [this, &system] {
             system.sendTogether([this] { hotKeys_->dispatch(); });
@@ -15,6 +19,18 @@ AppShortcuts::AppShortcuts(std::unique_ptr<GlobalHotKeys> hotKeys, WindowSystem&
 AppShortcuts::~AppShortcuts() {
     if (watch_ != 0)
         loop_.cancel(watch_);
+}
+
+std::optional<HotKeyLabel> AppShortcuts::labelFor(const Shortcut& shortcut) const {
+    const auto names = shortcuts_.namesBoundTo(shortcut);
+    if (names.empty())
+        return std::nullopt;
+    std::string title;
+    for (const auto& entry : actions_.shortcutEntries())
+        if (std::ranges::find(names, entry.name.rawValue) != names.end())
+            title += (title.empty() ? "" : ", ") + entry.title;
+    // The first action's name (sorted) stays the same from run to run while the binding does.
+    return HotKeyLabel{names.front(), title};
 }
 
 std::string AppShortcuts::printed(const std::string& actionName) {

@@ -1,7 +1,8 @@
 // AppShortcuts: the global shortcuts of the running application: the desktop's key grabs, the
 // hot-key centre, the bindings stored in the preferences domain, and the shortcut actions that
 // attach them to the controller. The run loop watches the grabs' connection and dispatches key
-// presses on the main thread.
+// presses on the main thread. Where the desktop lists global shortcuts (Plasma), each
+// combination is named after the actions it runs.
 #pragma once
 
 #include "app/commands/preferences_shortcut_storage.h"
@@ -14,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -42,6 +44,10 @@ public:
     [[nodiscard]] Subscription reportRefusals(std::function<void(const std::string&)> report);
 
 private:
+    // How a desktop that lists shortcuts (Plasma) names a combination: after the actions bound
+    // to it, whose titles it shows; none for a combination no action is bound to.
+    std::optional<HotKeyLabel> labelFor(const Shortcut& shortcut) const;
+
     RunLoop& loop_;
     std::unique_ptr<GlobalHotKeys> hotKeys_;
     HotKeyCenter center_;

@@ -207,7 +207,7 @@ function checkCommand(command, known) {
     if (command === null || typeof command !== "object" || Array.isArray(command))
         return "not an object";
     const op = command.op;
-    if (op === "resync") return command;
+    if (op === "resync" || op === "deactivate") return command;
     if (op === "border" || op === "place") return checkOwnWindow(command) || command;
     if (["frame", "position", "minimize", "activate", "raise"].indexOf(op) < 0)
         return "unknown op " + JSON.stringify(op);
@@ -557,6 +557,14 @@ function createBridge(globals) {
         valid.forEach(function (command) {
             if (command.op === "resync") {
                 helloDue = true;
+                return;
+            }
+            if (command.op === "deactivate") {
+                try {
+                    adapter.activate(null);
+                } catch (error) {
+                    log("deactivate failed: " + error);
+                }
                 return;
             }
             if (command.op === "border" || command.op === "place") {
