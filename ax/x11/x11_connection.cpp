@@ -463,9 +463,11 @@ bool X11Connection::mayChangeFocus(const xcb_generic_event_t& event) const {
     case XCB_MAP_NOTIFY:
         return !ownsWindow(reinterpret_cast<const xcb_map_notify_event_t&>(event).window) &&
                !hearsAllFocusNews();
-    case XCB_UNMAP_NOTIFY:
-        return !ownsWindow(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window) &&
-               !hearsAllFocusNews();
+    case XCB_UNMAP_NOTIFY: {
+        const auto window = reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window;
+        return !ownsWindow(window) &&
+               (!hearsAllFocusNews() || (focusMemo_ && focusMemo_->window == window));
+    }
     case XCB_DESTROY_NOTIFY:
         return !ownsWindow(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
     case XCB_REPARENT_NOTIFY:

@@ -145,7 +145,14 @@ public:
     // not remembered.
     void rememberFocus(FocusMemo memo, std::uint64_t generation);
     std::uint64_t focusGeneration() const { return focusGeneration_; }
-    void noteFocusRequest() { forgetFocus(); }
+    // Morvanta asks for a focus change. Without a window manager, where the server carries it
+    // out as asked, the window asked for (known to be shown) is remembered at once; its focus
+    // news, or its unmapping, corrects that should the request fail.
+    void noteFocusRequest(std::optional<FocusMemo> expected = std::nullopt) {
+        forgetFocus();
+        if (expected && hearsAllFocusNews())
+            focusMemo_ = expected;
+    }
 
     // The root's children's geometry as the news told it (see X11FrameMemo). It is current once
     // sync() has returned: the news of everything the server did before has then arrived.

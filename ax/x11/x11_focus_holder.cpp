@@ -30,7 +30,7 @@ void X11FocusHolder::takeFocus() {
         create();
     // Should the holder ever go, the focus falls back to the window under the pointer, never
     // to the window that had it.
-    connection_->noteFocusRequest();
+    connection_->noteFocusRequest(X11Connection::FocusMemo{window_, 0});
     xcb_set_input_focus(connection_->raw(), XCB_INPUT_FOCUS_POINTER_ROOT, window_,
                         XCB_CURRENT_TIME);
     connection_->flush();

@@ -392,7 +392,11 @@ void X11WindowAccess::sendFocus(const AXWindow& window) {
     }
     // Unchecked: a window that vanished or cannot take the focus leaves it where it was.
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    connection_->noteFocusRequest();
+    const auto* facts = connection_->factsMemo().known(id);
+    std::optional<X11Connection::FocusMemo> expected;
+    if (facts && facts->viewable && connection_->frameMemo().isRootChild(id))
+        expected = X11Connection::FocusMemo{id, facts->pid};
+    connection_->noteFocusRequest(expected);
     xcb_set_input_focus(connection_->raw(), XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
     xcb_configure_window(connection_->raw(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
     connection_->flush();
