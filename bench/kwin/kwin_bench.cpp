@@ -375,8 +375,11 @@ nlohmann::json switchBatch(const BridgeProbe& probe, char hide, char show) {
 // that changes nothing.
 std::string measureBridge(Bench& b, Figures& f) {
     const auto script = b.session->runtimeDir() / "bench-bridge.js";
+    std::error_code copied;
     std::filesystem::copy_file(MORVANTA_BRIDGE_SCRIPT, script,
-                               std::filesystem::copy_options::overwrite_existing);
+                               std::filesystem::copy_options::overwrite_existing, copied);
+    if (copied)
+        return "cannot copy " + std::string(MORVANTA_BRIDGE_SCRIPT) + ": " + copied.message();
     BridgeProbe probe(b.session->busAddress(), script);
     if (!probe.ok())
         return probe.error();
@@ -464,7 +467,13 @@ int main(int argc, char** argv) {
         std::printf("bench_kwin: kwin_wayland is not installed; nothing measured.\n");
         return 0;
     }
-    const auto f = measure();
+    Figures f;
+    try {
+        f = measure();
+    } catch (const std::exception& e) {
+        // Everything started has ended by now: the session's objects ended as this unwound.
+        f.error = e.what();
+    }
     if (!f.error.empty()) {
         std::printf("bench_kwin: %s\n", f.error.c_str());
         return 1;

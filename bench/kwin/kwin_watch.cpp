@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 namespace morvanta::bench {
 
@@ -60,6 +61,25 @@ WatchEvent::Kind kindFrom(const std::string& name) {
     return WatchEvent::Kind::changed;
 }
 
+// The event in one of the script's messages; none for a message that is not one.
+std::optional<WatchEvent> eventFrom(const char* text, Clock::time_point at) {
+    try {
+        const auto value = nlohmann::json::parse(text);
+        WatchEvent event{kindFrom(value.at("kind").get<std::string>()), at, {}};
+        event.window.id = value.at("id").get<std::string>();
+        event.window.caption = value.at("caption").get<std::string>();
+        event.window.normal = value.at("normal").get<bool>();
+        event.window.minimized = value.at("minimized").get<bool>();
+        const auto frame = value.at("frame").get<std::vector<double>>();
+        if (frame.size() != 4)
+            return std::nullopt;
+        event.window.frame = {int(frame[0]), int(frame[1]), int(frame[2]), int(frame[3])};
+        return event;
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 KWinWatch::KWinWatch(const std::string& address, const std::filesystem::path& folder)
@@ -96,19 +116,10 @@ int KWinWatch::onMessage(sd_bus_message* message, void* self, sd_bus_error*) {
     const char* text = nullptr;
     if (sd_bus_message_read(message, "s", &text) < 0 || !text)
         return sd_bus_reply_method_return(message, "");
-    const auto value = nlohmann::json::parse(text, nullptr, false);
-    if (value.is_object()) {
-        WatchEvent event{kindFrom(value.value("kind", "")), at, {}};
-        event.window.id = value.value("id", "");
-        event.window.caption = value.value("caption", "");
-        event.window.normal = value.value("normal", false);
-        event.window.minimized = value.value("minimized", false);
-        const auto frame = value.value("frame", std::vector<int>{});
-        if (frame.size() == 4)
-            event.window.frame = {frame[0], frame[1], frame[2], frame[3]};
+    if (auto event = eventFrom(text, at)) {
         auto* watch = static_cast<KWinWatch*>(self);
         const std::lock_guard lock(watch->mutex_);
-        watch->events_.push_back(std::move(event));
+        watch->events_.push_back(std::move(*event));
     }
     return sd_bus_reply_method_return(message, "");
 }
