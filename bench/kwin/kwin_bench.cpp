@@ -266,6 +266,14 @@ std::string openWindows(Bench& b) {
     return remember(b, 'b');
 }
 
+// Every window's caption and frame as KWin has them, for an error.
+std::string described(const WindowTimeline::Windows& windows) {
+    std::ostringstream text;
+    for (const auto& [id, w] : windows)
+        text << "\n  " << w;
+    return text.str();
+}
+
 // The windows not where showing the windows named `shown`… wants them, for an error.
 std::string misplaced(const Bench& b, char shown) {
     std::ostringstream text;
@@ -332,16 +340,19 @@ std::string measureNewWindows(Bench& b, Figures& f) {
         const auto start = Clock::now();
         if (b.client->command("open " + caption + " 400 300") != "window " + caption)
             return "the test client did not open " + caption;
-        const auto settled = b.timeline->settle(
-            start, [](const auto&) { return true; }, quiet);
+        const auto tiled = [&](const auto& windows) {
+            const auto frames = shownFrames(b, windows, 'a', caption);
+            return frames.size() == perWorkspace + 1 && tiling(frames, b.screen);
+        };
+        const auto settled = b.timeline->settle(start, tiled, quiet);
         cpu.end();
         const auto window = b.timeline->byCaption(caption);
         const auto added = window ? b.timeline->addedAt(window->id) : std::nullopt;
         if (!added || !settled.firstChange)
             return "KWin did not announce " + caption + " or Morvanta did not place it";
-        const auto frames = shownFrames(b, b.timeline->windows(), 'a', caption);
-        if (frames.size() != perWorkspace + 1 || !tiling(frames, b.screen))
-            return caption + " and workspace 1's windows are not tiled";
+        if (!settled.reached)
+            return caption + " and workspace 1's windows were not tiled within 10 s:" +
+                   described(b.timeline->windows());
         opened.push_back(ms(settled.lastEvent - *added));
         answered.push_back(ms(*settled.firstChange - *added));
         b.client->command("close " + caption);

@@ -46,7 +46,7 @@ WindowTimeline::Settled WindowTimeline::settle(Clock::time_point since, const Wa
                 result.reached = event.at;
         }
         const auto now = Clock::now();
-        if (now - result.lastEvent >= quiet || now - since >= limit)
+        if ((now - result.lastEvent >= quiet && result.reached) || now - since >= limit)
             return result;
         std::this_thread::sleep_for(step);
     }

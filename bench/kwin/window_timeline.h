@@ -31,7 +31,8 @@ public:
 
     explicit WindowTimeline(KWinWatch& watch) : watch_(watch) {}
 
-    // Reads events until none arrived for `quiet` (at most `limit` after `since`).
+    // Reads events until `wanted` holds and no event arrived for `quiet`, or until `limit` after
+    // `since`.
     Settled settle(Clock::time_point since, const Wanted& wanted, std::chrono::milliseconds quiet,
                    std::chrono::milliseconds limit = std::chrono::seconds(10));
 
