@@ -47,7 +47,7 @@ namespace {
 
 int rounds = 20; // --rounds N
 constexpr int perWorkspace = 20;
-// KWin is taken to have finished an operation once no window changed for this long.
+// An operation is over once its end state holds and no window changed for this long.
 constexpr auto quiet = 300ms;
 
 double ms(Clock::duration d) {
