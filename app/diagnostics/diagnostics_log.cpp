@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace morvanta {
@@ -62,15 +63,26 @@ void DiagnosticsLog::clear() {
     notify();
 }
 
-void DiagnosticsLog::writeToFile(const std::string& line) const {
+DiagnosticsLog::~DiagnosticsLog() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void DiagnosticsLog::writeToFile(const std::string& line) {
     if (!file_)
         return;
+    // A file someone deleted is begun anew rather than written where nobody can read it.
+    struct stat status {};
+    if (fd_ >= 0 && (::fstat(fd_, &status) != 0 || status.st_nlink == 0)) {
+        ::close(fd_);
+        fd_ = -1;
+    }
     // O_APPEND keeps each line whole at the end even if another process appends too.
-    int fd = ::open(file_->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
+    if (fd_ < 0)
+        fd_ = ::open(file_->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0)
         return;
-    writeAll(fd, line + "\n");
-    ::close(fd);
+    writeAll(fd_, line + "\n");
 }
 
 void DiagnosticsLog::notify() {

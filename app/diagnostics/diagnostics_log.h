@@ -28,6 +28,7 @@ public:
     // Logs into the given folder, or to memory only when none is given.
     explicit DiagnosticsLog(std::optional<std::filesystem::path> folder);
 
+    ~DiagnosticsLog();
     DiagnosticsLog(const DiagnosticsLog&) = delete;
     DiagnosticsLog& operator=(const DiagnosticsLog&) = delete;
 
@@ -49,11 +50,13 @@ public:
     }
 
 private:
-    void writeToFile(const std::string& line) const;
+    void writeToFile(const std::string& line);
     void notify();
 
     std::vector<std::string> lines_;
     std::optional<std::filesystem::path> file_;
+    // Kept open between lines; opened again when the file was deleted meanwhile.
+    int fd_ = -1;
     ObserverList<> observers_;
 };
 

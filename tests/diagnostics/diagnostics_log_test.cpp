@@ -32,6 +32,11 @@ TEST(DiagnosticsLog, LivesInTheStateFolderAndWritesTimestampedLines) {
     ASSERT_EQ(log.lines().size(), 2u);
     EXPECT_TRUE(std::regex_match(log.lines()[0], std::regex(R"(\[\d\d:\d\d:\d\d\] Launched)")));
     EXPECT_EQ(fileLines(*log.fileURL()), log.lines());
+
+    // A log file deleted while Morvanta runs is begun anew with the next line.
+    fs::remove(*log.fileURL());
+    log.append("After the file went");
+    EXPECT_EQ(fileLines(*log.fileURL()), std::vector<std::string>{log.lines().back()});
 }
 
 TEST(DiagnosticsLog, FallsBackToHomeWhenTheStateVariableIsUnsetOrRelative) {
