@@ -168,6 +168,7 @@ TEST_P(X11Enumeration, RememberedFocusFollowsEveryChange) {
     // Morvanta's own focus holder taking the keyboard is remembered as nothing focused, and
     // the focus leaving it for a window is seen.
     desktop->system().windowAccess().focusNothing();
+    x.sync(); // carried out before the other client's focus below
     EXPECT_TRUE(waitFor([&] {
         const long before = x.roundTrips();
         // A window manager names no active window then, and that is always asked again.
@@ -182,6 +183,7 @@ TEST_P(X11Enumeration, RememberedFocusFollowsEveryChange) {
         const long before = x.roundTrips();
         EXPECT_EQ(list.focused(), std::optional<AXWindow>(b));
         EXPECT_EQ(x.roundTrips() - before, 0);
+        x.sync();
         ASSERT_EQ(desktop->client().command("unmap b"), "ok");
         EXPECT_TRUE(waitFor([&] { return list.focused() != std::optional<AXWindow>(b); }));
     }
