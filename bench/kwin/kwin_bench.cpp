@@ -25,6 +25,7 @@
 #include "bench/kwin/kwin_watch.h"
 #include "bench/kwin/window_timeline.h"
 #include "bench/process_readings.h"
+#include "bench/spread.h"
 #include "tests/e2e_app/morvanta_process.h"
 #include "tests/support/headless_kwin.h"
 #include "tests/support/xdg_sandbox.h"
@@ -49,24 +50,6 @@ int rounds = 20; // --rounds N
 constexpr int perWorkspace = 20;
 // An operation is over once its end state holds and no window changed for this long.
 constexpr auto quiet = 300ms;
-
-double ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-struct Spread {
-    double median = 0, p95 = 0;
-};
-
-Spread spread(std::vector<double> values) {
-    if (values.empty())
-        return {};
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double q) {
-        return values[std::min(values.size() - 1, static_cast<std::size_t>(q * values.size()))];
-    };
-    return {at(0.5), at(0.95)};
-}
 
 struct Figures {
     Spread switching, switchReply, newWindow, newWindowFirstMove, bridgeSwitch, bridgeOne;

@@ -17,6 +17,7 @@
 #include "app/settings/file_preferences_domain.h"
 #include "bench/outside/outside_client.h"
 #include "bench/process_readings.h"
+#include "bench/spread.h"
 #include "tests/e2e_app/morvanta_process.h"
 #include "tests/support/session_bus.h"
 #include "tests/support/xdg_sandbox.h"
@@ -44,24 +45,6 @@ namespace {
 
 int rounds = 20; // --rounds N
 constexpr auto quiet = 300ms;
-
-double ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-struct Spread {
-    double median = 0, p95 = 0;
-};
-
-Spread spread(std::vector<double> values) {
-    if (values.empty())
-        return {};
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double q) {
-        return values[std::min(values.size() - 1, static_cast<std::size_t>(q * values.size()))];
-    };
-    return {at(0.5), at(0.95)};
-}
 
 struct Figures {
     Spread switching, newWindow;
