@@ -166,46 +166,9 @@ std::unique_ptr<FrameQuery> X11WindowAccess::queryFrames(const std::vector<AXWin
 }
 
 std::vector<std::optional<Rect>> X11WindowAccess::frames(const std::vector<AXWindow>& windows) {
-    if (connection_->windowManager())
-        return X11FrameQuery(*connection_, idsOf(windows), false).collect();
-    // Without a window manager the news (and Morvanta's own requests) answer for the windows
-    // they cover: the others are asked about, and that answer brings in all news before it.
-    connection_->collectPrefetched();
-    std::vector<AXWindow> unknown;
-    std::vector<std::size_t> unknownSlots;
-    for (std::size_t i = 0; i < windows.size(); ++i)
-        if (!connection_->frameMemo().known(windowOf(windows[i]))) {
-            unknown.push_back(windows[i]);
-            unknownSlots.push_back(i);
-        }
-    std::vector<std::optional<Rect>> result(windows.size());
-    // Morvanta's own requests are remembered as sent, so only news the server has already
-    // sent needs reading; nothing is waited for when every window is known.
-    if (unknown.empty())
-        connection_->readAvailable();
-    else {
-        const auto read = X11FrameQuery(*connection_, idsOf(unknown), false).collect();
-        for (std::size_t k = 0; k < unknown.size(); ++k)
-            result[unknownSlots[k]] = read[k];
-    }
-    std::vector<AXWindow> lost; // reparented meanwhile: a window manager may be starting
-    std::vector<std::size_t> lostSlots;
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (result[i])
-            continue;
-        if (const auto reading = X11FrameRequest::remembered(*connection_, windowOf(windows[i])))
-            result[i] = reading->frame;
-        else if (!std::binary_search(unknownSlots.begin(), unknownSlots.end(), i)) {
-            lost.push_back(windows[i]);
-            lostSlots.push_back(i);
-        }
-    }
-    if (!lost.empty()) {
-        const auto read = X11FrameQuery(*connection_, idsOf(lost), false).collect();
-        for (std::size_t k = 0; k < lost.size(); ++k)
-            result[lostSlots[k]] = read[k];
-    }
-    return result;
+    // Without a window manager the news and Morvanta's own requests answer for the windows they
+    // cover (see queryFrames): reading frames back after the moves waits for nothing.
+    return queryFrames(windows)->collect();
 }
 
 void X11WindowAccess::sendMoveResize(xcb_window_t window, std::uint32_t flags, int x, int y, int w,

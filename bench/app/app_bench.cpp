@@ -91,12 +91,7 @@ public:
     }
 
     bool logged(const std::string& text) {
-        std::ifstream in(sandbox.state() / "morvanta" / "Morvanta.log");
-        std::string line;
-        while (std::getline(in, line))
-            if (line.find(text) != std::string::npos)
-                return true;
-        return false;
+        return sandbox.morvantaLog().find(text) != std::string::npos;
     }
 
     std::unique_ptr<MorvantaProcess> launch() {

@@ -1,8 +1,10 @@
 // BenchBus: one connection of the benchmark's to the session's bus, owning a name and serving
-// one object there, and loading KWin scripts that call that object (loaded ones are unloaded when
-// it goes). KWinWatch and BridgeProbe each have one. sd-bus, so it needs no event loop: the owner
-// processes the connection itself.
+// one object there (a KWinBusClient), and running KWin scripts that call that object; the ones
+// it loaded are unloaded when it goes. KWinWatch and BridgeProbe each have one. sd-bus, so it
+// needs no event loop: the owner processes the connection itself.
 #pragma once
+
+#include "tests/support/kwin_bus_client.h"
 
 #include <filesystem>
 #include <string>
@@ -14,24 +16,23 @@ namespace morvanta::bench {
 class BenchBus {
 public:
     BenchBus(const std::string& address, const char* service, const char* path,
-             sd_bus_message_handler_t handler, void* owner);
-    ~BenchBus();
+             sd_bus_message_handler_t handler, void* owner)
+        : client_(address, service, path, handler, owner) {}
+    ~BenchBus() { unloadScripts(); }
     BenchBus(const BenchBus&) = delete;
     BenchBus& operator=(const BenchBus&) = delete;
 
-    bool ok() const { return bus_ != nullptr; }
-    const std::string& error() const { return error_; }
-    sd_bus* bus() const { return bus_; }
+    bool ok() const { return client_.ok(); }
+    const std::string& error() const { return error_.empty() ? client_.error() : error_; }
+    sd_bus* bus() const { return client_.bus(); }
 
-    // org.kde.kwin.Scripting.loadScript, then run() on the script's object ("/<id>" on KWin 5,
-    // "/Scripting/Script<id>" on KWin 6).
+    // Loads the script and runs it.
     bool runScript(const std::filesystem::path& file, const std::string& plugin);
     // Unloads every script this connection loaded.
     void unloadScripts();
 
 private:
-    sd_bus* bus_ = nullptr;
-    sd_bus_slot* slot_ = nullptr;
+    testing::KWinBusClient client_;
     std::vector<std::string> plugins_;
     std::string error_;
 };

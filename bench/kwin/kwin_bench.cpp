@@ -87,20 +87,13 @@ struct Bench {
     std::map<std::string, KWinRect> tiled;
 };
 
-std::string logText(const XdgSandbox& sandbox) {
-    std::ifstream in(sandbox.state() / "morvanta" / "Morvanta.log");
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 bool logged(const XdgSandbox& sandbox, const std::string& text) {
-    return logText(sandbox).find(text) != std::string::npos;
+    return sandbox.morvantaLog().find(text) != std::string::npos;
 }
 
 // The lines of Morvanta's log that contain `text`, for an error.
 std::string loggedLines(const XdgSandbox& sandbox, const std::string& text) {
-    std::istringstream log(logText(sandbox));
+    std::istringstream log(sandbox.morvantaLog());
     std::string line, found;
     while (std::getline(log, line))
         if (line.find(text) != std::string::npos)

@@ -91,15 +91,9 @@ Figures failed(const std::string& error) {
     return f;
 }
 
-bool waitForLog(const std::filesystem::path& log, const std::string& text) {
-    return waitFor(
-        [&] {
-            std::ifstream in(log);
-            std::stringstream all;
-            all << in.rdbuf();
-            return all.str().find(text) != std::string::npos;
-        },
-        20s, 20ms);
+bool waitForLog(const XdgSandbox& sandbox, const std::string& text) {
+    return waitFor([&] { return sandbox.morvantaLog().find(text) != std::string::npos; }, 20s,
+                   20ms);
 }
 
 Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
@@ -125,8 +119,7 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     }
     OutsideClient client(server.display());
     MorvantaProcess morvanta(server.display(), {}, sandbox.root() / "output.txt");
-    const auto log = sandbox.state() / "morvanta" / "Morvanta.log";
-    if (!client.ok() || !waitForLog(log, "Tiling started."))
+    if (!client.ok() || !waitForLog(sandbox, "Tiling started."))
         return failed("Morvanta did not start: " + morvanta.output());
 
     // Twenty windows on workspace 1, twenty on workspace 2.

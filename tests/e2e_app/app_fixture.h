@@ -106,12 +106,7 @@ protected:
         return process;
     }
 
-    std::string logText() {
-        std::ifstream in(sandbox.state() / "morvanta" / "Morvanta.log");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string logText() { return sandbox.morvantaLog(); }
     bool logged(const std::string& text) { return logText().find(text) != std::string::npos; }
     int countLogged(const std::string& text) {
         const std::string log = logText();

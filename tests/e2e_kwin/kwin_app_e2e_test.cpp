@@ -163,12 +163,7 @@ protected:
                 {"QT_QPA_PLATFORM", "offscreen"},
                 {"MORVANTA_BACKEND", ""}};
     }
-    std::string logText() {
-        std::ifstream in(sandbox.state() / "morvanta" / "Morvanta.log");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string logText() { return sandbox.morvantaLog(); }
 
     XdgSandbox sandbox;
     SessionBus bus;

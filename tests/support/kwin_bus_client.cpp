@@ -18,7 +18,12 @@ std::string describe(int code, const sd_bus_error* error) {
 
 } // namespace
 
-KWinBusClient::KWinBusClient(const std::string& address) {
+KWinBusClient::KWinBusClient(const std::string& address)
+    : KWinBusClient(address, service, path, &KWinBusClient::onMessage, this) {}
+
+KWinBusClient::KWinBusClient(const std::string& address, const char* serviceName,
+                             const char* objectPath, sd_bus_message_handler_t handler,
+                             void* owner) {
     sd_bus* bus = nullptr;
     int r = sd_bus_new(&bus);
     if (r >= 0)
@@ -30,9 +35,9 @@ KWinBusClient::KWinBusClient(const std::string& address) {
     if (r >= 0)
         r = sd_bus_set_method_call_timeout(bus, callTimeoutMicroseconds);
     if (r >= 0)
-        r = sd_bus_request_name(bus, service, 0);
+        r = sd_bus_request_name(bus, serviceName, 0);
     if (r >= 0)
-        r = sd_bus_add_object(bus, &slot_, path, &KWinBusClient::onMessage, this);
+        r = sd_bus_add_object(bus, &slot_, objectPath, handler, owner);
     if (r < 0) {
         error_ = "session bus at " + address + ": " + describe(r, nullptr);
         sd_bus_flush_close_unref(bus);

@@ -22,11 +22,16 @@ public:
 
     // Connects to the bus at `address` and takes the report service's name.
     explicit KWinBusClient(const std::string& address);
+    // Connects and serves another object: `handler` (given `owner`) answers its calls, which
+    // are read whenever the connection is processed.
+    KWinBusClient(const std::string& address, const char* serviceName, const char* objectPath,
+                  sd_bus_message_handler_t handler, void* owner);
     ~KWinBusClient();
     KWinBusClient(const KWinBusClient&) = delete;
     KWinBusClient& operator=(const KWinBusClient&) = delete;
 
     bool ok() const { return bus_ != nullptr; }
+    sd_bus* bus() const { return bus_; }
     // Why the last operation failed ("" after success).
     const std::string& error() const { return error_; }
 

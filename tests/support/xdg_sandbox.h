@@ -6,7 +6,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -44,6 +46,13 @@ public:
     const std::filesystem::path& root() const { return root_; }
     std::filesystem::path config() const { return root_ / "config"; }
     std::filesystem::path state() const { return root_ / "state"; }
+    // Morvanta's diagnostics log in this home, whole ("" before its first line).
+    std::string morvantaLog() const {
+        std::ifstream in(state() / "morvanta" / "Morvanta.log");
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
     std::filesystem::path data() const { return root_ / "data"; }
     std::filesystem::path systemData() const { return root_ / "system-data"; }
 
