@@ -78,7 +78,11 @@ bool X11Connection::setUp() {
     std::unordered_set<xcb_atom_t> textAtoms;
     for (const auto property : X11WindowTextsRequest::properties)
         textAtoms.insert(atom(property));
-    factsMemo_->begin(std::move(factsAtoms), atom(X11Atom::_MORVANTA_PARKED), std::move(textAtoms));
+    std::unordered_set<xcb_atom_t> hintAtoms;
+    for (const auto property : X11WindowHintsRequest::properties)
+        hintAtoms.insert(atom(property));
+    factsMemo_->begin(std::move(factsAtoms), atom(X11Atom::_MORVANTA_PARKED), std::move(textAtoms),
+                      std::move(hintAtoms));
     const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
@@ -291,14 +295,14 @@ void X11Connection::syncWithWindowManager() {
     bool found = false;
     while (!found) {
         found = std::any_of(queue_.begin() + static_cast<std::ptrdiff_t>(start), queue_.end(),
-                            [&](const auto& event) { return isProbeNews(*event); });
+                            [&](const auto& queued) { return isProbeNews(*queued.event); });
         if (!found && !readSome(d))
             break;
     }
     xcb_destroy_window(c_, probe);
     flush();
     // The probe's news is nobody else's business.
-    std::erase_if(queue_, [&](const auto& event) { return isProbeNews(*event); });
+    std::erase_if(queue_, [&](const auto& queued) { return isProbeNews(*queued.event); });
     drainQueued();
     signalIfPending();
 }
@@ -307,8 +311,8 @@ void X11Connection::enqueue(xcb_generic_event_t* event) {
     XReply<xcb_generic_event_t> owned(event);
     if (event->response_type == 0)
         return; // an error of a request nobody checks: a window that vanished mid-way
-    observe(*event);
-    queue_.push_back(std::move(owned));
+    const bool movedFocus = observe(*event);
+    queue_.push_back({std::move(owned), movedFocus});
 }
 
 void X11Connection::drainQueued() {
@@ -368,11 +372,12 @@ bool X11Connection::mayChangeScreens(const xcb_generic_event_t& event) const {
     }
 }
 
-void X11Connection::observe(const xcb_generic_event_t& event) {
+bool X11Connection::observe(const xcb_generic_event_t& event) {
     if (mayChangeScreens(event))
         ++screenGeneration_;
     const std::uint8_t type = event.response_type & 0x7f;
-    if (mayChangeFocus(event)) {
+    const bool movedFocus = mayChangeFocus(event);
+    if (movedFocus) {
         forgetFocus();
         learnFocus(event);
     }
@@ -410,6 +415,7 @@ void X11Connection::observe(const xcb_generic_event_t& event) {
         if (d.event == root())
             mappingRanks_.erase(d.window);
     }
+    return movedFocus;
 }
 
 void X11Connection::rememberFocus(FocusMemo memo, std::uint64_t generation) {
@@ -514,7 +520,7 @@ bool X11Connection::ownsWindow(xcb_window_t window) const {
 
 void X11Connection::discardQueued(const std::function<bool(const xcb_generic_event_t&)>& unwanted) {
     drainQueued();
-    std::erase_if(queue_, [&](const auto& event) { return unwanted(*event); });
+    std::erase_if(queue_, [&](const auto& queued) { return unwanted(*queued.event); });
 }
 
 std::optional<std::uint64_t> X11Connection::mappingRank(xcb_window_t window) const {
@@ -560,8 +566,9 @@ void X11Connection::dispatchBatch() {
         epoll_ctl(epoll_, EPOLL_CTL_DEL, xcb_get_file_descriptor(c_), nullptr);
     // Only what has arrived so far: events that handlers cause wait for the next call.
     for (std::size_t left = queue_.size(); left > 0 && !queue_.empty(); --left) {
-        auto event = std::move(queue_.front());
+        auto [event, movedFocus] = std::move(queue_.front());
         queue_.pop_front();
+        handingOverFocusChange_ = movedFocus;
         std::vector<int> ids;
         for (const auto& [id, handler] : handlers_)
             ids.push_back(id);

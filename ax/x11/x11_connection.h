@@ -179,6 +179,10 @@ public:
     int addBatchEndHandler(std::function<void()> handler);
     void removeBatchEndHandler(int id);
     void dispatchPending();
+    // While handlers are given an event: whether it moved the remembered focus. Focus news that
+    // only confirms it (the window Morvanta itself focused announcing the focus) did not, and
+    // needs no following.
+    bool handingOverFocusChange() const { return handingOverFocusChange_; }
 
 private:
     // The window named by the root's check property when it names itself; selected for its end.
@@ -194,7 +198,8 @@ private:
     void enqueue(xcb_generic_event_t* event);
     void drainQueued();
     void signalIfPending();
-    void observe(const xcb_generic_event_t& event);
+    // Notes what the event changes in the memos; answers whether it moved the remembered focus.
+    bool observe(const xcb_generic_event_t& event);
     bool mayChangeScreens(const xcb_generic_event_t& event) const;
     bool mayChangeFocus(const xcb_generic_event_t& event) const;
     void learnFocus(const xcb_generic_event_t& event);
@@ -216,7 +221,12 @@ private:
     // per reply.
     bool wakeSignalled_ = false;
 
-    std::deque<XReply<xcb_generic_event_t>> queue_;
+    struct QueuedEvent {
+        XReply<xcb_generic_event_t> event;
+        bool movedFocus = false; // as observe() judged it when the event was read
+    };
+    std::deque<QueuedEvent> queue_;
+    bool handingOverFocusChange_ = false;
     std::map<int, Handler> handlers_;
     std::map<int, std::function<void()>> batchEndHandlers_;
     int nextHandler_ = 1;

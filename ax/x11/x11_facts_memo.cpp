@@ -7,10 +7,10 @@ void X11FactsMemo::observe(const xcb_generic_event_t& event) {
     case XCB_PROPERTY_NOTIFY: {
         const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         const auto entry = entries_.find(property.window);
-        if (textAtoms_.contains(property.atom) && entry != entries_.end()) {
-            ++entry->second.textsNews;
-            entry->second.textsKnown = false;
-        }
+        if (entry != entries_.end() && textAtoms_.contains(property.atom))
+            entry->second.texts.changed();
+        if (entry != entries_.end() && hintAtoms_.contains(property.atom))
+            entry->second.hints.changed();
         if (!atoms_.contains(property.atom))
             break;
         if (property.atom == markAtom_ && entry != entries_.end() && entry->second.ownMarkNews > 0)
@@ -80,23 +80,54 @@ void X11FactsMemo::changed(xcb_window_t window) {
     entry->second.ownMarkNews = 0;
 }
 
-std::uint64_t X11FactsMemo::textsNews(xcb_window_t window) const {
+template <typename Value>
+std::uint64_t X11FactsMemo::newsOf(xcb_window_t window, Kept<Value> Entry::*kept) const {
     const auto entry = entries_.find(window);
-    return entry == entries_.end() ? 0 : entry->second.textsNews;
+    return entry == entries_.end() ? 0 : (entry->second.*kept).news;
+}
+
+template <typename Value>
+void X11FactsMemo::learnKept(xcb_window_t window, Kept<Value> Entry::*kept, const Value& value,
+                             std::uint64_t newsWhenAsked) {
+    const auto entry = entries_.find(window);
+    if (entry == entries_.end() || (entry->second.*kept).news != newsWhenAsked)
+        return;
+    (entry->second.*kept).value = value;
+    (entry->second.*kept).known = true;
+}
+
+template <typename Value>
+const Value* X11FactsMemo::knownKept(xcb_window_t window, Kept<Value> Entry::*kept) const {
+    const auto entry = entries_.find(window);
+    if (entry == entries_.end() || !(entry->second.*kept).known)
+        return nullptr;
+    return &(entry->second.*kept).value;
+}
+
+std::uint64_t X11FactsMemo::textsNews(xcb_window_t window) const {
+    return newsOf(window, &Entry::texts);
 }
 
 void X11FactsMemo::learnTexts(xcb_window_t window, const X11WindowTexts& texts,
                               std::uint64_t newsWhenAsked) {
-    const auto entry = entries_.find(window);
-    if (entry == entries_.end() || entry->second.textsNews != newsWhenAsked)
-        return;
-    entry->second.texts = texts;
-    entry->second.textsKnown = true;
+    learnKept(window, &Entry::texts, texts, newsWhenAsked);
 }
 
 const X11WindowTexts* X11FactsMemo::knownTexts(xcb_window_t window) const {
-    const auto entry = entries_.find(window);
-    return entry != entries_.end() && entry->second.textsKnown ? &entry->second.texts : nullptr;
+    return knownKept(window, &Entry::texts);
+}
+
+std::uint64_t X11FactsMemo::hintsNews(xcb_window_t window) const {
+    return newsOf(window, &Entry::hints);
+}
+
+void X11FactsMemo::learnHints(xcb_window_t window, const X11WindowHints& hints,
+                              std::uint64_t newsWhenAsked) {
+    learnKept(window, &Entry::hints, hints, newsWhenAsked);
+}
+
+const X11WindowHints* X11FactsMemo::knownHints(xcb_window_t window) const {
+    return knownKept(window, &Entry::hints);
 }
 
 } // namespace morvanta

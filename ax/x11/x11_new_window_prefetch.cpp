@@ -10,9 +10,11 @@ void X11NewWindowPrefetch::start(xcb_window_t window) {
     // The news counts are taken first: a change after this moment keeps the answers out.
     const auto factsNews = memo.news(window);
     const auto textsNews = memo.textsNews(window);
-    pending_.push_back({window, factsNews, textsNews, X11WindowFactsRequest(connection_, window),
-                        X11FrameRequest(connection_, window),
-                        X11WindowTextsRequest(connection_, window)});
+    const auto hintsNews = memo.hintsNews(window);
+    pending_.push_back(
+        {window, factsNews, textsNews, hintsNews, X11WindowFactsRequest(connection_, window),
+         X11FrameRequest(connection_, window), X11WindowTextsRequest(connection_, window),
+         X11WindowHintsRequest(connection_, window)});
     connection_.flush();
 }
 
@@ -26,6 +28,7 @@ void X11NewWindowPrefetch::collect() {
         memo.learn(p.window, p.facts.collect(deadline), p.factsNews);
         p.frame.collect(deadline); // learns the decorations
         memo.learnTexts(p.window, p.texts.collect(deadline), p.textsNews);
+        memo.learnHints(p.window, p.hints.collect(deadline), p.hintsNews);
     }
 }
 

@@ -213,19 +213,8 @@ std::vector<Screen> X11ScreenSource::screens() {
 }
 
 bool X11ScreenSource::anyReservesSpace(const std::vector<xcb_window_t>& windows) {
-    auto& x = access_->connection();
-    std::vector<xcb_get_property_cookie_t> cookies;
-    for (const auto w : windows) {
-        cookies.push_back(x.getProperty(w, X11Atom::_NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 12));
-        cookies.push_back(x.getProperty(w, X11Atom::_NET_WM_STRUT, XCB_ATOM_CARDINAL, 4));
-    }
-    const auto deadline = x.deadline();
-    bool any = false;
-    for (const auto& cookie : cookies)
-        if (!propertyValues32(x.reply<xcb_get_property_reply_t>(cookie.sequence, deadline).get())
-                 .empty())
-            any = true;
-    return any;
+    return std::ranges::any_of(access_->hints(windows),
+                               [](const X11WindowHints& h) { return h.reservesSpace; });
 }
 
 std::vector<Screen> X11ScreenSource::readScreens() {

@@ -19,24 +19,9 @@ constexpr std::uint32_t setPositionFlags = (1u << 8) | (1u << 9);
 constexpr std::uint32_t setSizeFlags = (1u << 10) | (1u << 11);
 constexpr std::uint32_t fromTool = 2u << 12;
 constexpr int badWindow = 3;
-// WM_NORMAL_HINTS: the flag for resize increments and where they sit.
-constexpr std::uint32_t resizeIncrementFlag = 1u << 6;
-constexpr std::size_t widthIncrementIndex = 9;
-constexpr std::size_t heightIncrementIndex = 10;
 
 xcb_window_t windowOf(const AXWindow& window) {
     return window.id();
-}
-
-std::optional<Size> incrementOf(const xcb_get_property_reply_t* reply) {
-    const auto hints = propertyValues32(reply);
-    if (hints.size() <= heightIncrementIndex || !(hints[0] & resizeIncrementFlag))
-        return std::nullopt;
-    const auto w = static_cast<std::int32_t>(hints[widthIncrementIndex]);
-    const auto h = static_cast<std::int32_t>(hints[heightIncrementIndex]);
-    if (w <= 1 && h <= 1)
-        return std::nullopt;
-    return Size{static_cast<double>(std::max(1, w)), static_cast<double>(std::max(1, h))};
 }
 
 int rounded(double v) {
@@ -282,15 +267,34 @@ void X11WindowAccess::settle() {
 
 std::vector<std::optional<Size>>
 X11WindowAccess::sizeIncrements(const std::vector<AXWindow>& windows) {
-    const auto deadline = connection_->deadline();
-    std::vector<xcb_get_property_cookie_t> cookies;
-    for (const auto& w : windows)
-        cookies.push_back(connection_->getProperty(windowOf(w), X11Atom::WM_NORMAL_HINTS,
-                                                   XCB_ATOM_WM_SIZE_HINTS, 18));
     std::vector<std::optional<Size>> result;
-    for (const auto& c : cookies) {
-        auto r = connection_->reply<xcb_get_property_reply_t>(c.sequence, deadline);
-        result.push_back(incrementOf(r.get()));
+    for (const auto& h : hints(idsOf(windows)))
+        result.push_back(h.sizeIncrement);
+    return result;
+}
+
+std::vector<X11WindowHints> X11WindowAccess::hints(const std::vector<xcb_window_t>& windows) {
+    connection_->collectPrefetched();
+    auto& memo = connection_->factsMemo();
+    if (std::ranges::any_of(windows, [&](xcb_window_t w) { return memo.knownHints(w); }))
+        connection_->readAvailable(); // news the server already sent may have changed them
+    std::vector<X11WindowHints> result(windows.size());
+    std::vector<std::optional<X11WindowHintsRequest>> requests(windows.size());
+    std::vector<std::uint64_t> newsWhenAsked(windows.size(), 0);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (const auto* known = memo.knownHints(windows[i])) {
+            result[i] = *known;
+            continue;
+        }
+        newsWhenAsked[i] = memo.hintsNews(windows[i]);
+        requests[i].emplace(*connection_, windows[i]);
+    }
+    const auto deadline = connection_->deadline();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (!requests[i])
+            continue;
+        result[i] = requests[i]->collect(deadline);
+        memo.learnHints(windows[i], result[i], newsWhenAsked[i]);
     }
     return result;
 }

@@ -11,6 +11,7 @@
 #include "ax/x11/x11_focus_holder.h"
 #include "ax/x11/x11_frame_request.h"
 #include "ax/x11/x11_parking_primitives.h"
+#include "ax/x11/x11_window_hints.h"
 #include "ax/x11/x11_window_texts.h"
 
 #include <memory>
@@ -64,6 +65,9 @@ public:
     // The client windows that may be top-level application windows: the window manager's client
     // list, or the root's children without one. Mapping order (oldest first).
     std::vector<xcb_window_t> topLevelCandidates();
+    // Each window's size steps and struts: remembered ones (a mapping window's, asked for while
+    // its refresh waits) until news of their properties, the rest read in one round trip.
+    std::vector<X11WindowHints> hints(const std::vector<xcb_window_t>& windows);
 
 private:
     X11WindowTexts texts(xcb_window_t window);

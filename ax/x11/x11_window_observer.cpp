@@ -116,10 +116,11 @@ void X11WindowObserver::handle(const xcb_generic_event_t& event) {
     case XCB_FOCUS_IN: {
         // A window manager announces focus through _NET_ACTIVE_WINDOW instead. A shortcut's
         // keyboard grab and its release move no focus, and Morvanta's own focus holder taking
-        // it is the focus leaving an application's window, not reaching one.
+        // it is the focus leaving an application's window, not reaching one. The window
+        // Morvanta itself just focused announcing it is no news either.
         const auto& f = reinterpret_cast<const xcb_focus_in_event_t&>(event);
         const bool grab = f.mode == XCB_NOTIFY_MODE_GRAB || f.mode == XCB_NOTIFY_MODE_UNGRAB;
-        if (!managed && !grab && !x.ownsWindow(f.event))
+        if (!managed && !grab && !x.ownsWindow(f.event) && x.handingOverFocusChange())
             emit(Event::focusChanged);
         break;
     }

@@ -228,17 +228,22 @@ TEST_P(X11Enumeration, RememberedFactsFollowEveryChange) {
     ASSERT_EQ(other.command("close e"), "ok");
     const auto g = make("g");
     if (!GetParam()) {
-        // A window that maps is read while its news comes in: listing it and its texts then
-        // cost the root's lists and taking in those answers (in already), not three asks; a
-        // new title is heard of.
+        // A window that maps is read while its news comes in: listing it, its texts, its size
+        // steps and whether it holds screen space then cost the root's lists and taking in
+        // those answers (in already), not five asks; a new title or new steps are heard of.
+        desktop->system().screenSource().screens();
         x.sync();
         const long before = x.roundTrips();
         EXPECT_EQ(desktop->system().windowList().all().size(), 2u);
         EXPECT_EQ(g.title(), "g");
+        EXPECT_FALSE(g.sizeIncrement());
+        desktop->system().screenSource().screens();
         EXPECT_EQ(x.roundTrips() - before, 2) << "a new window asked about after its mapping";
         ASSERT_EQ(other.command("title g renamed"), "ok");
         EXPECT_TRUE(waitFor([&] { return g.title() == "renamed"; }));
         ASSERT_EQ(other.command("title g g"), "ok");
+        ASSERT_EQ(other.command("increments g 6 13"), "ok");
+        EXPECT_TRUE(waitFor([&] { return g.sizeIncrement() == std::optional(Size{6, 13}); }));
     }
     x.selectClientEvents(static_cast<xcb_window_t>(g.id()));
     EXPECT_TRUE(listsExactly({"f", "g"}));
