@@ -8,6 +8,7 @@
 //   CPU         the process's CPU time per operation, every thread (/proc/PID/task/*/schedstat)
 //   idle        context switches of every thread over 10 s with nothing happening
 //   memory      resident set (VmRSS) with 50 windows
+//   wakes       context switches of every thread per switch and per new window
 // Morvanta runs with private XDG folders and session bus, the welcome guide marked completed.
 // --rounds N repeats each operation N times (20 by default). With --profile DIR, `perf record`
 // samples the process (every thread, with call graphs) during the switches and the new windows,
@@ -49,6 +50,8 @@ constexpr auto quiet = 300ms;
 struct Figures {
     Spread switching, newWindow;
     double cpuPerSwitch = 0, cpuPerNewWindow = 0;
+    // Context switches of every thread per operation: how often the process woke for it.
+    double wakesPerSwitch = 0, wakesPerNewWindow = 0;
     long long idleSwitches = 0;
     long rssMegabytes = 0;
     std::string error;
@@ -137,12 +140,14 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     std::optional<Profile> profile;
     profile.emplace(profiles, name + "-switch", morvanta.pid());
     const auto cpuBefore = cpuNanoseconds(morvanta.pid());
+    const auto wakesBefore = contextSwitches(morvanta.pid());
     for (int r = 0; r < rounds; ++r) {
         const auto start = Clock::now();
         client.pressAlt(r % 2 ? '2' : '1');
         switches.push_back(ms(client.lastEventAfter(start, quiet) - start));
     }
     f.cpuPerSwitch = (cpuNanoseconds(morvanta.pid()) - cpuBefore) / 1e6 / rounds;
+    f.wakesPerSwitch = double(contextSwitches(morvanta.pid()) - wakesBefore) / rounds;
     f.switching = spread(switches);
     profile.reset();
 
@@ -151,19 +156,22 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
         client.open(i);
     client.lastEventAfter(Clock::now(), 1s);
     std::vector<double> opened;
-    long long cpuOpening = 0;
+    long long cpuOpening = 0, wakesOpening = 0;
     profile.emplace(profiles, name + "-new-window", morvanta.pid());
     for (int r = 0; r < rounds; ++r) {
         const auto cpu = cpuNanoseconds(morvanta.pid());
+        const auto wakes = contextSwitches(morvanta.pid());
         const auto start = Clock::now();
         const auto window = client.open(100 + r);
         opened.push_back(ms(client.lastEventAfter(start, quiet) - start));
         cpuOpening += cpuNanoseconds(morvanta.pid()) - cpu;
+        wakesOpening += contextSwitches(morvanta.pid()) - wakes;
         client.close(window);
         client.lastEventAfter(Clock::now(), quiet);
     }
     f.newWindow = spread(opened);
     f.cpuPerNewWindow = cpuOpening / 1e6 / rounds;
+    f.wakesPerNewWindow = double(wakesOpening) / rounds;
     profile.reset();
 
     std::this_thread::sleep_for(1s);
@@ -200,7 +208,7 @@ int main(int argc, char** argv) {
             chosen.push_back(wm);
     std::printf("| Window manager | Switch median / p95 (ms) | CPU per switch (ms) | New window "
                 "median / p95 (ms) | CPU per new window (ms) | Idle context switches (10 s) | "
-                "RSS (MB) |\n|---|---|---|---|---|---|---|\n");
+                "RSS (MB) | Wakes per switch / new window |\n|---|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
     for (const auto wm : chosen) {
         const auto f = measure(wm, profiles);
@@ -208,10 +216,10 @@ int main(int argc, char** argv) {
             std::printf("| %s | %s |\n", windowManagerName(wm).c_str(), f.error.c_str());
             continue;
         }
-        std::printf("| %s | %.1f / %.1f | %.2f | %.1f / %.1f | %.2f | %lld | %ld |\n",
+        std::printf("| %s | %.1f / %.1f | %.2f | %.1f / %.1f | %.2f | %lld | %ld | %.1f / %.1f |\n",
                     windowManagerName(wm).c_str(), f.switching.median, f.switching.p95,
                     f.cpuPerSwitch, f.newWindow.median, f.newWindow.p95, f.cpuPerNewWindow,
-                    f.idleSwitches, f.rssMegabytes);
+                    f.idleSwitches, f.rssMegabytes, f.wakesPerSwitch, f.wakesPerNewWindow);
         std::fflush(stdout);
     }
     return 0;
