@@ -37,10 +37,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Automatic window tiling for X11 desktops and KDE Plasma\n Morvanta places every window into a numbered workspace and sizes it by the\n workspace's layout, beside any X11 window manager or in KDE Plasma's Wayland\n session.")
-# The shared libraries the binary links (Qt, xcb, xkbcommon, libsystemd, OpenSSL) become
-# dependencies (Qt's X11 platform plugin comes with libqt6gui6; its Wayland one, for Morvanta's
+# The shared libraries the binary and its network module link (Qt, xcb, xkbcommon, libsystemd)
+# become dependencies; OpenSSL's libcrypto, opened only when an update's signature is checked,
+# is named by hand (Qt's X11 platform plugin comes with libqt6gui6; its Wayland one, for Morvanta's
 # own windows in a Plasma Wayland session, is only recommended: without it they use Xwayland).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 # The package carries the program without its debugging information.
 set(CPACK_STRIP_FILES ON)

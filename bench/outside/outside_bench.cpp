@@ -53,7 +53,7 @@ struct Figures {
     // Context switches of every thread per operation: how often the process woke for it.
     double wakesPerSwitch = 0, wakesPerNewWindow = 0;
     long long idleSwitches = 0;
-    long rssMegabytes = 0;
+    double rssMegabytes = 0;
     std::string error;
 };
 
@@ -181,7 +181,7 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     f.rssMegabytes =
         statusField(std::filesystem::path("/proc") / std::to_string(morvanta.pid()) / "status",
                     "VmRSS") /
-        1024;
+        1024.0;
     morvanta.signal(SIGTERM);
     morvanta.waitExit();
     return f;
@@ -216,10 +216,11 @@ int main(int argc, char** argv) {
             std::printf("| %s | %s |\n", windowManagerName(wm).c_str(), f.error.c_str());
             continue;
         }
-        std::printf("| %s | %.1f / %.1f | %.2f | %.1f / %.1f | %.2f | %lld | %ld | %.1f / %.1f |\n",
-                    windowManagerName(wm).c_str(), f.switching.median, f.switching.p95,
-                    f.cpuPerSwitch, f.newWindow.median, f.newWindow.p95, f.cpuPerNewWindow,
-                    f.idleSwitches, f.rssMegabytes, f.wakesPerSwitch, f.wakesPerNewWindow);
+        std::printf(
+            "| %s | %.1f / %.1f | %.2f | %.1f / %.1f | %.2f | %lld | %.1f | %.1f / %.1f |\n",
+            windowManagerName(wm).c_str(), f.switching.median, f.switching.p95, f.cpuPerSwitch,
+            f.newWindow.median, f.newWindow.p95, f.cpuPerNewWindow, f.idleSwitches, f.rssMegabytes,
+            f.wakesPerSwitch, f.wakesPerNewWindow);
         std::fflush(stdout);
     }
     return 0;

@@ -1,6 +1,7 @@
 #include "app/shell/updates/ed25519_verifier.h"
 
 #include <algorithm>
+#include <dlfcn.h>
 #include <memory>
 #include <openssl/evp.h>
 
@@ -29,6 +30,42 @@ std::string_view trimmed(std::string_view text) {
         return {};
     std::size_t last = text.find_last_not_of(space);
     return text.substr(first, last - first + 1);
+}
+
+// The libcrypto functions a check needs, found once; all null when the library is missing.
+struct Crypto {
+    decltype(&EVP_PKEY_new_raw_public_key) newRawPublicKey = nullptr;
+    decltype(&EVP_PKEY_free) freeKey = nullptr;
+    decltype(&EVP_MD_CTX_new) newContext = nullptr;
+    decltype(&EVP_MD_CTX_free) freeContext = nullptr;
+    decltype(&EVP_DigestVerifyInit) verifyInit = nullptr;
+    decltype(&EVP_DigestVerify) verify = nullptr;
+
+    bool complete() const {
+        return newRawPublicKey && freeKey && newContext && freeContext && verifyInit && verify;
+    }
+};
+
+template <typename Function> void find(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+}
+
+const Crypto& crypto() {
+    static const Crypto found = [] {
+        Crypto c;
+        // Stays open for the process, like a library linked at start.
+        void* library = dlopen("libcrypto.so.3", RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return c;
+        find(library, "EVP_PKEY_new_raw_public_key", c.newRawPublicKey);
+        find(library, "EVP_PKEY_free", c.freeKey);
+        find(library, "EVP_MD_CTX_new", c.newContext);
+        find(library, "EVP_MD_CTX_free", c.freeContext);
+        find(library, "EVP_DigestVerifyInit", c.verifyInit);
+        find(library, "EVP_DigestVerify", c.verify);
+        return c.complete() ? c : Crypto{};
+    }();
+    return found;
 }
 
 } // namespace
@@ -78,17 +115,18 @@ Ed25519Verifier::Result Ed25519Verifier::verify(std::span<const std::uint8_t> me
     if (!signature || signature->size() != 64)
         return Result::malformedSignature;
 
-    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(
-        EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, key_.data(), key_.size()),
-        &EVP_PKEY_free);
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
-                                                                    &EVP_MD_CTX_free);
+    const Crypto& c = crypto();
+    if (!c.complete())
+        return Result::unverifiable;
+    std::unique_ptr<EVP_PKEY, decltype(c.freeKey)> key(
+        c.newRawPublicKey(EVP_PKEY_ED25519, nullptr, key_.data(), key_.size()), c.freeKey);
+    std::unique_ptr<EVP_MD_CTX, decltype(c.freeContext)> context(c.newContext(), c.freeContext);
     if (!key || !context)
         return Result::mismatch;
-    if (EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
+    if (c.verifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
         return Result::mismatch;
-    int outcome = EVP_DigestVerify(context.get(), signature->data(), signature->size(),
-                                   message.data(), message.size());
+    int outcome = c.verify(context.get(), signature->data(), signature->size(), message.data(),
+                           message.size());
     return outcome == 1 ? Result::valid : Result::mismatch;
 }
 

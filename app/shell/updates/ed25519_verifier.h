@@ -1,6 +1,8 @@
 // Ed25519Verifier: checks that a downloaded update carries a signature made with Morvanta's
 // update signing key. Keys and signatures travel in base64, as appcast feeds carry them
-// (a 32-byte public key, a 64-byte detached signature over the whole file). Uses OpenSSL.
+// (a 32-byte public key, a 64-byte detached signature over the whole file). Uses OpenSSL's
+// libcrypto, opened the first time a signature is checked: most runs never check one, and the
+// library would otherwise be loaded into every run.
 #pragma once
 
 #include <array>
@@ -21,6 +23,8 @@ public:
         malformedSignature,
         // Well-formed, but not made with this key over these bytes.
         mismatch,
+        // OpenSSL's libcrypto could not be opened: nothing can be said of the signature.
+        unverifiable,
     };
 
     // None when the text is not exactly a 32-byte key in base64.

@@ -1,9 +1,8 @@
 #include "app/shell/updates/update_service.h"
 
+#include "app/shell/updates/http_fetcher_module.h"
 #include "app/shell/updates/update_schedule.h"
 
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QUrl>
 #include <span>
 
@@ -34,15 +33,7 @@ UpdateService::UpdateService(UpdaterConfiguration configuration, Ed25519Verifier
     QObject::connect(&timer_, &QTimer::timeout, &context_, [this] { beginCheck(false); });
 }
 
-UpdateService::~UpdateService() {
-    if (reply_) {
-        QNetworkReply* reply = reply_;
-        reply_ = nullptr;
-        QObject::disconnect(reply, nullptr, &context_, nullptr);
-        reply->abort();
-        reply->deleteLater();
-    }
-}
+UpdateService::~UpdateService() = default;
 
 void UpdateService::start() {
     started_ = true;
@@ -93,43 +84,32 @@ void UpdateService::beginCheck(bool userInitiated) {
 
 void UpdateService::fetch(const QUrl& url, std::int64_t maxBytes, const std::string& what,
                           std::function<void(const QByteArray&)> onBody) {
-    QNetworkRequest request(url);
-    request.setTransferTimeout(static_cast<int>(configuration_.transferTimeout.count()));
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QString::fromStdString("Morvanta/" + configuration_.appVersion));
-    QNetworkReply* reply = network_.get(request);
-    reply_ = reply;
-    body_.clear();
-    auto tooLarge = std::make_shared<bool>(false);
-    QObject::connect(reply, &QNetworkReply::readyRead, &context_,
-                     [this, reply, maxBytes, tooLarge] {
-                         body_ += reply->readAll();
-                         if (body_.size() > maxBytes && !*tooLarge) {
-                             *tooLarge = true;
-                             reply->abort();
-                         }
-                     });
-    QObject::connect(
-        reply, &QNetworkReply::finished, &context_,
-        [this, reply, maxBytes, what, tooLarge, onBody = std::move(onBody)] {
-            reply->deleteLater();
-            reply_ = nullptr;
-            if (*tooLarge) {
+    if (!fetcher_) {
+        auto loaded = HttpFetcherModule::make();
+        if (!loaded.fetcher) {
+            finish({UpdateCheckOutcome::Kind::failed,
+                    "Morvanta couldn't download " + what + ": " + loaded.error});
+            return;
+        }
+        fetcher_ = std::move(loaded.fetcher);
+    }
+    fetcher_->get(
+        url, QString::fromStdString("Morvanta/" + configuration_.appVersion),
+        configuration_.transferTimeout, maxBytes,
+        [this, url, maxBytes, what, onBody = std::move(onBody)](const HttpFetchResult& r) {
+            if (r.tooLarge) {
                 finish({UpdateCheckOutcome::Kind::failed,
                         "The server sent more than " + megabytes(maxBytes) + " for " + what + "."});
                 return;
             }
-            if (reply->error() != QNetworkReply::NoError) {
-                finish({UpdateCheckOutcome::Kind::failed,
-                        "Morvanta couldn't download " + what + " from " +
-                            reply->url().toDisplayString().toStdString() + ": " +
-                            reply->errorString().toStdString() + "."});
+            if (!r.error.isEmpty()) {
+                finish({UpdateCheckOutcome::Kind::failed, "Morvanta couldn't download " + what +
+                                                              " from " +
+                                                              url.toDisplayString().toStdString() +
+                                                              ": " + r.error.toStdString() + "."});
                 return;
             }
-            body_ += reply->readAll();
-            QByteArray body = std::move(body_);
-            body_.clear();
-            onBody(body);
+            onBody(r.body);
         });
 }
 
@@ -178,6 +158,11 @@ void UpdateService::downloadArrived(const AppcastItem& item, const QByteArray& b
                 "The update to " + name +
                     " carries a damaged signature (not 64 bytes of base64), so Morvanta won't "
                     "offer it."});
+        return;
+    case Ed25519Verifier::Result::unverifiable:
+        finish({UpdateCheckOutcome::Kind::failed,
+                "Morvanta couldn't check the signature of the download of " + name +
+                    ": OpenSSL's libcrypto.so.3 couldn't be opened."});
         return;
     case Ed25519Verifier::Result::mismatch:
         finish({UpdateCheckOutcome::Kind::refused,

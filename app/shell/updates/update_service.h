@@ -9,22 +9,19 @@
 #include "app/diagnostics/diagnostics_log.h"
 #include "app/shell/updates/appcast.h"
 #include "app/shell/updates/ed25519_verifier.h"
+#include "app/shell/updates/http_fetcher.h"
 #include "app/shell/updates/update_preferences.h"
 #include "app/shell/updates/update_presenter.h"
 #include "app/shell/updates/updater_configuration.h"
 #include "app/shell/updates/updater_delegate.h"
 
 #include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
-
-class QNetworkReply;
-class QUrl;
 
 namespace morvanta {
 
@@ -85,10 +82,9 @@ private:
 
     // Owns the connections of this service: they end with it.
     QObject context_;
-    QNetworkAccessManager network_;
     QTimer timer_;
-    QPointer<QNetworkReply> reply_;
-    QByteArray body_;
+    // Made on the first download (see HttpFetcherModule).
+    std::unique_ptr<HttpFetcher> fetcher_;
     bool started_ = false;
     bool checking_ = false;
     bool userInitiated_ = false;

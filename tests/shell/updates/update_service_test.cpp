@@ -229,6 +229,22 @@ TEST_F(UpdaterTest, MalformedFeedsAndServerErrorsAreReported) {
     EXPECT_TRUE(presenter.offers.empty());
 }
 
+// The downloads' network module is loaded on the first check; without it the check fails with
+// a message that says so, and a later check with the module in place works.
+TEST_F(UpdaterTest, AMissingNetworkModuleFailsTheCheckClearly) {
+    publish({{"0.9.0", "", "old", {}}});
+    ::setenv("MORVANTA_HTTP_MODULE", "/nonexistent/libmorvanta_http.so", 1);
+    UpdateCheckOutcome outcome = check(makeUpdater("1.0.0"));
+    ::unsetenv("MORVANTA_HTTP_MODULE");
+    EXPECT_EQ(outcome.kind, Kind::failed);
+    EXPECT_NE(outcome.message.find("Morvanta's network module couldn't be loaded"),
+              std::string::npos)
+        << outcome.message;
+    EXPECT_EQ(presenter.failures.size(), 1u);
+    outcome = check(*updater);
+    EXPECT_EQ(outcome.kind, Kind::upToDate) << outcome.message;
+}
+
 TEST_F(UpdaterTest, AutomaticFailuresAreLoggedButNotShown) {
     server.serve("/appcast.xml", "not xml");
     firstCheckDelay = 50ms;
