@@ -72,6 +72,7 @@ bool X11Connection::setUp() {
     }
 
     frameMemo_.begin(root(), atom(X11Atom::_NET_FRAME_EXTENTS));
+    stackingMemo_.begin(root());
     std::unordered_set<xcb_atom_t> factsAtoms;
     for (const auto property : X11WindowFactsRequest::properties)
         factsAtoms.insert(atom(property));
@@ -382,6 +383,7 @@ bool X11Connection::observe(const xcb_generic_event_t& event) {
         learnFocus(event);
     }
     frameMemo_.observe(event);
+    stackingMemo_.observe(event);
     factsMemo_->observe(event);
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(event);

@@ -10,6 +10,7 @@
 
 #include "ax/x11/x11_atoms.h"
 #include "ax/x11/x11_frame_memo.h"
+#include "ax/x11/x11_stacking_memo.h"
 
 #include <array>
 #include <chrono>
@@ -157,6 +158,8 @@ public:
     // The root's children's geometry as the news told it (see X11FrameMemo). It is current once
     // sync() has returned: the news of everything the server did before has then arrived.
     X11FrameMemo& frameMemo() { return frameMemo_; }
+    // The root's children bottom to top, kept from the news (see X11StackingMemo).
+    X11StackingMemo& stackingMemo() { return stackingMemo_; }
     // The facts of watched windows as last read and not changed since (see X11FactsMemo).
     X11FactsMemo& factsMemo() { return *factsMemo_; }
     // Takes the answers of the reads sent when windows mapped into the memos (see
@@ -242,6 +245,7 @@ private:
     bool flushDue_ = false;
     bool focusNewsHeard_ = false;
     X11FrameMemo frameMemo_;
+    X11StackingMemo stackingMemo_;
     std::unique_ptr<X11FactsMemo> factsMemo_;
     std::unique_ptr<X11NewWindowPrefetch> prefetch_;
     // The no-operation request sent right after the last sync's answer: when the next one

@@ -10,11 +10,20 @@ namespace morvanta {
 
 std::vector<AXWindow> X11WindowList::all() {
     auto& x = access_->connection();
+    // Without a window manager only the root's children count, and the news keeps them (news
+    // the server has already sent is read first).
+    if (!x.windowManager() && x.stackingMemo().known()) {
+        x.readAvailable();
+        // A copy: the memo changes with news read while the facts are asked for.
+        if (const auto* children = x.stackingMemo().known())
+            return rootChildren(std::vector(*children));
+    }
     const auto deadline = x.deadline();
     auto clients = x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 65536);
     auto stacking =
         x.getProperty(x.root(), X11Atom::_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, 65536);
     auto tree = xcb_query_tree(x.raw(), x.root());
+    x.stackingMemo().asked(tree.sequence);
     auto desktop = x.getProperty(x.root(), X11Atom::_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
     auto clientsReply = x.reply<xcb_get_property_reply_t>(clients.sequence, deadline);
     auto stackingReply = x.reply<xcb_get_property_reply_t>(stacking.sequence, deadline);
@@ -27,6 +36,7 @@ std::vector<AXWindow> X11WindowList::all() {
     if (treeReply) {
         const auto* c = xcb_query_tree_children(treeReply.get());
         children.assign(c, c + xcb_query_tree_children_length(treeReply.get()));
+        x.stackingMemo().learn(children);
     }
     const auto clientList = propertyValues32(clientsReply.get());
     auto stackingList = propertyValues32(stackingReply.get());
@@ -41,8 +51,13 @@ std::vector<AXWindow> X11WindowList::all() {
             return lastManaged_ = enumerate(clientList, stackingList, Source::clientList);
         return lastManaged_ = lastClientsStillShown();
     }
+    return rootChildren(std::move(children));
+}
+
+std::vector<AXWindow> X11WindowList::rootChildren(std::vector<xcb_window_t> children) {
     // Without a window manager the connection's own notes give the mapping order; windows
     // mapped before it opened come first, bottom to top.
+    auto& x = access_->connection();
     auto byAge = children;
     std::stable_sort(byAge.begin(), byAge.end(), [&](xcb_window_t a, xcb_window_t b) {
         return x.mappingRank(a).value_or(0) < x.mappingRank(b).value_or(0);

@@ -41,6 +41,8 @@ private:
     std::vector<AXWindow> enumerate(const std::vector<xcb_window_t>& mappingOrder,
                                     const std::vector<xcb_window_t>& stacking, Source source);
     std::vector<AXWindow> lastClientsStillShown();
+    // The application windows among the root's children (bottom to top), oldest first.
+    std::vector<AXWindow> rootChildren(std::vector<xcb_window_t> children);
     // The facts of each window, in order; with `mayRemember`, those the connection remembers
     // unchanged are not asked for again.
     std::vector<X11WindowFacts> readFacts(const std::vector<xcb_window_t>& windows,
