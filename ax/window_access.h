@@ -105,6 +105,11 @@ public:
     // minimising and restoring, and reads back are then best taken before the next event is
     // handled rather than a turn of the run loop later.
     virtual bool sharesWithWindowManager() const { return false; }
+    // Whether frames read back right after they were sent are answered from the backend's own
+    // record of its requests, without waiting for the server: the reads after an apply then
+    // cost nothing, so they are made at once and what follows them (the border) goes out with
+    // the apply's own requests.
+    virtual bool readsBackAtOnce() const { return false; }
 };
 
 } // namespace morvanta

@@ -89,7 +89,8 @@ void LayoutApplier::apply(bool isRetry) {
     // The border follows once the moves are done, with the check. Nothing is pending here:
     // finishCheck above ran every earlier check.
     check_ = std::move(check);
-    if (state_.system.windowAccess().sharesWithWindowManager()) {
+    auto& access = state_.system.windowAccess();
+    if (access.sharesWithWindowManager() || access.readsBackAtOnce()) {
         finishCheck();
         return;
     }

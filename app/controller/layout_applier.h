@@ -10,7 +10,9 @@
 // sizes, parks that did not hold, the border) waits for the server, so it runs as a check on
 // the run loop's next turn, or at the start of the next apply, whichever comes first. Under a
 // window manager the check runs at once: one that animates minimising and restoring is best
-// read back before anything else is handled.
+// read back before anything else is handled. Where the backend answers those reads from its
+// own record of what it sent (X11 without a window manager) the check costs nothing and runs at
+// once too, so the border's requests go out with the apply's.
 #pragma once
 
 #include "app/controller/controller_state.h"

@@ -61,6 +61,7 @@ public:
     std::unique_ptr<FrameQuery> queryFrames(const std::vector<AXWindow>& windows) override;
     void settle() override;
     bool sharesWithWindowManager() const override;
+    bool readsBackAtOnce() const override;
 
     // The client windows that may be top-level application windows: the window manager's client
     // list, or the root's children without one. Mapping order (oldest first).
