@@ -101,6 +101,12 @@ public:
     virtual std::unique_ptr<FrameQuery> queryFrames(const std::vector<AXWindow>& windows);
     // Waits until everything sent so far has been carried out, by a window manager too.
     virtual void settle() {}
+    // Whether each window has answered the last frame asked of it, after settle(): a window
+    // whose program has not answered yet stands where it was, which says nothing about the
+    // sizes it accepts. A backend whose windows take frames at once answers true for all.
+    virtual std::vector<bool> framesAnswered(const std::vector<AXWindow>& windows) {
+        return std::vector<bool>(windows.size(), true);
+    }
     // Whether a window manager carries out requests too. Such a window manager may animate
     // minimising and restoring, and reads back are then best taken before the next event is
     // handled rather than a turn of the run loop later.

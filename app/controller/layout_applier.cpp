@@ -188,9 +188,11 @@ std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placemen
     for (const auto& p : placed)
         windows.push_back(p.window);
     const auto after = state_.system.windowAccess().frames(windows);
+    // A window still to answer refused nothing: its old frame is no minimum.
+    const auto answered = state_.system.windowAccess().framesAnswered(windows);
     std::vector<std::string> learned;
     for (std::size_t i = 0; i < placed.size(); ++i) {
-        if (!after[i])
+        if (!after[i] || !answered[i])
             continue;
         const auto& p = placed[i];
         const auto minimum = state_.frames.learnMinimum(p.id, p.window, p.target, *after[i]);

@@ -2,6 +2,7 @@
 
 #include "ax/screen_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace morvanta {
@@ -122,12 +123,58 @@ void KWinWindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& 
             continue;
         const Size size{frame.width, frame.height};
         const Size now{r->frame.width, r->frame.height};
-        if (sameSize(size, now))
+        auto known = resizes_.find(r->id);
+        if (known != resizes_.end() && isAnswered(known->second, r->frame)) {
+            resizes_.erase(known);
+            known = resizes_.end();
+        }
+        if (known == resizes_.end()) {
+            if (!sameSize(size, now))
+                resizes_.emplace(r->id, Resize{frame, {r->frame.x, r->frame.y}, now, {}});
             continue;
-        // A second request before the answer keeps the size the window had at the first.
-        const auto [entry, added] = resizes_.try_emplace(r->id, Resize{size, now});
-        entry->second.asked = size;
+        }
+        // A window still to answer an earlier request: this one comes after it, even at the
+        // size the window has now.
+        auto& resize = known->second;
+        if (!sameSize(size, {resize.asked.width, resize.asked.height})) {
+            resize.earlier.push_back({resize.asked.width, resize.asked.height});
+            if (resize.earlier.size() > maxEarlier)
+                resize.earlier.erase(resize.earlier.begin());
+        }
+        resize.asked = frame;
+        resize.from = {r->frame.x, r->frame.y};
+        resize.fresh = true;
+        resize.askedAgain = false;
+        resize.behind = false;
     }
+}
+
+bool KWinWindowAccess::isAnswered(Resize& resize, const Rect& frame) {
+    const Size size{frame.width, frame.height};
+    if (sameSize(size, {resize.asked.width, resize.asked.height}))
+        return true;
+    const auto earlier = std::ranges::find_if(
+        resize.earlier, [&](const Size& asked) { return sameSize(size, asked); });
+    if (earlier != resize.earlier.end()) {
+        resize.before = *earlier;
+        resize.earlier.erase(resize.earlier.begin(), earlier + 1);
+        resize.behind = true;
+        return false;
+    }
+    // Any other size than before is the program's own choice (or steps KWin rounded to).
+    if (!sameSize(size, resize.before))
+        return true;
+    // At the size before but at the new position: the program answered, keeping its size.
+    return resize.earlier.empty() && !resize.behind && movedAsAsked(resize, frame);
+}
+
+bool KWinWindowAccess::atPosition(const Rect& frame, const Rect& asked) {
+    return std::abs(frame.x - asked.x) < 1.0 && std::abs(frame.y - asked.y) < 1.0;
+}
+
+bool KWinWindowAccess::movedAsAsked(const Resize& resize, const Rect& frame) {
+    return !atPosition({resize.from.x, resize.from.y, 0, 0}, resize.asked) &&
+           atPosition(frame, resize.asked);
 }
 
 void KWinWindowAccess::settle() {
@@ -136,18 +183,61 @@ void KWinWindowAccess::settle() {
 }
 
 void KWinWindowAccess::awaitResizes() {
-    // Answered: gone, at the size asked, or at any other size than before (a program's own
-    // choice, or steps KWin rounded to at once).
+    // Answered: gone, or at an answer to its last request.
     const auto answered = [this] {
-        std::erase_if(resizes_, [this](const auto& entry) {
-            const auto* w = state_.find(entry.first);
-            const Size size = w ? Size{w->record.frame.width, w->record.frame.height} : Size{};
-            return !w || sameSize(size, entry.second.asked) || !sameSize(size, entry.second.before);
-        });
-        return resizes_.empty();
+        for (auto it = resizes_.begin(); it != resizes_.end();) {
+            const auto* w = state_.find(it->first);
+            it = !w || isAnswered(it->second, w->record.frame) ? resizes_.erase(it) : std::next(it);
+        }
+        return std::ranges::none_of(resizes_, [](const auto& entry) { return entry.second.fresh; });
     };
     session_.waitUntil(answered, resizeAnswerLimit);
-    resizes_.clear();
+    // Silence is a refusal only while the programs keep up: when another window of this wait
+    // has evidently not answered yet, a silent one may just be slow too.
+    bool lagging = false;
+    for (auto& [id, resize] : resizes_) {
+        const auto* w = state_.find(id);
+        if (resize.fresh && w && !isAnswered(resize, w->record.frame))
+            lagging = lagging || isBehind(resize, w->record.frame);
+    }
+    for (auto it = resizes_.begin(); it != resizes_.end();)
+        it = stillToAnswer(it->first, it->second, lagging) ? std::next(it) : resizes_.erase(it);
+}
+
+bool KWinWindowAccess::isBehind(const Resize& resize, const Rect& frame) {
+    return !resize.earlier.empty() || resize.behind || !atPosition(frame, resize.asked);
+}
+
+bool KWinWindowAccess::stillToAnswer(const std::string& id, Resize& resize, bool lagging) {
+    if (!std::exchange(resize.fresh, false))
+        return true;
+    const auto* w = state_.find(id);
+    if (!w || isAnswered(resize, w->record.frame))
+        return false;
+    // A program that keeps its size and stays where it is answers nothing KWin reports: after
+    // the wait, its size is what it keeps.
+    const Rect& frame = w->record.frame;
+    if (!isBehind(resize, frame))
+        return lagging;
+    // Not even at the position asked: KWin may have dropped the request; it goes once more.
+    if (!atPosition(frame, resize.asked) && !resize.askedAgain) {
+        resize.askedAgain = true;
+        session_.queue(KWinCommand{Op::frame, id, resize.asked, false});
+    }
+    return true;
+}
+
+std::vector<bool> KWinWindowAccess::framesAnswered(const std::vector<AXWindow>& windows) {
+    std::vector<bool> result;
+    for (const auto& window : windows) {
+        const auto* r = recordOf(window);
+        const auto it = r ? resizes_.find(r->id) : resizes_.end();
+        const bool answered = it == resizes_.end() || isAnswered(it->second, r->frame);
+        if (answered && it != resizes_.end())
+            resizes_.erase(it);
+        result.push_back(answered);
+    }
+    return result;
 }
 
 std::vector<bool>

@@ -10,10 +10,16 @@
 // window is put back when the script returns or at Morvanta's next start.
 //
 // A Wayland window takes a new size only once its program answers KWin, after the batch's
-// acknowledgement, which still shows the old frame. So settle() also waits, briefly, for the
-// answer of every window asked for another size whose frame has not changed yet: what is read
-// next is the size the program chose, and a minimum size is never learned from a frame the
-// program has not answered yet. (An X11 window's size changes at once, steps rounded by KWin.)
+// acknowledgement, which still shows the old frame; its position waits for that answer too. So
+// settle() also waits, briefly, for the answer of every window asked for another size: what is
+// read next is the size the program chose. (An X11 window's size changes at once, steps rounded
+// by KWin.) A request stays outstanding until answered, across settles: a program answers the
+// sizes asked of it in order, so a loaded one that answers an earlier request late has not
+// answered the later one. A window asked to move that has taken neither its new size nor its
+// new position when the wait ends has not answered at all (a refusal still moves it): its
+// program is slow, or KWin dropped the request (it does, now and then, for a window that has
+// just appeared and is placed by KWin after the request). Its frame is asked once more, and
+// framesAnswered() says it is still to answer, so no minimum size is learned from where it was.
 //
 // focusNothing has the script leave KWin without an active window (a `deactivate` command): a
 // window parked in a screen corner must not keep the keyboard. KWin moves the activation away
@@ -54,6 +60,10 @@ public:
     // loses it right after its commands were carried out (`goneCounts`).
     void recheckMarks(bool goneCounts = false);
 
+    // The user took hold of the window: where it goes is the user's, and no request of
+    // Morvanta's is waited for or asked again.
+    void userMoves(const std::string& internalId) { resizes_.erase(internalId); }
+
     // The rules enumeration shares with the single reads.
     static bool isStandard(const KWinWindowRecord& record);
     bool isMinimizedByUser(const KWinWindowRecord& record) const;
@@ -87,6 +97,7 @@ public:
     void sendPositions(const std::vector<std::pair<AXWindow, Point>>& targets) override;
     void sendFocus(const AXWindow& window) override;
     void settle() override;
+    std::vector<bool> framesAnswered(const std::vector<AXWindow>& windows) override;
     // The script reports no news of the windows of a batch until it acknowledges it, so a check
     // may wait a turn of the run loop: what a command sends after its layout (the activation of
     // the window to focus) then rides in the same batch.
@@ -104,17 +115,37 @@ private:
 
     // How long settle() waits for programs to answer new sizes.
     static constexpr std::chrono::milliseconds resizeAnswerLimit{500};
+    // At most this many earlier requests are remembered per window.
+    static constexpr std::size_t maxEarlier = 8;
 
-    // A size asked of a window, and the size the window had when it was asked.
+    // The frames asked of a window whose program has not answered yet.
     struct Resize {
-        Size asked;
-        Size before;
+        Rect asked;                // the last frame asked
+        Point from;                // where the window stood when it was asked
+        Size before;               // its size before the oldest request not answered
+        std::vector<Size> earlier; // sizes asked before `asked`, not answered, oldest first
+        bool fresh = true;         // asked since the last settle, which waits for it
+        bool askedAgain = false;   // sent once more after a wait it did not answer in
+        bool behind = false;       // answered an earlier request since `asked` went
     };
+    // Whether the window has answered its last request, reading where it stands now; an
+    // answer to an earlier request takes that request (and older ones) off.
+    static bool isAnswered(Resize& resize, const Rect& frame);
+    // After a wait: whether the window is still to answer (`lagging`: others of the wait
+    // evidently are); the frame of one that did not even move is asked once more. Answered
+    // windows, and gone ones, are done with.
+    bool stillToAnswer(const std::string& id, Resize& resize, bool lagging);
+    // Whether the window has evidently not answered its last request: it is still answering
+    // earlier ones, or has not taken the position asked.
+    static bool isBehind(const Resize& resize, const Rect& frame);
+    static bool atPosition(const Rect& frame, const Rect& asked);
+    // Whether the last request moved the window and it stands at the position asked.
+    static bool movedAsAsked(const Resize& resize, const Rect& frame);
 
     KWinDesktopState& state_;
     KWinSession& session_;
     KWinParkStore& store_;
-    std::map<std::string, Resize> resizes_; // by internalId, until the next settle
+    std::map<std::string, Resize> resizes_; // by internalId, until answered
     // Windows whose marks go as soon as they show; a new mark takes a window out.
     std::set<std::string> unmarkWhenShown_;
 };

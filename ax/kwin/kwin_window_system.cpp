@@ -113,6 +113,7 @@ void KWinWindowSystem::noteMouse(const KWinEvent& event) {
         if (move->cursor)
             cursor_ = move->cursor;
         lastMoved_ = move->id;
+        access_->userMoves(move->id);
         if (move->finished) {
             if (held_ == move->id)
                 release();

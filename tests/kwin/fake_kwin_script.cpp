@@ -308,8 +308,13 @@ void FakeKWinScript::execute(const json& batch) {
             const auto& f = c.at("frame");
             const Rect frame{f[0].get<double>(), f[1].get<double>(), f[2].get<double>(),
                              f[3].get<double>()};
-            if (w.resizesLater && (frame.width != w.frame.width || frame.height != w.frame.height))
-                asked_[id] = frame;
+            const bool asking =
+                std::ranges::any_of(asked_, [&](const Ask& a) { return a.id == id; });
+            if (w.placedAfterFirstFrame)
+                w.frame = *std::exchange(w.placedAfterFirstFrame, std::nullopt);
+            else if (w.resizesLater &&
+                     (asking || frame.width != w.frame.width || frame.height != w.frame.height))
+                asked_.push_back({id, frame, now_ + w.answerDelay});
             else
                 w.frame = frame;
         } else if (op == "position") {
@@ -352,13 +357,20 @@ void FakeKWinScript::dispatchPending() {
 
 void FakeKWinScript::answerResizes() {
     json events = json::array();
-    for (const auto& [id, frame] : std::exchange(asked_, {})) {
-        const auto it = windows_.find(id);
+    std::vector<Ask> due;
+    std::erase_if(asked_, [&](Ask& ask) {
+        if (ask.due > now_)
+            return false;
+        due.push_back(std::move(ask));
+        return true;
+    });
+    for (const auto& ask : due) {
+        const auto it = windows_.find(ask.id);
         if (it == windows_.end())
             continue;
         auto& w = it->second;
-        const Rect taken{frame.x, frame.y, std::max(frame.width, w.smallest.width),
-                         std::max(frame.height, w.smallest.height)};
+        const Rect taken{ask.frame.x, ask.frame.y, std::max(ask.frame.width, w.smallest.width),
+                         std::max(ask.frame.height, w.smallest.height)};
         // A program that keeps its size answers nothing KWin reports.
         if (taken == w.frame)
             continue;
@@ -369,11 +381,25 @@ void FakeKWinScript::answerResizes() {
         send(std::move(events));
 }
 
+void FakeKWinScript::passTime(std::chrono::milliseconds time) {
+    now_ += time;
+    if (running())
+        answerResizes();
+}
+
 bool FakeKWinScript::waitForMessage(std::chrono::milliseconds timeout) {
     if (inbox_.empty() && mode == Mode::lazy)
         carryOut();
     if (inbox_.empty() && running())
         answerResizes();
+    // A program answers within the wait: the clock moves on to its answer.
+    const auto next = std::ranges::min_element(asked_, {}, &Ask::due);
+    if (inbox_.empty() && running() && next != asked_.end() && next->due <= now_ + timeout) {
+        const auto until = next->due - now_;
+        now_ += std::chrono::ceil<std::chrono::milliseconds>(until);
+        waited += std::chrono::ceil<std::chrono::milliseconds>(until);
+        answerResizes();
+    }
     if (inbox_.empty()) {
         // Nothing will come: the whole timeout passes.
         now_ += timeout;

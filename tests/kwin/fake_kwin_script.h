@@ -40,9 +40,14 @@ struct FakeKWinWindow {
     std::int64_t stacking = 0;
     // A Wayland window: a new size asked of it is taken when its program answers, after the
     // batch's acknowledgement (on the backend's next wait), reported as a change of its own.
-    // `smallest` is the least its program accepts.
+    // `smallest` is the least its program accepts. Its program answers each request in order,
+    // `answerDelay` after the batch on the virtual clock (a loaded machine).
     bool resizesLater = false;
     Size smallest{};
+    std::chrono::milliseconds answerDelay{0};
+    // KWin places a window that has just appeared once more after the first frame asked of it:
+    // that request is dropped, and the window goes here (its own frame: nothing moves at all).
+    std::optional<Rect> placedAfterFirstFrame{};
 };
 
 struct FakeKWinScreen {
@@ -92,6 +97,8 @@ public:
     void sendRaw(std::string text);
     // Carries out the batches waiting in lazy mode.
     void carryOut();
+    // Time passes with no one waiting: programs answer the sizes that fall due meanwhile.
+    void passTime(std::chrono::milliseconds time);
 
     // What the backend sent: every answer with commands, in order.
     std::vector<nlohmann::json> batches;
@@ -131,9 +138,15 @@ private:
     int nextWindow_ = 1;
     std::int64_t topStacking_ = 0;
     bool helloDue_ = false;
-    std::deque<nlohmann::json> held_;   // batches answered, not yet carried out
-    std::map<std::string, Rect> asked_; // frames asked of resizesLater windows, not yet taken
-    std::deque<std::string> inbox_;     // messages sent, not yet read by the backend
+    std::deque<nlohmann::json> held_; // batches answered, not yet carried out
+    // A frame asked of a resizesLater window, not yet taken, and when its program answers.
+    struct Ask {
+        std::string id;
+        Rect frame;
+        std::chrono::steady_clock::time_point due;
+    };
+    std::deque<Ask> asked_;         // in the order asked
+    std::deque<std::string> inbox_; // messages sent, not yet read by the backend
     int readable_ = -1;
     std::chrono::steady_clock::time_point now_{};
 };

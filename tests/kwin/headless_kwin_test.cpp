@@ -61,7 +61,8 @@ protected:
             GTEST_SKIP() << "kwin_wayland is not installed";
     }
 
-    // An xterm under Xwayland and a window of the native test client, as KWin lists them.
+    // An xterm under Xwayland and a window of the native test client, as KWin lists them. The
+    // native one opens once the xterm shows, so it is the last to appear (and KWin's active one).
     struct TwoWindows {
         pid_t xtermPid = -1;
         std::unique_ptr<LineProcess> client;
@@ -70,10 +71,10 @@ protected:
     static TwoWindows openTwoWindows(HeadlessKWin& session) {
         TwoWindows opened;
         opened.xtermPid = session.spawn({"xterm", "-T", "morvanta-xterm"});
+        opened.xterm = session.waitForWindow([](auto& w) { return w.caption == "morvanta-xterm"; });
         opened.client = session.startLineProcess(
             LineProcess::besideThisTest("morvanta-wayland-testclient"), {}, {});
         EXPECT_EQ(opened.client->command("open native-one 400 300"), "window native-one");
-        opened.xterm = session.waitForWindow([](auto& w) { return w.caption == "morvanta-xterm"; });
         opened.native = session.waitForWindow([](auto& w) { return w.caption == "native-one"; });
         return opened;
     }

@@ -3,7 +3,9 @@
 // start, a workspace switch hides and shows them (one batch each way; an empty workspace leaves
 // nothing active), a KWin restart changes nothing the user sees, stopping puts every hidden
 // window back, and a Wayland window's size, which comes after the batch's acknowledgement, is
-// waited for rather than taken for a minimum, and takes its parking mark off when it answers.
+// waited for rather than taken for a minimum (also when it comes later than the wait, on a
+// loaded machine), and takes its parking mark off when it answers; a first frame KWin drops is
+// asked again.
 #include "app/controller/manual_run_loop.h"
 #include "app/controller/tiling_controller.h"
 #include "app/settings/memory_preferences_domain.h"
@@ -152,6 +154,37 @@ TEST_F(KWinControllerTest, AWaylandWindowsLateSizeIsWaitedForNotTakenForAMinimum
     ASSERT_EQ(controller->minimums().size(), 1u);
     EXPECT_EQ(controller->minimums().begin()->second.height, tall);
     EXPECT_LT(script.waited - waited, 1200ms); // one wait, and the retry's, at most
+}
+
+// A loaded machine: every program answers each request in order, 700 ms late, after the
+// backend stopped waiting, so an answer to one layout arrives while the next one waits. Neither
+// is a refusal to shrink. And KWin drops the first frame asked of a window it places once more
+// after it appeared: that frame is asked again.
+TEST_F(KWinControllerTest, LateAnswersAreNoMinimumsAndADroppedFrameIsAskedAgain) {
+    FakeKWinWindow slow;
+    slow.resizesLater = true;
+    slow.answerDelay = 700ms;
+    open(editor, "A", {10, 10, 600, 400}, slow);
+    open(term, "B", {50, 50, 600, 400}, slow);
+    startController();
+    for (const auto* caption : {"C", "D", "E"}) {
+        open(term, caption, {90, 90, 600, 400}, slow);
+        pump();
+    }
+    script.passTime(2s);
+    pump();
+    EXPECT_TRUE(controller->minimums().empty());
+    expectTiled();
+
+    FakeKWinWindow placed;
+    placed.resizesLater = true;
+    placed.placedAfterFirstFrame = Rect{650, 381, 300, 237};
+    open(editor, "F", {0, 0, 300, 237}, placed);
+    pump();
+    script.passTime(2s); // the programs answer, F its frame asked again
+    pump();
+    expectTiled();
+    EXPECT_TRUE(controller->minimums().empty());
 }
 
 TEST_F(KWinControllerTest, NewAndClosedWindowsAreFollowed) {
