@@ -23,6 +23,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 #include <xcb/xcb.h>
@@ -253,7 +254,7 @@ private:
     unsigned quietAfterSync_ = 0;
     unsigned roundTripMark_ = 0;
 
-    std::map<xcb_window_t, std::uint64_t> mappingRanks_;
+    std::unordered_map<xcb_window_t, std::uint64_t> mappingRanks_;
     std::uint64_t nextMappingRank_ = 1;
 
     bool wmKnown_ = false;

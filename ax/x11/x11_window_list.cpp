@@ -58,10 +58,16 @@ std::vector<AXWindow> X11WindowList::rootChildren(std::vector<xcb_window_t> chil
     // Without a window manager the connection's own notes give the mapping order; windows
     // mapped before it opened come first, bottom to top.
     auto& x = access_->connection();
-    auto byAge = children;
-    std::stable_sort(byAge.begin(), byAge.end(), [&](xcb_window_t a, xcb_window_t b) {
-        return x.mappingRank(a).value_or(0) < x.mappingRank(b).value_or(0);
-    });
+    std::vector<std::pair<std::uint64_t, xcb_window_t>> ranked;
+    ranked.reserve(children.size());
+    for (const auto w : children)
+        ranked.emplace_back(x.mappingRank(w).value_or(0), w);
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<xcb_window_t> byAge;
+    byAge.reserve(ranked.size());
+    for (const auto& [rank, w] : ranked)
+        byAge.push_back(w);
     return enumerate(byAge, children, Source::rootChildren);
 }
 
