@@ -6,7 +6,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <execinfo.h>
+#include <poll.h>
 #include <semaphore.h>
+#include <sys/eventfd.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 namespace morvanta {
 
@@ -49,16 +53,17 @@ HangWatchdog::HangWatchdog(std::chrono::milliseconds limit, StallObserver observ
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(sampleSignal(), &action, &previousSampleAction);
+    timer_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    stop_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     thread_ = std::thread([this] { watch(); });
 }
 
 HangWatchdog::~HangWatchdog() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    wake_.notify_all();
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = write(stop_, &one, sizeof(one));
     thread_.join();
+    close(timer_);
+    close(stop_);
     // A sample request still pending (the main thread had the signal blocked) must not meet
     // the default action of a real-time signal, which ends the process.
     struct sigaction restored = previousSampleAction;
@@ -72,25 +77,21 @@ void HangWatchdog::turnStarted() {
     busySinceWall_.store(SystemClock::now().time_since_epoch().count());
     turn_.fetch_add(1);
     busy_.store(true);
-    // Only a watchdog asleep without a timeout needs waking; taking the lock makes sure it is
-    // really waiting before it is told.
-    if (watcherIdle_.load()) {
-        std::lock_guard lock(mutex_);
-        wake_.notify_one();
-    }
+    arm(limit_);
 }
 
 std::optional<HangWatchdog::Stall> HangWatchdog::turnEnded() {
     turn_.fetch_add(1);
     busy_.store(false);
+    arm(std::chrono::nanoseconds::zero());
     if (!stalled_.load())
         return std::nullopt;
+    // A report in progress is complete once the lock is had.
     std::unique_lock lock(mutex_);
     stalled_.store(false);
     std::optional<Stall> stall = std::move(currentStall_);
     currentStall_.reset();
     lock.unlock();
-    wake_.notify_one();
     if (stall) {
         auto since = SteadyClock::time_point(SteadyClock::duration(busySinceSteady_.load()));
         stall->length =
@@ -99,46 +100,54 @@ std::optional<HangWatchdog::Stall> HangWatchdog::turnEnded() {
     return stall;
 }
 
+void HangWatchdog::arm(std::chrono::nanoseconds after) const {
+    // Zero disarms; a timer armed again replaces what it was set to.
+    itimerspec when{};
+    when.it_value.tv_sec = std::chrono::duration_cast<std::chrono::seconds>(after).count();
+    when.it_value.tv_nsec = (after % std::chrono::seconds(1)).count();
+    timerfd_settime(timer_, 0, &when, nullptr);
+}
+
 void HangWatchdog::watch() {
-    std::unique_lock lock(mutex_);
-    while (!stop_) {
-        if (!busy_.load()) {
-            watcherIdle_.store(true);
-            wake_.wait(lock, [this] { return stop_ || busy_.load(); });
-            watcherIdle_.store(false);
-            continue;
-        }
-        std::uint64_t turn = turn_.load();
-        auto since = SteadyClock::time_point(SteadyClock::duration(busySinceSteady_.load()));
-        bool moved =
-            wake_.wait_until(lock, since + limit_, [&] { return stop_ || turn_.load() != turn; });
-        if (!moved)
-            watchStall(lock, turn, since);
+    pollfd waits[] = {{timer_, POLLIN, 0}, {stop_, POLLIN, 0}};
+    for (;;) {
+        if (poll(waits, 2, -1) < 0 && errno != EINTR)
+            return;
+        if (waits[1].revents != 0)
+            return;
+        std::uint64_t expirations = 0;
+        if (read(timer_, &expirations, sizeof(expirations)) == sizeof(expirations))
+            expired();
     }
 }
 
-void HangWatchdog::watchStall(std::unique_lock<std::mutex>& lock, std::uint64_t turn,
-                              SteadyClock::time_point since) {
-    lock.unlock();
-    std::vector<std::string> backtrace = sampleMainThread();
-    lock.lock();
-    // Announced before the turn is checked again: turnEnded() counts the turn first and looks
-    // here second, so one of the two always sees the other.
-    stalled_.store(true);
-    if (stop_ || turn_.load() != turn) {
-        stalled_.store(false);
+void HangWatchdog::expired() {
+    const std::uint64_t turn = turn_.load();
+    const auto since = SteadyClock::time_point(SteadyClock::duration(busySinceSteady_.load()));
+    // A turn that ended, or a new one whose own timer runs, is no stall.
+    if (!busy_.load() || SteadyClock::now() - since < limit_)
         return;
-    }
-    auto started = SystemClock::time_point(SystemClock::duration(busySinceWall_.load()));
-    currentStall_ = Stall{turn, started, SteadyClock::now() - since, std::move(backtrace)};
-    observer_(*currentStall_);
-    while (!stop_ && turn_.load() == turn) {
-        wake_.wait_for(lock, limit_, [&] { return stop_ || turn_.load() != turn; });
-        if (!stop_ && turn_.load() == turn && currentStall_) {
-            currentStall_->length = SteadyClock::now() - since;
-            observer_(*currentStall_);
+    std::unique_lock lock(mutex_);
+    if (!currentStall_ || currentStall_->turn != turn) {
+        lock.unlock();
+        std::vector<std::string> backtrace = sampleMainThread();
+        lock.lock();
+        // Announced before the turn is checked again: turnEnded() counts the turn first and
+        // looks here second, so one of the two always sees the other.
+        stalled_.store(true);
+        if (turn_.load() != turn) {
+            stalled_.store(false);
+            return;
         }
+        auto started = SystemClock::time_point(SystemClock::duration(busySinceWall_.load()));
+        currentStall_ = Stall{turn, started, SteadyClock::now() - since, std::move(backtrace)};
+    } else {
+        currentStall_->length = SteadyClock::now() - since;
     }
+    observer_(*currentStall_);
+    // Told again after each further limit while the turn lasts.
+    if (turn_.load() == turn)
+        arm(limit_);
 }
 
 std::vector<std::string> HangWatchdog::sampleMainThread() const {

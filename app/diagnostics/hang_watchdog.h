@@ -2,10 +2,10 @@
 // longer than a limit, and reports that stall with the main thread's backtrace.
 //
 // The main thread marks each turn: turnStarted() when it wakes to handle work, turnEnded()
-// before it goes back to waiting. The watchdog thread only expects turns while a turn is in
-// progress: while the main thread waits for events it sleeps on a condition variable with no
-// timeout, so an idle Morvanta wakes neither thread. While busy it wakes at most once per
-// limit. Marking costs a few atomic operations, so it can wrap every dispatch.
+// before it goes back to waiting. Each turn arms a timer for the limit and its end disarms it
+// (a system call each, no wake of any thread); the watchdog thread sleeps on that timer, so it
+// wakes only when a turn really lasts longer than the limit, and again after each further
+// limit while that turn lasts. Neither a busy nor an idle Morvanta ever wakes it otherwise.
 //
 // The backtrace is taken on the main thread itself: the watchdog sends it a real-time signal
 // whose handler records backtrace() into a fixed buffer. Construct on the main thread.
@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -52,8 +51,9 @@ public:
 
 private:
     void watch();
-    void watchStall(std::unique_lock<std::mutex>& lock, std::uint64_t turn,
-                    std::chrono::steady_clock::time_point since);
+    // The timer went off: reports the turn in progress when it has passed the limit.
+    void expired();
+    void arm(std::chrono::nanoseconds after) const;
     std::vector<std::string> sampleMainThread() const;
 
     const std::chrono::milliseconds limit_;
@@ -64,12 +64,11 @@ private:
     std::atomic<std::uint64_t> turn_{0};
     std::atomic<std::int64_t> busySinceSteady_{0}; // steady_clock ticks
     std::atomic<std::int64_t> busySinceWall_{0};   // system_clock ticks
-    std::atomic<bool> watcherIdle_{false};
     std::atomic<bool> stalled_{false};
 
+    int timer_ = -1; // timerfd: goes off when a turn passes the limit
+    int stop_ = -1;  // eventfd: ends the watchdog thread
     std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stop_ = false;                 // guarded by mutex_
     std::optional<Stall> currentStall_; // guarded by mutex_
     std::thread thread_;
 };

@@ -6,8 +6,11 @@
 #include "tests/support/xvfb_server.h"
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace morvanta {
 namespace {
@@ -15,6 +18,21 @@ namespace {
 using nlohmann::json;
 using testing::ReportTestFolder;
 using namespace std::chrono_literals;
+
+// Context switches of every thread of this process but the main one (the watchdog's).
+long long otherThreadsSwitches() {
+    long long total = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == std::to_string(getpid()))
+            continue;
+        std::ifstream status(task.path() / "status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.find("ctxt_switches:") != std::string::npos)
+                total += std::stoll(line.substr(line.find(':') + 1));
+    }
+    return total;
+}
 
 bool hasPendingHang(const ReportTestFolder& folder) {
     auto names = ReportTestFolder::names(folder.pending(), "hang-");
@@ -66,12 +84,17 @@ TEST(HangReportsTest, QuickTurnsAndIdleTimeAreNotHangs) {
     CrashReports reports;
     reports.setLog(&log);
     reports.start(300ms);
+    // The watchdog thread has gone to sleep once it has switched out once.
+    ASSERT_TRUE(testing::waitFor([] { return otherThreadsSwitches() > 0; }, 2s));
+    const auto before = otherThreadsSwitches();
     for (int i = 0; i < 1000; ++i) {
         reports.turnStarted();
         reports.turnEnded();
     }
-    // Idle (between turns) for several limits: nothing to report.
+    // Idle (between turns) for several limits: nothing to report, and the watchdog never woke,
+    // neither for the turns nor afterwards.
     EXPECT_FALSE(testing::waitFor([&] { return hasPendingHang(folder); }, 1200ms));
+    EXPECT_EQ(otherThreadsSwitches(), before);
     reports.turnStarted();
     reports.turnEnded();
     EXPECT_TRUE(log.lines().empty());
