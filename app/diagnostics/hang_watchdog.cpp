@@ -55,15 +55,21 @@ HangWatchdog::HangWatchdog(std::chrono::milliseconds limit, StallObserver observ
     sigaction(sampleSignal(), &action, &previousSampleAction);
     timer_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     stop_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    thread_ = std::thread([this] { watch(); });
+    // Without its descriptors (the process is out of them) the watchdog stays inert.
+    if (timer_ >= 0 && stop_ >= 0)
+        thread_ = std::thread([this] { watch(); });
 }
 
 HangWatchdog::~HangWatchdog() {
     const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = write(stop_, &one, sizeof(one));
-    thread_.join();
-    close(timer_);
-    close(stop_);
+    if (thread_.joinable()) {
+        [[maybe_unused]] const auto written = write(stop_, &one, sizeof(one));
+        thread_.join();
+    }
+    if (timer_ >= 0)
+        close(timer_);
+    if (stop_ >= 0)
+        close(stop_);
     // A sample request still pending (the main thread had the signal blocked) must not meet
     // the default action of a real-time signal, which ends the process.
     struct sigaction restored = previousSampleAction;
