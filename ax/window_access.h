@@ -107,14 +107,11 @@ public:
     virtual std::vector<bool> framesAnswered(const std::vector<AXWindow>& windows) {
         return std::vector<bool>(windows.size(), true);
     }
-    // Whether a window manager carries out requests too. Such a window manager may animate
-    // minimising and restoring, and reads back are then best taken before the next event is
-    // handled rather than a turn of the run loop later.
-    virtual bool sharesWithWindowManager() const { return false; }
-    // Whether frames read back right after they were sent are answered from the backend's own
-    // record of its requests, without waiting for the server: the reads after an apply then
-    // cost nothing, so they are made at once and what follows them (the border) goes out with
-    // the apply's own requests.
+    // Whether the reads after an apply are best made at once rather than a turn of the run loop
+    // later: a window manager that animates minimising and restoring is best read back before
+    // the next event is handled, and a backend that answers them from its own record of the
+    // requests it sent makes them cost nothing (what follows them, the border, then goes out
+    // with the apply's own requests).
     virtual bool readsBackAtOnce() const { return false; }
 };
 

@@ -89,8 +89,7 @@ void LayoutApplier::apply(bool isRetry) {
     // The border follows once the moves are done, with the check. Nothing is pending here:
     // finishCheck above ran every earlier check.
     check_ = std::move(check);
-    auto& access = state_.system.windowAccess();
-    if (access.sharesWithWindowManager() || access.readsBackAtOnce()) {
+    if (state_.system.windowAccess().readsBackAtOnce()) {
         finishCheck();
         return;
     }

@@ -8,11 +8,10 @@
 // apply of many windows costs a few round trips, not a few per window. The apply itself only
 // reads what it needs to decide and sends its requests; reading the results back (minimum
 // sizes, parks that did not hold, the border) waits for the server, so it runs as a check on
-// the run loop's next turn, or at the start of the next apply, whichever comes first. Under a
-// window manager the check runs at once: one that animates minimising and restoring is best
-// read back before anything else is handled. Where the backend answers those reads from its
-// own record of what it sent (X11 without a window manager) the check costs nothing and runs at
-// once too, so the border's requests go out with the apply's.
+// the run loop's next turn, or at the start of the next apply, whichever comes first. Where
+// the backend says reads back are best made at once (WindowAccess::readsBackAtOnce: on X11, a
+// window manager may animate minimising and restoring, and without one the reads cost nothing)
+// the check runs at once, and the border's requests go out with the apply's.
 #pragma once
 
 #include "app/controller/controller_state.h"

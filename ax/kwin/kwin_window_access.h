@@ -101,7 +101,7 @@ public:
     // The script reports no news of the windows of a batch until it acknowledges it, so a check
     // may wait a turn of the run loop: what a command sends after its layout (the activation of
     // the window to focus) then rides in the same batch.
-    bool sharesWithWindowManager() const override { return false; }
+    bool readsBackAtOnce() const override { return false; }
 
 private:
     const KWinWindowRecord* recordOf(const AXWindow& window) const;

@@ -254,15 +254,6 @@ void X11WindowAccess::sendFrames(const std::vector<std::pair<AXWindow, Rect>>& t
     sendFrameRequests(targets, false);
 }
 
-bool X11WindowAccess::sharesWithWindowManager() const {
-    return connection_->windowManager().has_value();
-}
-
-bool X11WindowAccess::readsBackAtOnce() const {
-    // Without a window manager the frame memo holds every configure request as sent.
-    return !connection_->windowManager();
-}
-
 void X11WindowAccess::settle() {
     // Without a window manager the server carries out this connection's requests in order, so
     // any later read already sees them.

@@ -60,8 +60,9 @@ public:
     void sendFocus(const AXWindow& window) override;
     std::unique_ptr<FrameQuery> queryFrames(const std::vector<AXWindow>& windows) override;
     void settle() override;
-    bool sharesWithWindowManager() const override;
-    bool readsBackAtOnce() const override;
+    // Always: under a window manager it may animate; without one the frame memo holds every
+    // configure request as sent.
+    bool readsBackAtOnce() const override { return true; }
 
     // The client windows that may be top-level application windows: the window manager's client
     // list, or the root's children without one. Mapping order (oldest first).
