@@ -116,6 +116,28 @@ TEST_F(QtRunLoopTest, OneShotsRunOnceAndCancelledOnesNever) {
     EXPECT_EQ(loop.activeCount(), 0u);
 }
 
+TEST_F(QtRunLoopTest, TimersRunInDueOrderNeverEarlyAndAPushedBackOneOnlyAtItsNewTime) {
+    QtRunLoop loop;
+    std::vector<std::string> ran;
+    const auto start = loop.now();
+    RunLoop::TimePoint debounced{};
+    // A debounce pushed back twice, the way bursts of news push it.
+    auto pending = loop.after(10ms, [&] { ran.push_back("stale"); });
+    loop.cancel(pending);
+    pending = loop.after(20ms, [&] { ran.push_back("stale"); });
+    loop.cancel(pending);
+    loop.after(40ms, [&] {
+        debounced = loop.now();
+        ran.push_back("debounce");
+    });
+    loop.after(5ms, [&] { ran.push_back("first"); });
+    loop.after(5ms, [&] { ran.push_back("second"); });
+    ASSERT_TRUE(spinUntil([&] { return ran.size() >= 3; }));
+    EXPECT_EQ(ran, (std::vector<std::string>{"first", "second", "debounce"}));
+    EXPECT_GE(debounced - start, 40ms);
+    EXPECT_EQ(loop.activeCount(), 0u);
+}
+
 TEST_F(QtRunLoopTest, RepeatingTimerCancelledFromInside) {
     QtRunLoop loop;
     int ticks = 0;
