@@ -84,8 +84,11 @@ bool X11Connection::setUp() {
         hintAtoms.insert(atom(property));
     factsMemo_->begin(std::move(factsAtoms), atom(X11Atom::_MORVANTA_PARKED), std::move(textAtoms),
                       std::move(hintAtoms));
+    // The root's focus news tells the focus leaving nothing (None, PointerRoot, the root) for
+    // any window, or coming back to it.
     const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
-                                   XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+                                   XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                                   XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_FOCUS_CHANGE;
     xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
 
     epoll_ = epoll_create1(EPOLL_CLOEXEC);
@@ -136,8 +139,6 @@ bool X11Connection::waitReadable(Deadline deadline) {
 void* X11Connection::waitReply(unsigned sequence, Deadline deadline) {
     if (broken())
         return nullptr;
-    noteRoundTrip(sequence);
-    xcb_flush(c_);
     void* result = nullptr;
     const auto answered = [&] {
         xcb_generic_error_t* error = nullptr;
@@ -145,6 +146,15 @@ void* X11Connection::waitReply(unsigned sequence, Deadline deadline) {
         std::free(error);
         return done;
     };
+    // News the server sent after handling the request came after its reply, which xcb has then
+    // read already: a reply asked for ahead of time is taken without writing anything or waiting.
+    if (static_cast<int>(heardThrough_ - sequence) > 0 && answered()) {
+        drainQueued();
+        signalIfPending();
+        return result;
+    }
+    noteRoundTrip(sequence);
+    xcb_flush(c_);
     // Looking for the reply reads the socket once when it is not in yet; the events that read
     // brought are taken from xcb's queue without reading again, and only then is there a wait.
     while (!answered()) {
@@ -310,6 +320,8 @@ void X11Connection::syncWithWindowManager() {
 
 void X11Connection::enqueue(xcb_generic_event_t* event) {
     XReply<xcb_generic_event_t> owned(event);
+    if (static_cast<int>(event->full_sequence - heardThrough_) > 0)
+        heardThrough_ = event->full_sequence;
     if (event->response_type == 0)
         return; // an error of a request nobody checks: a window that vanished mid-way
     const bool movedFocus = observe(*event);
@@ -437,6 +449,10 @@ void X11Connection::learnFocus(const xcb_generic_event_t& event) {
     if ((event.response_type & 0x7f) != XCB_FOCUS_IN || !hearsAllFocusNews())
         return;
     const auto& f = reinterpret_cast<const xcb_focus_in_event_t&>(event);
+    if (f.event == root()) { // the focus came back to nothing
+        focusMemo_ = FocusMemo{XCB_NONE, 0};
+        return;
+    }
     if (ownsWindow(f.event)) {
         focusMemo_ = FocusMemo{f.event, 0};
         return;
@@ -455,7 +471,11 @@ bool X11Connection::mayChangeFocus(const xcb_generic_event_t& event) const {
         // leave the focused top-level window where it was.
         const auto& f = reinterpret_cast<const xcb_focus_in_event_t&>(event);
         if (f.mode == XCB_NOTIFY_MODE_GRAB || f.mode == XCB_NOTIFY_MODE_UNGRAB ||
-            f.detail == XCB_NOTIFY_DETAIL_POINTER || f.detail == XCB_NOTIFY_DETAIL_INFERIOR)
+            f.detail == XCB_NOTIFY_DETAIL_POINTER)
+            return false;
+        if (f.event == root())
+            return rootFocusMoved(f);
+        if (f.detail == XCB_NOTIFY_DETAIL_INFERIOR)
             return false;
         if (!focusMemo_)
             return true;
@@ -476,8 +496,11 @@ bool X11Connection::mayChangeFocus(const xcb_generic_event_t& event) const {
         return !ownsWindow(window) &&
                (!hearsAllFocusNews() || (focusMemo_ && focusMemo_->window == window));
     }
-    case XCB_DESTROY_NOTIFY:
-        return !ownsWindow(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
+    case XCB_DESTROY_NOTIFY: { // a window that had the focus announced losing it on unmapping
+        const auto window = reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
+        return !ownsWindow(window) &&
+               (!hearsAllFocusNews() || (focusMemo_ && focusMemo_->window == window));
+    }
     case XCB_REPARENT_NOTIFY:
         return true;
     case XCB_PROPERTY_NOTIFY: { // the active window, or a window manager coming or going
@@ -489,6 +512,18 @@ bool X11Connection::mayChangeFocus(const xcb_generic_event_t& event) const {
     default:
         return false;
     }
+}
+
+bool X11Connection::rootFocusMoved(const xcb_focus_in_event_t& f) const {
+    // A window manager tells the focus through its active window instead.
+    if (!wmKnown_ || wm_)
+        return false;
+    const bool onNothing = focusMemo_ && focusMemo_->window == XCB_NONE;
+    // The focus reaching nothing is a change unless nothing was focused already; leaving it
+    // always is.
+    if ((f.response_type & 0x7f) == XCB_FOCUS_IN)
+        return !onNothing;
+    return true;
 }
 
 void X11Connection::collectPrefetched() {

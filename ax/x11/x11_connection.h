@@ -131,7 +131,8 @@ public:
     // focus news that only confirms it (the window gaining the focus, another losing it) keeps
     // it, so a switch's own focus change costs one read, not one per event.
     struct FocusMemo {
-        xcb_window_t window = XCB_NONE;
+        xcb_window_t window = XCB_NONE; // none: nothing is focused
+
         std::int32_t pid = 0;
     };
     const std::optional<FocusMemo>& focusMemo() const { return focusMemo_; }
@@ -143,6 +144,9 @@ public:
         forgetFocus();
     }
     bool focusNewsHeard() const { return focusNewsHeard_; }
+    // Without a window manager, with every top-level window's focus news selected: every focus
+    // change is then heard of.
+    bool hearsAllFocusNews() const;
     // Remembers a read made while generation() was `generation`: a read that news overtook is
     // not remembered.
     void rememberFocus(FocusMemo memo, std::uint64_t generation);
@@ -207,8 +211,9 @@ private:
     bool mayChangeScreens(const xcb_generic_event_t& event) const;
     bool mayChangeFocus(const xcb_generic_event_t& event) const;
     void learnFocus(const xcb_generic_event_t& event);
-    bool hearsAllFocusNews() const;
     void dispatchBatch();
+    // Whether focus news on the root (the focus reaching or leaving nothing) is a change.
+    bool rootFocusMoved(const xcb_focus_in_event_t& event) const;
     void forgetFocus() {
         ++focusGeneration_;
         focusMemo_.reset();
@@ -236,6 +241,8 @@ private:
     int nextHandler_ = 1;
 
     long roundTrips_ = 0;
+    // The latest request the server had handled when it sent news that has been read.
+    unsigned heardThrough_ = 0;
     std::uint64_t screenGeneration_ = 0;
     std::uint64_t focusGeneration_ = 0;
     std::set<xcb_window_t> strutHolders_;

@@ -169,20 +169,25 @@ std::optional<AXWindow> X11WindowList::focused() {
     x.readAvailable();
     const bool trusted = x.focusNewsHeard() || x.windowManager();
     if (const auto& memo = x.focusMemo(); memo && trusted) {
-        if (x.ownsWindow(memo->window))
+        if (memo->window == XCB_NONE || x.ownsWindow(memo->window))
             return std::nullopt;
         return access_->handle(memo->window, memo->pid);
     }
     const auto generation = x.focusGeneration();
     const auto reading = readFocused();
-    // No focused window is not remembered: a window that takes the focus from nothing may do
-    // so before its focus news is selected, and nothing else would tell. Morvanta's own window
-    // announces losing it.
-    if (reading.window && trusted)
+    // Remembered while the news tells every change: a top-level window and Morvanta's own
+    // window announce losing the focus, and the root announces the focus leaving nothing for
+    // any window, selected or not. A focused menu or other window of no application is read
+    // again each time.
+    if (!trusted)
+        return reading.window;
+    if (reading.window)
         x.rememberFocus({static_cast<xcb_window_t>(reading.window->id()), reading.window->pid()},
                         generation);
-    else if (reading.own != XCB_NONE && trusted)
+    else if (reading.own != XCB_NONE)
         x.rememberFocus({reading.own, 0}, generation);
+    else if (reading.nowhere && x.hearsAllFocusNews())
+        x.rememberFocus({XCB_NONE, 0}, generation);
     return reading.window;
 }
 
@@ -223,7 +228,7 @@ X11WindowList::FocusReading X11WindowList::readFocused() {
                 return *known;
     }
     if (window == XCB_NONE || window == x.root())
-        return {};
+        return FocusReading{std::nullopt, XCB_NONE, true};
     // The input focus is usually on a top-level window itself: its facts are asked for along
     // with the check, and only a focused child window costs a walk up and a second ask.
     std::optional<xcb_query_tree_cookie_t> tree;

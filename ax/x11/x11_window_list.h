@@ -27,10 +27,12 @@ public:
 
 private:
     // What holds the keyboard: an application's top-level window, nothing, or (`own`) one of
-    // Morvanta's windows, which announces losing the focus and so can be remembered.
+    // Morvanta's windows, which announces losing the focus and so can be remembered. `nowhere`:
+    // the server names no window at all (None, PointerRoot or the root).
     struct FocusReading {
         std::optional<AXWindow> window;
         xcb_window_t own = XCB_NONE;
+        bool nowhere = false;
     };
     FocusReading readFocused();
     // Without a window manager: the focused window's facts when the news already tells them.

@@ -186,6 +186,16 @@ TEST_P(X11Enumeration, RememberedFocusFollowsEveryChange) {
         x.sync();
         ASSERT_EQ(desktop->client().command("unmap b"), "ok");
         EXPECT_TRUE(waitFor([&] { return list.focused() != std::optional<AXWindow>(b); }));
+        // The focus falling back to nothing is remembered as well, and a window that takes it
+        // from nothing before its own news is selected is still seen, through the root's news.
+        EXPECT_TRUE(waitFor([&] {
+            const long before = x.roundTrips();
+            return !list.focused() && x.roundTrips() == before;
+        })) << "nothing focused after a close, asked again without news";
+        const auto c = desktop->handle(desktop->client().open("c", 60, 60, 300, 200, false));
+        ASSERT_EQ(desktop->client().command("map c"), "ok");
+        ASSERT_EQ(desktop->client().command("focus c"), "ok");
+        EXPECT_TRUE(waitFor([&] { return list.focused() == std::optional<AXWindow>(c); }));
     }
     tracker->stop();
 }
