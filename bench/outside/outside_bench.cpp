@@ -8,6 +8,9 @@
 //   CPU         the process's CPU time per operation, every thread (/proc/PID/task/*/schedstat)
 //   idle        context switches of every thread over 10 s with nothing happening
 //   memory      resident set (VmRSS) with 50 windows
+//   floor       before Morvanta starts: the display server (and window manager) carrying out a
+//               relayout of 51 windows that the benchmark's client asks for in one write, from
+//               the write to the last event; the part of a new window's time no tiler can save
 //   wakes       context switches of every thread per switch and per new window
 // Morvanta runs with private XDG folders and session bus, the welcome guide marked completed.
 // --rounds N repeats each operation N times (20 by default). With --profile DIR, `perf record`
@@ -48,7 +51,7 @@ int rounds = 20; // --rounds N
 constexpr auto quiet = 300ms;
 
 struct Figures {
-    Spread switching, newWindow;
+    Spread switching, newWindow, serverFloor;
     double cpuPerSwitch = 0, cpuPerNewWindow = 0;
     // Context switches of every thread per operation: how often the process woke for it.
     double wakesPerSwitch = 0, wakesPerNewWindow = 0;
@@ -99,6 +102,31 @@ bool waitForLog(const XdgSandbox& sandbox, const std::string& text) {
                    20ms);
 }
 
+// Relayouts of 51 windows of the client's own, as a tiler's when a 51st window joins 50 side by
+// side: alternately in 50 columns (the last two windows sharing one) and in 51.
+Spread serverFloor(OutsideClient& client) {
+    constexpr int count = 51;
+    std::vector<std::uint32_t> windows;
+    for (int i = 0; i < count; ++i)
+        windows.push_back(client.open(200 + i));
+    client.lastEventAfter(Clock::now(), quiet);
+    std::vector<double> times;
+    for (int r = 0; r < rounds; ++r) {
+        const int columns = count - r % 2;
+        const auto start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            const int column = std::min(i, columns - 1);
+            client.place(windows[i], column * 1600 / columns, 0, 1600 / columns, 1000);
+        }
+        client.flush();
+        times.push_back(ms(client.lastEventAfter(start, quiet) - start));
+    }
+    for (const auto window : windows)
+        client.close(window);
+    client.lastEventAfter(Clock::now(), quiet);
+    return spread(times);
+}
+
 Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     Figures f;
     XvfbOptions options;
@@ -121,6 +149,9 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
         settings.setOnboardingCompleted(true);
     }
     OutsideClient client(server.display());
+    if (!client.ok())
+        return failed("the benchmark's client could not connect");
+    f.serverFloor = serverFloor(client);
     MorvantaProcess morvanta(server.display(), {}, sandbox.root() / "output.txt");
     if (!client.ok() || !waitForLog(sandbox, "Tiling started."))
         return failed("Morvanta did not start: " + morvanta.output());
@@ -208,7 +239,8 @@ int main(int argc, char** argv) {
             chosen.push_back(wm);
     std::printf("| Window manager | Switch median / p95 (ms) | CPU per switch (ms) | New window "
                 "median / p95 (ms) | CPU per new window (ms) | Idle context switches (10 s) | "
-                "RSS (MB) | Wakes per switch / new window |\n|---|---|---|---|---|---|---|---|\n");
+                "RSS (MB) | Wakes per switch / new window | Server relayout floor (ms) "
+                "|\n|---|---|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
     for (const auto wm : chosen) {
         const auto f = measure(wm, profiles);
@@ -217,10 +249,10 @@ int main(int argc, char** argv) {
             continue;
         }
         std::printf(
-            "| %s | %.1f / %.1f | %.2f | %.1f / %.1f | %.2f | %lld | %.1f | %.1f / %.1f |\n",
+            "| %s | %.1f / %.1f | %.2f | %.1f / %.1f | %.2f | %lld | %.1f | %.1f / %.1f | %.2f |\n",
             windowManagerName(wm).c_str(), f.switching.median, f.switching.p95, f.cpuPerSwitch,
             f.newWindow.median, f.newWindow.p95, f.cpuPerNewWindow, f.idleSwitches, f.rssMegabytes,
-            f.wakesPerSwitch, f.wakesPerNewWindow);
+            f.wakesPerSwitch, f.wakesPerNewWindow, f.serverFloor.median);
         std::fflush(stdout);
     }
     return 0;

@@ -45,6 +45,20 @@ void OutsideClient::close(std::uint32_t window) {
     xcb_flush(c_);
 }
 
+void OutsideClient::place(std::uint32_t window, int x, int y, int width, int height) {
+    const std::uint32_t values[] = {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                                    static_cast<std::uint32_t>(width),
+                                    static_cast<std::uint32_t>(height)};
+    xcb_configure_window(c_, window,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+}
+
+void OutsideClient::flush() {
+    xcb_flush(c_);
+}
+
 void OutsideClient::pressAlt(std::uint32_t symbol) {
     keyboard_.type({0xffe9 /* Alt_L */, symbol});
 }

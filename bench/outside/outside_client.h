@@ -25,6 +25,9 @@ public:
     // Opens and maps a window of this client (watched from then on); answers its id.
     std::uint32_t open(int index);
     void close(std::uint32_t window);
+    // Moves and sizes a window of this client; sent with the next flush().
+    void place(std::uint32_t window, int x, int y, int width, int height);
+    void flush();
     // Presses Alt with the key of `symbol` (an X keysym such as '1') and lets both go.
     void pressAlt(std::uint32_t symbol);
 
