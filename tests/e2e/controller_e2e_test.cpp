@@ -7,6 +7,7 @@
 #include "tests/x11/x11_desktop.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
@@ -62,12 +63,24 @@ protected:
         return out;
     }
     bool backAt(const std::map<std::uint32_t, Rect>& saved) {
-        return waitFor([&] {
-            for (const auto& w : windows())
-                if (!shown(w) || !frameMatches(*w.frame(), saved.at(w.id()), w.sizeIncrement()))
-                    return false;
-            return windows().size() == saved.size();
+        const auto isBack = [&](const AXWindow& w) {
+            const auto f = w.frame();
+            return shown(w) && f && saved.contains(w.id()) &&
+                   frameMatches(*f, saved.at(w.id()), w.sizeIncrement());
+        };
+        const bool back = waitFor([&] {
+            const auto all = windows();
+            return all.size() == saved.size() && std::ranges::all_of(all, isBack);
         });
+        // Which window stayed away, and where, for a failure seen only on a loaded machine.
+        for (const auto& w : back ? std::vector<AXWindow>{} : windows()) {
+            const auto f = w.frame().value_or(Rect{});
+            const auto s = saved.contains(w.id()) ? saved.at(w.id()) : Rect{};
+            std::fprintf(stderr, "window %u: shown %d, at %g,%g %gx%g, saved %g,%g %gx%g\n",
+                         static_cast<unsigned>(w.id()), shown(w) ? 1 : 0, f.x, f.y, f.width,
+                         f.height, s.x, s.y, s.width, s.height);
+        }
+        return back;
     }
     bool allHidden() {
         return waitFor([&] {
