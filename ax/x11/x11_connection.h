@@ -132,7 +132,6 @@ public:
     // it, so a switch's own focus change costs one read, not one per event.
     struct FocusMemo {
         xcb_window_t window = XCB_NONE; // none: nothing is focused
-
         std::int32_t pid = 0;
     };
     const std::optional<FocusMemo>& focusMemo() const { return focusMemo_; }

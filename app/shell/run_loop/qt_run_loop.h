@@ -8,7 +8,6 @@
 #include "app/controller/run_loop.h"
 
 #include <QObject>
-#include <map>
 #include <memory>
 #include <set>
 #include <unordered_map>
