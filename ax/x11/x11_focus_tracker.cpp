@@ -75,10 +75,15 @@ void X11FocusTracker::handle(const xcb_generic_event_t& event) {
         break;
     }
     case XCB_FOCUS_IN:
-    case XCB_FOCUS_OUT:
-        if (!x.windowManager())
+    case XCB_FOCUS_OUT: {
+        // A keyboard grab (every shortcut press) and its release move no focus: the border
+        // stays where it is.
+        const auto& f = reinterpret_cast<const xcb_focus_in_event_t&>(event);
+        const bool grab = f.mode == XCB_NOTIFY_MODE_GRAB || f.mode == XCB_NOTIFY_MODE_UNGRAB;
+        if (!x.windowManager() && !grab)
             retargetDue_ = true;
         break;
+    }
     case XCB_MAP_NOTIFY: {
         const auto& m = reinterpret_cast<const xcb_map_notify_event_t&>(event);
         if (!x.windowManager() && m.event == x.root() && !m.override_redirect &&

@@ -4,6 +4,7 @@
 #include "ax/window_parker.h"
 #include "tests/x11/x11_desktop.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <poll.h>
 
@@ -163,6 +164,20 @@ TEST_P(X11Observer, FocusTrackerFollowsTheFocusedWindowAndItsMoves) {
     drain();
     reports.clear();
     a.setFrame({120, 130, 320, 220});
+    drain();
+    EXPECT_TRUE(reports.empty());
+
+    // A keyboard grab and its release, as every shortcut press makes, move no focus and report
+    // nothing.
+    xcb_connection_t* grabber = xcb_connect(desktop->server().display().c_str(), nullptr);
+    const auto root = xcb_setup_roots_iterator(xcb_get_setup(grabber)).data->root;
+    std::free(xcb_grab_keyboard_reply(grabber,
+                                      xcb_grab_keyboard(grabber, 0, root, XCB_CURRENT_TIME,
+                                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                      nullptr));
+    xcb_ungrab_keyboard(grabber, XCB_CURRENT_TIME);
+    std::free(xcb_get_input_focus_reply(grabber, xcb_get_input_focus(grabber), nullptr));
+    xcb_disconnect(grabber);
     drain();
     EXPECT_TRUE(reports.empty());
 
