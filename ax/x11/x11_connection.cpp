@@ -147,14 +147,22 @@ void* X11Connection::waitReply(unsigned sequence, Deadline deadline) {
         return done;
     };
     // News the server sent after handling the request came after its reply, which xcb has then
-    // read already: a reply asked for ahead of time is taken without writing anything or waiting.
-    if (static_cast<int>(heardThrough_ - sequence) > 0 && answered()) {
-        drainQueued();
-        signalIfPending();
-        return result;
-    }
-    noteRoundTrip(sequence);
+    // read already: a reply asked for ahead of time is taken without a round trip or a wait.
+    const bool overtaken = static_cast<int>(heardThrough_ - sequence) > 0;
+    if (!overtaken)
+        noteRoundTrip(sequence);
+    // Whatever was asked before goes out now, as callers expect of every wait; a flush with
+    // nothing pending writes nothing.
     xcb_flush(c_);
+    if (overtaken) {
+        if (answered()) {
+            drainQueued();
+            signalIfPending();
+            return result;
+        }
+        noteRoundTrip(sequence);
+        xcb_flush(c_);
+    }
     // Looking for the reply reads the socket once when it is not in yet; the events that read
     // brought are taken from xcb's queue without reading again, and only then is there a wait.
     while (!answered()) {

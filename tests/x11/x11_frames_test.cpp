@@ -3,6 +3,7 @@
 #include "ax/screen_geometry.h"
 #include "tests/x11/x11_desktop.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace morvanta;
@@ -181,6 +182,34 @@ TEST_P(X11Frames, VanishedWindowGivesAbsentResults) {
     EXPECT_FALSE(desktop->system().connection().broken());
     EXPECT_TRUE(other.setFrame({320, 20, 220, 180}));
     EXPECT_TRUE(near(*other.frame(), {320, 20, 220, 180}));
+}
+
+// Taking a reply that later news has already overtaken waits for nothing, but what was asked
+// before it still goes out, as with every wait.
+TEST_P(X11Frames, ATakenReplyStillSendsWhatWasAskedBefore) {
+    if (GetParam())
+        GTEST_SKIP() << "a window manager carries out configure requests its own way";
+    const auto w = desktop->open("asked", 50, 60, 400, 300);
+    auto& x = desktop->system().connection();
+    const auto early = xcb_get_input_focus(x.raw());
+    // News from after the request: a property change on the root, read in.
+    const std::uint8_t mark = 1;
+    xcb_change_property(x.raw(), XCB_PROP_MODE_REPLACE, x.root(), XCB_ATOM_WM_NAME, XCB_ATOM_STRING,
+                        8, 1, &mark);
+    x.sync();
+    const std::uint32_t size[] = {222, 111};
+    xcb_configure_window(x.raw(), static_cast<xcb_window_t>(w.id()),
+                         XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+    EXPECT_TRUE(x.reply<xcb_get_input_focus_reply_t>(early.sequence, x.deadline()));
+    // Seen from another client, without any further flush of Morvanta's.
+    xcb_connection_t* other = xcb_connect(desktop->server().display().c_str(), nullptr);
+    EXPECT_TRUE(waitFor([&] {
+        auto* g = xcb_get_geometry_reply(other, xcb_get_geometry(other, w.id()), nullptr);
+        const bool resized = g && g->width == 222 && g->height == 111;
+        std::free(g);
+        return resized;
+    }));
+    xcb_disconnect(other);
 }
 
 TEST_P(X11Frames, TextsOfAWindow) {
