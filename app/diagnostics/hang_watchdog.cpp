@@ -108,6 +108,8 @@ std::optional<HangWatchdog::Stall> HangWatchdog::turnEnded() {
 
 void HangWatchdog::arm(std::chrono::nanoseconds after) const {
     // Zero disarms; a timer armed again replaces what it was set to.
+    if (timer_ < 0)
+        return; // inert
     itimerspec when{};
     when.it_value.tv_sec = std::chrono::duration_cast<std::chrono::seconds>(after).count();
     when.it_value.tv_nsec = (after % std::chrono::seconds(1)).count();

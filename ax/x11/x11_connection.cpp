@@ -148,21 +148,18 @@ void* X11Connection::waitReply(unsigned sequence, Deadline deadline) {
     };
     // News the server sent after handling the request came after its reply, which xcb has then
     // read already: a reply asked for ahead of time is taken without a round trip or a wait.
-    const bool overtaken = static_cast<int>(heardThrough_ - sequence) > 0;
-    if (!overtaken)
-        noteRoundTrip(sequence);
-    // Whatever was asked before goes out now, as callers expect of every wait; a flush with
-    // nothing pending writes nothing.
-    xcb_flush(c_);
-    if (overtaken) {
+    // What was asked before still goes out, as with every wait (a flush with nothing pending
+    // writes nothing).
+    if (static_cast<int>(heardThrough_ - sequence) > 0) {
+        xcb_flush(c_);
         if (answered()) {
             drainQueued();
             signalIfPending();
             return result;
         }
-        noteRoundTrip(sequence);
-        xcb_flush(c_);
     }
+    noteRoundTrip(sequence);
+    xcb_flush(c_);
     // Looking for the reply reads the socket once when it is not in yet; the events that read
     // brought are taken from xcb's queue without reading again, and only then is there a wait.
     while (!answered()) {
@@ -523,8 +520,9 @@ bool X11Connection::mayChangeFocus(const xcb_generic_event_t& event) const {
 }
 
 bool X11Connection::rootFocusMoved(const xcb_focus_in_event_t& f) const {
-    // A window manager tells the focus through its active window instead.
-    if (!wmKnown_ || wm_)
+    // A window manager tells the focus through its active window instead, and without every
+    // top-level window's news nothing is remembered from it.
+    if (!hearsAllFocusNews())
         return false;
     const bool onNothing = focusMemo_ && focusMemo_->window == XCB_NONE;
     // The focus reaching nothing is a change unless nothing was focused already; leaving it
