@@ -42,19 +42,31 @@ void X11FrameMemo::observe(const xcb_generic_event_t& event) {
         settleExpectations(event.sequence);
 }
 
+namespace {
+// How far `handled` (an event's low 16 bits of this connection's last request the server had
+// handled) is past `sequence`; the requests compared are never far apart.
+int handledPast(std::uint16_t handled, unsigned sequence) {
+    return static_cast<std::int16_t>(handled - static_cast<std::uint16_t>(sequence));
+}
+} // namespace
+
 void X11FrameMemo::observeConfigure(const xcb_configure_notify_event_t& event) {
     if (event.event != root_ || event.window == root_)
         return;
     geometries_[event.window] = {event.x, event.y, event.width, event.height, event.border_width};
+    // The root's news of the request itself (or of a later one) tells what it did.
+    if (const auto e = expected_.find(event.window);
+        e != expected_.end() && handledPast(event.sequence, e->second.sequence) >= 0)
+        expected_.erase(e);
 }
 
 void X11FrameMemo::settleExpectations(std::uint16_t handled) {
-    // Every event carries the number of this connection's last request the server had handled
-    // (its low 16 bits; the requests compared are never far apart). Once a request is handled,
-    // its news, if it brought any, came before this event: what the news told stands.
+    // Every event carries the number of this connection's last request the server had handled.
+    // The events a request brings carry its own number, and they come one by one: the
+    // window's own news of a configure may be read before the root's. Only an event from a
+    // later request says all of that news came before it, so what the news told stands.
     std::erase_if(expected_, [&](const auto& entry) {
-        return static_cast<std::int16_t>(handled -
-                                         static_cast<std::uint16_t>(entry.second.sequence)) >= 0;
+        return handledPast(handled, entry.second.sequence) > 0;
     });
 }
 

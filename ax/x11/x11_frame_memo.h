@@ -46,7 +46,8 @@ public:
 
     // A configure request Morvanta sent (its sequence number) for a window whose geometry is
     // known: position and size as asked, each only when given. News the server sent before
-    // carrying it out no longer tells those values; any event sent after tells they are current.
+    // carrying it out no longer tells those values; the root's news of the request itself, or
+    // any event of a later request, tells they are current.
     void expect(xcb_window_t window, std::optional<int> x, std::optional<int> y,
                 std::optional<int> width, std::optional<int> height, unsigned sequence);
     // Forgets every request not yet announced: one a window manager took over is never

@@ -61,6 +61,7 @@ AXWindow WindowManagerE2E::named(const std::string& title) {
 
 bool WindowManagerE2E::borderAround(const AXWindow& window) {
     const auto frame = window.frame();
+    borderSeen = "frame " + (frame ? rectText(*frame) : std::string("unknown")) + "; border";
     if (!frame)
         return false;
     xcb_connection_t* c = xcb_connect(desktop.server().display().c_str(), nullptr);
@@ -78,6 +79,11 @@ bool WindowManagerE2E::borderAround(const AXWindow& window) {
         const auto near = [](double outer, double inner) {
             return outer <= inner && inner - outer <= 20;
         };
+        if (attributes && geometry)
+            borderSeen += " " +
+                          rectText(Rect{double(geometry->x), double(geometry->y),
+                                        double(geometry->width), double(geometry->height)}) +
+                          (attributes->map_state == XCB_MAP_STATE_VIEWABLE ? " shown" : " hidden");
         around = attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
                  near(geometry->x, frame->x) && near(geometry->y, frame->y) &&
                  near(-(geometry->x + geometry->width), -(frame->x + frame->width)) &&

@@ -23,8 +23,10 @@ protected:
 
     // The window of the four opened before start whose title is `title`.
     AXWindow named(const std::string& title);
-    // Whether Morvanta's focus border shows around `window`'s frame.
+    // Whether Morvanta's focus border shows around `window`'s frame; `borderSeen` then tells
+    // where the border and the frame were at the last look, for a failure's message.
     bool borderAround(const AXWindow& window);
+    std::string borderSeen;
     // The configure events the listed windows receive over `quiet`: a desktop where nothing
     // happens must see none, or something fights in a loop.
     int configuresDuring(const std::vector<AXWindow>& watched, std::chrono::milliseconds quiet);

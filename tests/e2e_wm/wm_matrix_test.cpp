@@ -24,7 +24,7 @@ TEST_P(WindowManagerMatrix, TilesHidesMovesFloatsSwapsAndStaysQuiet) {
 
     const auto one = named("one");
     focus(one);
-    EXPECT_TRUE(waitFor([&] { return borderAround(one); }));
+    EXPECT_TRUE(waitFor([&] { return borderAround(one); })) << borderSeen << logText();
 
     // Swapped with a neighbour: it takes another slot, every window still fills one. A window
     // manager may hold the keys itself (Openbox sends a window to another desktop with them);
@@ -41,7 +41,7 @@ TEST_P(WindowManagerMatrix, TilesHidesMovesFloatsSwapsAndStaysQuiet) {
     }
     if (one.frame() != before) {
         EXPECT_TRUE(waitFor(swapped)) << described() << logText();
-        EXPECT_TRUE(waitFor([&] { return borderAround(one); }));
+        EXPECT_TRUE(waitFor([&] { return borderAround(one); })) << borderSeen << logText();
     } else {
         EXPECT_TRUE(logged("(Swap window right) is taken by another program")) << logText();
         EXPECT_TRUE(logged("(Swap window left) is taken by another program")) << logText();

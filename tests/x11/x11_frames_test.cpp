@@ -1,6 +1,7 @@
 // Frames on a real X server, with and without a window manager: outer frames read and set
 // exactly, stepped sizes reported with their step, vanished windows as absent results.
 #include "ax/screen_geometry.h"
+#include "ax/x11/x11_frame_memo.h"
 #include "tests/x11/x11_desktop.h"
 
 #include <cstdlib>
@@ -260,6 +261,52 @@ TEST_P(X11Frames, WindowNumbersMatchWithinTwoPointsAndGiveTheFrameWindow) {
             desktop->system().connection().syncWithWindowManager();
         return !numbers.bounds(*number);
     }));
+}
+
+// The events one configure brings (the window's own news, then the root's) carry the request's
+// own number and may be read apart: until the root's news or an event of a later request, the
+// frame remembered is the one asked for, never the one from before.
+TEST(X11FrameMemo, ARequestStandsUntilItsOwnNewsOrALaterRequestsEvent) {
+    constexpr xcb_window_t root = 1, window = 7;
+    X11FrameMemo memo;
+    memo.begin(root, 100);
+    const auto send = [&](auto event, std::uint8_t type, std::uint16_t sequence) {
+        event.response_type = type;
+        event.sequence = sequence;
+        memo.observe(reinterpret_cast<const xcb_generic_event_t&>(event));
+    };
+    const auto configured = [&](xcb_window_t to, int x, std::uint16_t sequence) {
+        xcb_configure_notify_event_t c{};
+        c.event = to;
+        c.window = window;
+        c.x = static_cast<std::int16_t>(x);
+        c.width = c.height = 20;
+        send(c, XCB_CONFIGURE_NOTIFY, sequence);
+    };
+    const auto x = [&] { return memo.known(window)->geometry.x; };
+    xcb_create_notify_event_t created{};
+    created.parent = root;
+    created.window = window;
+    created.width = created.height = 10;
+    send(created, XCB_CREATE_NOTIFY, 5);
+    memo.watch(window);
+    memo.learnExtents(window, {}, memo.extentsNews());
+    ASSERT_EQ(x(), 0);
+
+    memo.expect(window, 50, 0, 20, 20, 10);
+    configured(window, 50, 10); // the window's own news, read before the root's
+    EXPECT_EQ(x(), 50);
+    configured(root, 50, 10);
+    EXPECT_EQ(x(), 50);
+
+    // Asked again; an unrelated event of the same request settles nothing, a later one does.
+    memo.expect(window, 80, std::nullopt, std::nullopt, std::nullopt, 12);
+    xcb_property_notify_event_t property{};
+    property.window = root;
+    send(property, XCB_PROPERTY_NOTIFY, 12);
+    EXPECT_EQ(x(), 80);
+    send(property, XCB_PROPERTY_NOTIFY, 13);
+    EXPECT_EQ(x(), 50) << "no news of the move came: the news stands";
 }
 
 TEST(X11Trust, TrustedOnAnX11DisplayButNotInAWaylandSession) {
