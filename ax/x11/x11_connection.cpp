@@ -602,9 +602,13 @@ void X11Connection::dispatchPending() {
 void X11Connection::dispatchBatch() {
     while (auto* event = xcb_poll_for_event(c_))
         enqueue(event);
-    std::uint64_t count = 0;
-    [[maybe_unused]] const auto n = read(wake_, &count, sizeof(count));
-    wakeSignalled_ = false;
+    // The wake counter is only ever written when a wake is signalled: otherwise reading it
+    // would cost a system call to learn nothing.
+    if (wakeSignalled_) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto n = read(wake_, &count, sizeof(count));
+        wakeSignalled_ = false;
+    }
     if (broken())
         epoll_ctl(epoll_, EPOLL_CTL_DEL, xcb_get_file_descriptor(c_), nullptr);
     // Only what has arrived so far: events that handlers cause wait for the next call.
