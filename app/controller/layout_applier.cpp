@@ -57,6 +57,8 @@ LayoutPlan LayoutApplier::currentPlan() {
 LayoutApplier::~LayoutApplier() {
     if (checkTask_ != 0)
         state_.loop.cancel(checkTask_);
+    if (strandedRetryTask_ != 0)
+        state_.loop.cancel(strandedRetryTask_);
 }
 
 void LayoutApplier::apply(bool isRetry) {
@@ -122,7 +124,8 @@ void LayoutApplier::runCheck() {
     check_.reset();
     const auto held = state_.screenSnapshot.hold();
     state_.system.windowAccess().settle();
-    const auto learned = learnMinimums(check.placed);
+    bool stranded = false;
+    const auto learned = learnMinimums(check.placed, stranded);
     reportUnhidden(check.parking);
     if (!learned.empty()) {
         state_.log.append("Learned minimum sizes: " + joined(learned) + ".");
@@ -131,7 +134,52 @@ void LayoutApplier::runCheck() {
             return;
         }
     }
+    if (stranded && !check.isRetry)
+        retryStranded();
     border_.update(state_.focus.focused());
+}
+
+void LayoutApplier::retryStranded() {
+    // A window manager that is starting (one replacing another) drops requests for windows it
+    // does not manage yet; it has usually taken them over half a second later.
+    constexpr auto strandedRetryDelay = std::chrono::milliseconds(500);
+    if (strandedRetryTask_ != 0)
+        return;
+    strandedRetryTask_ = state_.loop.after(strandedRetryDelay, [this] {
+        strandedRetryTask_ = 0;
+        apply(true);
+    });
+}
+
+bool LayoutApplier::offEveryScreen(const Rect& frame) const {
+    // A parked window keeps a point on its screen; a few points are no place to work in.
+    constexpr double visibleEnough = 16;
+    double visible = 0;
+    for (const auto& screen : state_.screenSnapshot.screens())
+        visible += ScreenGeometry::intersectionArea(frame, ScreenGeometry::axFrame(screen));
+    return !state_.screenSnapshot.screens().empty() && visible <= visibleEnough;
+}
+
+int LayoutApplier::bringBackStranded() {
+    if (!state_.isRunning.get() || state_.isPaused.get())
+        return 0;
+    const auto held = state_.screenSnapshot.hold();
+    std::vector<Placement> tiled;
+    for (const auto& [id, target] : currentPlan().visible)
+        if (const auto window = state_.registry.windowFor(id);
+            window && !state_.parker.isParked(*window))
+            tiled.push_back({id, *window, target});
+    std::vector<AXWindow> windows;
+    for (const auto& p : tiled)
+        windows.push_back(p.window);
+    const auto frames = state_.system.windowAccess().frames(windows);
+    std::vector<std::pair<AXWindow, Rect>> requests;
+    for (std::size_t i = 0; i < tiled.size(); ++i)
+        if (frames[i] && offEveryScreen(*frames[i]))
+            requests.emplace_back(tiled[i].window, tiled[i].target);
+    if (!requests.empty())
+        state_.system.windowAccess().setFrames(requests);
+    return static_cast<int>(requests.size());
 }
 
 std::vector<LayoutApplier::Placement> LayoutApplier::placeVisible(const LayoutPlan& layout) {
@@ -182,7 +230,8 @@ std::vector<LayoutApplier::Placement> LayoutApplier::placeVisible(const LayoutPl
     return toSet;
 }
 
-std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placement>& placed) {
+std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placement>& placed,
+                                                      bool& stranded) {
     std::vector<AXWindow> windows;
     for (const auto& p : placed)
         windows.push_back(p.window);
@@ -194,6 +243,10 @@ std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placemen
         if (!after[i] || !answered[i])
             continue;
         const auto& p = placed[i];
+        if (offEveryScreen(*after[i])) {
+            stranded = true;
+            continue;
+        }
         const auto minimum = state_.frames.learnMinimum(p.id, p.window, p.target, *after[i]);
         if (!minimum)
             continue;

@@ -44,6 +44,9 @@ public:
     // After the focus moved and nothing else changed: the summaries follow it (and the border,
     // where no focus tracker moves it already), with no window laid out again.
     void focusMoved();
+    // Sends every tiled window found off every screen (a move the window manager dropped, as
+    // one starting up does) to its slot and waits for that; answers how many. For stopping.
+    int bringBackStranded();
 
 private:
     struct Placement {
@@ -62,7 +65,13 @@ private:
     };
     // Sends the frames that need setting; answers the windows they were sent to.
     std::vector<Placement> placeVisible(const LayoutPlan& plan);
-    std::vector<std::string> learnMinimums(const std::vector<Placement>& placed);
+    // Learns the minimum sizes the placed windows show; `stranded` tells whether one was found
+    // off every screen instead, its request dropped (its size then tells nothing).
+    std::vector<std::string> learnMinimums(const std::vector<Placement>& placed, bool& stranded);
+    bool offEveryScreen(const Rect& frame) const;
+    // Lays out once more a while after a window was found stranded, once per apply that was
+    // no retry itself.
+    void retryStranded();
     void restoreFloating(const LayoutPlan& plan);
     // Asks for the frames of the windows to park; sendParking parks them.
     WindowParker::ParkBatch prepareParking(const LayoutPlan& plan,
@@ -77,6 +86,7 @@ private:
     // The one check not yet run; finishCheck runs it before anything may replace it.
     std::optional<Check> check_;
     RunLoop::TaskID checkTask_ = 0;
+    RunLoop::TaskID strandedRetryTask_ = 0;
 };
 
 } // namespace morvanta

@@ -151,7 +151,7 @@ void TilingController::stop() {
         screensWatched_ = false;
     }
     applier_->finishCheck(); // the last apply's parks are complete before they are undone
-    const int parked = state_->parker.count();
+    const int parked = state_->parker.count() + applier_->bringBackStranded();
     state_->parker.restoreAll();
     state_->isRunning.set(false);
     state_->log.append("Tiling stopped; brought back " + std::to_string(parked) +

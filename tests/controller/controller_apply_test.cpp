@@ -100,6 +100,39 @@ TEST_F(ControllerTest, RetryCheckedBeforeTheNextCommandIsNeverLost) {
     EXPECT_EQ(countLogged("Learned minimum sizes: Editor — “wide” 700×0."), 1);
 }
 
+// A window manager starting up drops the moves of windows it does not manage yet: a window
+// shown from parking then stays off every screen. Its size there teaches nothing; it is sent
+// to its slot again a little later, and stopping brings it back if it is still away.
+TEST_F(ControllerTest, WindowLeftOffScreenIsSentAgainAndBroughtBackOnStop) {
+    settings.setAppRules({AppRule{"org.example.Editor", "Editor", 2, false, false}});
+    auto& c = startController();
+    const auto w = open(editor, "late", {10, 10, 300, 200}, {.activate = false});
+    settle();
+    ASSERT_TRUE(c.parker().isParked(w));
+    const auto parkedAt = frame(w).origin();
+    const auto strandOnWorkspace2 = [&] {
+        desktop.setMoveFault(w, MoveFault::ignored);
+        c.commands().switchToWorkspace(2);
+        loop.runDue();
+        ASSERT_EQ(frame(w).origin(), parkedAt);
+        desktop.setMoveFault(w, MoveFault::none);
+    };
+    strandOnWorkspace2();
+    EXPECT_TRUE(c.minimums().empty());
+    const Rect slot = c.currentPlan().visible.at(*c.registry().idFor(w));
+    loop.advance(1s);
+    EXPECT_EQ(frame(w), slot);
+
+    c.commands().switchToWorkspace(1);
+    loop.runDue();
+    ASSERT_TRUE(c.parker().isParked(w));
+    strandOnWorkspace2();
+    clearLog();
+    c.stop();
+    EXPECT_EQ(frame(w), slot);
+    EXPECT_TRUE(logged("Tiling stopped; brought back 1 hidden window(s)."));
+}
+
 TEST_F(ControllerTest, FrameCacheSkipsWindowsAtTheirTargetUntilSettingsChange) {
     auto& c = startController();
     const auto w = open(editor, "a");
