@@ -433,6 +433,7 @@ bool X11Connection::observe(const xcb_generic_event_t& event) {
         }
         if (d.event == root())
             mappingRanks_.erase(d.window);
+        handedWithoutPid_.erase(d.window); // its id may be another window's later
     }
     return movedFocus;
 }
@@ -564,6 +565,14 @@ bool X11Connection::ownsWindow(xcb_window_t window) const {
 void X11Connection::discardQueued(const std::function<bool(const xcb_generic_event_t&)>& unwanted) {
     drainQueued();
     std::erase_if(queue_, [&](const auto& queued) { return unwanted(*queued.event); });
+}
+
+std::int32_t X11Connection::handedPid(xcb_window_t window, std::int32_t pid) {
+    if (handedWithoutPid_.contains(window))
+        return 0;
+    if (pid == 0)
+        handedWithoutPid_.insert(window);
+    return pid;
 }
 
 std::optional<std::uint64_t> X11Connection::mappingRank(xcb_window_t window) const {

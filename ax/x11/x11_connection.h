@@ -24,6 +24,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 #include <xcb/xcb.h>
@@ -114,6 +115,11 @@ public:
     // connection notes the first mapping of each root child it hears of. None for windows mapped
     // before this connection opened.
     std::optional<std::uint64_t> mappingRank(xcb_window_t window) const;
+
+    // The process id a window is handed out with. One first handed out without any keeps none
+    // while it lives: some programs (xclock) set _NET_WM_PID only after mapping, and the same
+    // window must not turn into another one once its id is read.
+    std::int32_t handedPid(xcb_window_t window, std::int32_t pid);
 
     // Whether the event changes the monitors or the space docks leave free on them.
     bool reshapesScreens(const xcb_generic_event_t& event) const;
@@ -261,6 +267,7 @@ private:
     unsigned roundTripMark_ = 0;
 
     std::unordered_map<xcb_window_t, std::uint64_t> mappingRanks_;
+    std::unordered_set<xcb_window_t> handedWithoutPid_;
     std::uint64_t nextMappingRank_ = 1;
 
     bool wmKnown_ = false;

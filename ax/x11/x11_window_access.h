@@ -25,7 +25,7 @@ public:
         : connection_(connection), focusHolder_(connection), parking_(*connection) {}
 
     AXWindow handle(xcb_window_t window, std::int32_t pid) {
-        return AXWindow(weak_from_this(), window, pid);
+        return AXWindow(weak_from_this(), window, connection_->handedPid(window, pid));
     }
     X11Connection& connection() { return *connection_; }
 

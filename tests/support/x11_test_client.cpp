@@ -229,6 +229,8 @@ std::string X11TestClient::change(xcb_window_t w, const std::string& command, st
             xcb_set_input_focus(c_, XCB_INPUT_FOCUS_PARENT, w, XCB_CURRENT_TIME);
     } else if (command == "nopid") {
         xcb_delete_property(c_, w, atom("_NET_WM_PID"));
+    } else if (command == "setpid") {
+        setCardinals(w, "_NET_WM_PID", XCB_ATOM_CARDINAL, {pid_});
     } else if (command == "strut") {
         std::uint32_t l = 0, r = 0, t = 0, b = 0;
         in >> l >> r >> t >> b;

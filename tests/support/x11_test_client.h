@@ -56,7 +56,7 @@ public:
     //   iconify NAME | deiconify NAME | fullscreen NAME on|off | focus NAME
     //   state NAME STATE (the initial _NET_WM_STATE)           extents NAME L R T B
     //   strut NAME LEFT RIGHT TOP BOTTOM                       many COUNT PREFIX (opens COUNT)
-    //   nopid NAME (drops _NET_WM_PID)                         pid
+    //   nopid NAME (drops _NET_WM_PID) | setpid NAME (sets it)  pid
     std::string command(const std::string& line);
 
     void configure(xcb_window_t window, std::uint16_t mask, std::vector<std::uint32_t> values);

@@ -218,6 +218,23 @@ TEST_P(X11Enumeration, EnumeratingAndReadingFramesTakesThreeRoundTrips) {
 // root's children are kept from the news: listing again without news asks nothing, and every change
 // another client makes to what decides tileability (type, iconic state, full screen, mapping, a new
 // window, a close) is seen at once.
+// Some programs (xclock) set _NET_WM_PID only after mapping: read before that, the window must
+// stay the same window once its process id is there, or it would be taken for a new one.
+TEST_P(X11Enumeration, AWindowGivingItsProcessLateStaysTheSameWindow) {
+    const auto late = make("late", {"nopid late"});
+    auto& x = desktop->system().connection();
+    x.selectClientEvents(static_cast<xcb_window_t>(late.id())); // as the observer does
+    x.flush();
+    const auto first = desktop->system().windowList().all();
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].pid(), 0);
+    ASSERT_EQ(desktop->client().command("setpid late"), "ok");
+    x.sync();
+    const auto again = desktop->system().windowList().all();
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(again[0], first[0]);
+}
+
 TEST_P(X11Enumeration, RememberedFactsFollowEveryChange) {
     for (const char* name : {"a", "b", "c", "d", "e", "f"})
         make(name);
