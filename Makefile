@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test test-wm test-kwin bench screenshots sanitize sanitize-e2e release-build \
+.PHONY: all deps configure build run test test-wm test-kwin test-plasma6 bench screenshots sanitize sanitize-e2e release-build \
 	clean
 
 all: build
@@ -50,6 +50,17 @@ test-kwin: build
 test-wm: build
 	@scripts/install-deps --tests
 	cd $(BUILD_DIR) && ctest -L wm --output-on-failure -j 1 --repeat until-pass:2 $(CTEST_FLAGS)
+
+# The KWin tiers again beside KDE Plasma 6's KWin: Debian 13's, run from a root folder of its own
+# that scripts/plasma6-root makes once (this system's KWin is Plasma 5.27).
+PLASMA6_ROOT ?= $(abspath $(BUILD_DIR))/plasma6-root
+test-plasma6: build
+	@scripts/install-deps --tests
+	@scripts/plasma6-root $(PLASMA6_ROOT)
+	cd $(BUILD_DIR) && MORVANTA_TEST_KWIN_ROOT=$(PLASMA6_ROOT) \
+		ctest -L '^kwin$$' --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+	cd $(BUILD_DIR) && MORVANTA_TEST_KWIN_ROOT=$(PLASMA6_ROOT) \
+		ctest -L '^kwin_app$$' --output-on-failure -j 1 $(CTEST_FLAGS)
 
 bench: build
 	@set -e; for b in $(BUILD_DIR)/bin/bench_*; do \

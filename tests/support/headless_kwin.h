@@ -44,6 +44,9 @@ namespace morvanta::testing {
 class KWinBusClient;
 class ProcessGroup;
 
+// MORVANTA_TEST_KWIN_ROOT, or empty.
+std::filesystem::path systemRootFromEnvironment();
+
 struct HeadlessKWinOptions {
     int width = 1600;
     int height = 1000;
@@ -52,6 +55,11 @@ struct HeadlessKWinOptions {
     // The compositor program and extra arguments (tests of the failure path change them).
     std::string program = "kwin_wayland";
     std::vector<std::string> extraArguments;
+    // Another Debian's root folder whose /usr and /etc KWin runs on, in a mount namespace of its
+    // own (the rest of the file system, /tmp and the build among it, stays this system's): how
+    // the tests reach a Plasma other than the installed one (scripts/plasma6-root makes one).
+    // Empty: the installed KWin. Defaults to MORVANTA_TEST_KWIN_ROOT.
+    std::filesystem::path systemRoot = systemRootFromEnvironment();
     std::chrono::milliseconds startDeadline = std::chrono::seconds(30);
 };
 
@@ -62,7 +70,8 @@ public:
     HeadlessKWin(const HeadlessKWin&) = delete;
     HeadlessKWin& operator=(const HeadlessKWin&) = delete;
 
-    // Whether kwin_wayland can run here at all (installed on PATH).
+    // Whether kwin_wayland can run here at all (installed on PATH, or MORVANTA_TEST_KWIN_ROOT
+    // names a root folder to run it from).
     static bool available();
 
     bool ok() const { return ready_; }
