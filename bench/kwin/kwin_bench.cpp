@@ -328,7 +328,7 @@ std::string measureNewWindows(Bench& b, Figures& f) {
             return "KWin did not announce " + caption + " or Morvanta did not place it";
         if (!settled.reached)
             return caption + " and workspace 1's windows were not tiled within 10 s:" +
-                   described(b.timeline->windows());
+                   described(b.timeline->windows()) + loggedLines(b.sandbox, caption);
         opened.push_back(ms(settled.lastEvent - *added));
         answered.push_back(ms(*settled.firstChange - *added));
         b.client->command("close " + caption);

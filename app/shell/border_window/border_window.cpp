@@ -20,30 +20,38 @@ BorderWindow::BorderWindow()
 
 void BorderWindow::setRing(const Size& size, double width, double radius,
                            const BorderColor& color) {
+    const QColor wantedColor =
+        QColor::fromRgbF(static_cast<float>(std::clamp(color.red, 0.0, 1.0)),
+                         static_cast<float>(std::clamp(color.green, 0.0, 1.0)),
+                         static_cast<float>(std::clamp(color.blue, 0.0, 1.0)),
+                         static_cast<float>(std::clamp(color.alpha, 0.0, 1.0)));
+    const bool restyled = width != width_ || radius != radius_ || wantedColor != color_;
     width_ = width;
     radius_ = radius;
-    color_ = QColor::fromRgbF(static_cast<float>(std::clamp(color.red, 0.0, 1.0)),
-                              static_cast<float>(std::clamp(color.green, 0.0, 1.0)),
-                              static_cast<float>(std::clamp(color.blue, 0.0, 1.0)),
-                              static_cast<float>(std::clamp(color.alpha, 0.0, 1.0)));
+    color_ = wantedColor;
     // A wish: on Wayland the size KWin configures (the script's frame) is the one that counts.
+    // A new size repaints by itself; the same ring again repaints nothing. Every repaint costs
+    // a buffer the size of the window (a fresh one while the compositor still holds the last).
     const QSize wanted(std::max(1, static_cast<int>(std::lround(size.width))),
                        std::max(1, static_cast<int>(std::lround(size.height))));
     if (wanted != this->size())
         resize(wanted);
-    update();
+    else if (restyled && ringShown_)
+        update();
 }
 
 void BorderWindow::showRing() {
-    ringShown_ = true;
     if (!isVisible())
         show();
-    update();
+    if (!ringShown_)
+        update();
+    ringShown_ = true;
 }
 
 void BorderWindow::hideRing() {
+    if (ringShown_)
+        update();
     ringShown_ = false;
-    update();
 }
 
 void BorderWindow::paintEvent(QPaintEvent*) {

@@ -4,7 +4,9 @@
 #include "app/shell/border_window/border_window.h"
 #include "tests/support/gui_application.h"
 
+#include <QApplication>
 #include <QImage>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace morvanta {
@@ -56,6 +58,56 @@ TEST(BorderWindowTest, DrawsTheRingAtItsOwnSizeAndNothingWhileHidden) {
     image = grabbed(window);
     EXPECT_EQ(image.pixelColor(150, 98).alpha(), 0);
     EXPECT_EQ(image.pixelColor(100, 1).alpha(), 0);
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter final : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+int paintsAfter(PaintCounter& counter, const std::function<void()>& act) {
+    QApplication::processEvents();
+    counter.paints = 0;
+    act();
+    QApplication::processEvents();
+    return counter.paints;
+}
+
+// Each repaint costs the compositor's client a buffer the size of the window, and the ring is
+// set again on every focus and frame change: the same ring again must repaint nothing.
+TEST(BorderWindowTest, RepaintsOnlyWhenTheRingChanges) {
+    testing::guiApplication();
+    BorderWindow window;
+    PaintCounter counter;
+    window.installEventFilter(&counter);
+    window.setRing({120, 80}, 4, 8, {1, 0, 0, 1});
+    window.showRing();
+
+    EXPECT_EQ(paintsAfter(counter,
+                          [&] {
+                              window.setRing({120, 80}, 4, 8, {1, 0, 0, 1});
+                              window.showRing();
+                          }),
+              0);
+    EXPECT_GE(paintsAfter(counter, [&] { window.setRing({120, 80}, 4, 8, {0, 0, 1, 1}); }), 1);
+    EXPECT_GE(paintsAfter(counter, [&] { window.setRing({120, 80}, 6, 8, {0, 0, 1, 1}); }), 1);
+    EXPECT_GE(paintsAfter(counter, [&] { window.hideRing(); }), 1);
+    // Hidden: neither hiding again nor a new style draws; showing draws the newest style.
+    EXPECT_EQ(paintsAfter(counter,
+                          [&] {
+                              window.hideRing();
+                              window.setRing({120, 80}, 4, 8, {0, 1, 0, 1});
+                          }),
+              0);
+    EXPECT_GE(paintsAfter(counter, [&] { window.showRing(); }), 1);
+    EXPECT_TRUE(nearColor(grabbed(window).pixelColor(60, 1), Qt::green));
 }
 
 } // namespace
