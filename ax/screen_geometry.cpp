@@ -39,6 +39,14 @@ Point ScreenGeometry::parkingTarget(const Screen& screen) {
     return {f.maxX() - 1, f.maxY() - 1};
 }
 
+bool ScreenGeometry::isOffEveryScreen(const std::vector<Screen>& screens, const Rect& rect) {
+    constexpr double visibleEnough = 16;
+    double visible = 0;
+    for (const auto& screen : screens)
+        visible += intersectionArea(rect, axFrame(screen));
+    return !screens.empty() && visible <= visibleEnough;
+}
+
 bool ScreenGeometry::isParkedPosition(const std::vector<Screen>& screens, const Rect& rect) {
     return std::any_of(screens.begin(), screens.end(), [&](const Screen& s) {
         const Rect f = axFrame(s);

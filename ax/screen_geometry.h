@@ -36,6 +36,11 @@ public:
     // maxX − 4 and maxX, y between midY and maxY, all bounds inclusive.
     static bool isParkedPosition(const std::vector<Screen>& screens, const Rect& rect);
 
+    // True when at most 16 square points of the rectangle lie on the screens together: a
+    // parked window keeps one point on its screen, and a few points are no place to work in.
+    // False without screens.
+    static bool isOffEveryScreen(const std::vector<Screen>& screens, const Rect& rect);
+
     static double intersectionArea(const Rect& a, const Rect& b);
 };
 

@@ -151,32 +151,24 @@ void LayoutApplier::retryStranded() {
     });
 }
 
-bool LayoutApplier::offEveryScreen(const Rect& frame) const {
-    // A parked window keeps a point on its screen; a few points are no place to work in.
-    constexpr double visibleEnough = 16;
-    double visible = 0;
-    for (const auto& screen : state_.screenSnapshot.screens())
-        visible += ScreenGeometry::intersectionArea(frame, ScreenGeometry::axFrame(screen));
-    return !state_.screenSnapshot.screens().empty() && visible <= visibleEnough;
-}
-
 int LayoutApplier::bringBackStranded() {
     if (!state_.isRunning.get() || state_.isPaused.get())
         return 0;
     const auto held = state_.screenSnapshot.hold();
-    std::vector<Placement> tiled;
+    std::vector<AXWindow> windows;
+    std::vector<Rect> targets;
     for (const auto& [id, target] : currentPlan().visible)
         if (const auto window = state_.registry.windowFor(id);
-            window && !state_.parker.isParked(*window))
-            tiled.push_back({id, *window, target});
-    std::vector<AXWindow> windows;
-    for (const auto& p : tiled)
-        windows.push_back(p.window);
+            window && !state_.parker.isParked(*window)) {
+            windows.push_back(*window);
+            targets.push_back(target);
+        }
     const auto frames = state_.system.windowAccess().frames(windows);
+    const auto screens = state_.screenSnapshot.screens();
     std::vector<std::pair<AXWindow, Rect>> requests;
-    for (std::size_t i = 0; i < tiled.size(); ++i)
-        if (frames[i] && offEveryScreen(*frames[i]))
-            requests.emplace_back(tiled[i].window, tiled[i].target);
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (frames[i] && ScreenGeometry::isOffEveryScreen(screens, *frames[i]))
+            requests.emplace_back(windows[i], targets[i]);
     if (!requests.empty())
         state_.system.windowAccess().setFrames(requests);
     return static_cast<int>(requests.size());
@@ -238,12 +230,13 @@ std::vector<std::string> LayoutApplier::learnMinimums(const std::vector<Placemen
     const auto after = state_.system.windowAccess().frames(windows);
     // A window still to answer refused nothing: its old frame is no minimum.
     const auto answered = state_.system.windowAccess().framesAnswered(windows);
+    const auto screens = state_.screenSnapshot.screens();
     std::vector<std::string> learned;
     for (std::size_t i = 0; i < placed.size(); ++i) {
         if (!after[i] || !answered[i])
             continue;
         const auto& p = placed[i];
-        if (offEveryScreen(*after[i])) {
+        if (ScreenGeometry::isOffEveryScreen(screens, *after[i])) {
             stranded = true;
             continue;
         }

@@ -68,7 +68,6 @@ private:
     // Learns the minimum sizes the placed windows show; `stranded` tells whether one was found
     // off every screen instead, its request dropped (its size then tells nothing).
     std::vector<std::string> learnMinimums(const std::vector<Placement>& placed, bool& stranded);
-    bool offEveryScreen(const Rect& frame) const;
     // Lays out once more a while after a window was found stranded, once per apply that was
     // no retry itself.
     void retryStranded();

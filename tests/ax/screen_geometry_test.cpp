@@ -1,5 +1,5 @@
-// The pure rules of the window-system layer: coordinate flip, screen choice, parked region,
-// frame tolerance with steps, enumeration order, struts, display identities, handles.
+// The pure rules of the window-system layer: coordinate flip, screen choice, parked region, off
+// every screen, frame tolerance with steps, enumeration order, struts, display identities, handles.
 #include "ax/ax_window.h"
 #include "ax/screen_geometry.h"
 #include "ax/x11/display_identity.h"
@@ -48,6 +48,16 @@ TEST(ScreenGeometry, ParkedRegionBoundaries) {
     EXPECT_FALSE(ScreenGeometry::isParkedPosition(screens, {999, 399.99, 50, 50}));
     EXPECT_FALSE(ScreenGeometry::isParkedPosition(screens, {999, 800.01, 50, 50}));
     EXPECT_FALSE(ScreenGeometry::isParkedPosition({}, {999, 799, 50, 50}));
+}
+
+TEST(ScreenGeometry, OffEveryScreenLeavesAtMostSixteenSquarePointsOnThem) {
+    const std::vector<Screen> screens{screenAt({0, 0, 1000, 800}, "left"),
+                                      screenAt({1000, 0, 1000, 800}, "right")};
+    EXPECT_TRUE(ScreenGeometry::isOffEveryScreen(screens, {1999, 799, 300, 200})); // parked
+    EXPECT_TRUE(ScreenGeometry::isOffEveryScreen(screens, {1996, 796, 300, 200})); // 4 × 4
+    EXPECT_FALSE(ScreenGeometry::isOffEveryScreen(screens, {1995, 796, 300, 200}));
+    EXPECT_FALSE(ScreenGeometry::isOffEveryScreen(screens, {996, 796, 8, 8})); // 16 on each
+    EXPECT_FALSE(ScreenGeometry::isOffEveryScreen({}, {5000, 5000, 10, 10}));
 }
 
 TEST(FrameMatches, TwoPointsOrOneStep) {

@@ -214,10 +214,6 @@ TEST_P(X11Enumeration, EnumeratingAndReadingFramesTakesThreeRoundTrips) {
     EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const auto& f) { return f; }), 30);
 }
 
-// Without a window manager the facts of windows whose news is selected are remembered, and the
-// root's children are kept from the news: listing again without news asks nothing, and every change
-// another client makes to what decides tileability (type, iconic state, full screen, mapping, a new
-// window, a close) is seen at once.
 // Some programs (xclock) set _NET_WM_PID only after mapping: read before that, the window must
 // stay the same window once its process id is there, or it would be taken for a new one.
 TEST_P(X11Enumeration, AWindowGivingItsProcessLateStaysTheSameWindow) {
@@ -235,6 +231,10 @@ TEST_P(X11Enumeration, AWindowGivingItsProcessLateStaysTheSameWindow) {
     EXPECT_EQ(again[0], first[0]);
 }
 
+// Without a window manager the facts of windows whose news is selected are remembered, and the
+// root's children are kept from the news: listing again without news asks nothing, and every change
+// another client makes to what decides tileability (type, iconic state, full screen, mapping, a new
+// window, a close) is seen at once.
 TEST_P(X11Enumeration, RememberedFactsFollowEveryChange) {
     for (const char* name : {"a", "b", "c", "d", "e", "f"})
         make(name);
