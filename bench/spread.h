@@ -1,5 +1,5 @@
 // The figures the benchmarks of the whole program print: milliseconds from clock durations, and
-// the median and 95th percentile of a set of timings.
+// the median, 95th percentile and mean of a set of timings.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +10,13 @@ namespace morvanta::bench {
 
 inline double ms(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+inline double mean(const std::vector<double>& values) {
+    double sum = 0;
+    for (const double v : values)
+        sum += v;
+    return values.empty() ? 0 : sum / static_cast<double>(values.size());
 }
 
 struct Spread {

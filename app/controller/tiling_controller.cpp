@@ -176,11 +176,14 @@ void TilingController::scheduleFocusRefresh() {
 
 void TilingController::refresh() {
     const auto held = state_->screenSnapshot.hold();
-    // A burst of focus news alone changes no window: only where the focus went is followed.
-    if (std::exchange(fullRefreshDue_, false))
-        refresh_->run();
-    else
-        refresh_->runFocus();
+    // The moves, the parking and the border that follows leave in one write.
+    state_->system.sendTogether([this] {
+        // A burst of focus news alone changes no window: only where the focus went is followed.
+        if (std::exchange(fullRefreshDue_, false))
+            refresh_->run();
+        else
+            refresh_->runFocus();
+    });
 }
 
 void TilingController::applyLayout(bool isRetry) {

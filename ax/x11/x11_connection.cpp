@@ -339,7 +339,13 @@ void X11Connection::drainQueued() {
 }
 
 void X11Connection::signalIfPending() {
-    if (!queue_.empty() && !wakeSignalled_) {
+    if (queue_.empty())
+        return;
+    if (flushesHeld_ > 0 && !dispatching_) {
+        handOverDue_ = true;
+        return;
+    }
+    if (!wakeSignalled_) {
         wakeSignalled_ = true;
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto n = write(wake_, &one, sizeof(one));
@@ -602,6 +608,27 @@ void X11Connection::removeBatchEndHandler(int id) {
     batchEndHandlers_.erase(id);
 }
 
+void X11Connection::releaseFlushes() {
+    if (flushesHeld_ > 1) {
+        --flushesHeld_;
+        return;
+    }
+    // The X server takes ten requests from a client before it turns to the others (and sends
+    // what it has for everyone).
+    constexpr unsigned serverSlice = 10;
+    if (flushDue_ && !broken() && !windowManager() &&
+        xcb_no_operation(c_).sequence - quietAfterSync_ > serverSlice) {
+        sync();
+        flushDue_ = false;
+    }
+    // Still held while the news is handed over, so what the handlers send joins the same write.
+    if (std::exchange(handOverDue_, false) && !queue_.empty())
+        dispatchBatch();
+    flushesHeld_ = 0;
+    if (std::exchange(flushDue_, false))
+        xcb_flush(c_);
+}
+
 void X11Connection::dispatchPending() {
     holdFlushes();
     dispatchBatch();
@@ -609,6 +636,7 @@ void X11Connection::dispatchPending() {
 }
 
 void X11Connection::dispatchBatch() {
+    dispatching_ = true;
     while (auto* event = xcb_poll_for_event(c_))
         enqueue(event);
     // The wake counter is only ever written when a wake is signalled: otherwise reading it
@@ -648,6 +676,7 @@ void X11Connection::dispatchBatch() {
     }
     drainQueued();
     signalIfPending();
+    dispatching_ = false;
 }
 
 } // namespace morvanta

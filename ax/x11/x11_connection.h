@@ -75,12 +75,14 @@ public:
     // flushes are held, the sending waits until the batch is done (or a reply is awaited): a
     // shortcut's command and the border that follows it go out together instead of one write
     // each.
-    // Holds flushes until the matching release; holds nest.
+    // Holds flushes until the matching release; holds nest. News that the held work's own reads
+    // brought is handed to the handlers when the last hold ends, in the same turn, rather than
+    // by waking the run loop for another. Without a window manager, a held batch longer than
+    // the server takes from one client at a time is waited for when the last hold ends: the
+    // server carries it out in slices and sends its news after each, and Morvanta would
+    // otherwise wake for every slice; the news is then handed over in one pass.
     void holdFlushes() { ++flushesHeld_; }
-    void releaseFlushes() {
-        if (--flushesHeld_ == 0 && std::exchange(flushDue_, false))
-            xcb_flush(c_);
-    }
+    void releaseFlushes();
     void flush() {
         if (flushesHeld_ > 0)
             flushDue_ = true;
@@ -234,6 +236,10 @@ private:
     // signal already wakes the run loop, and a batch of replies would otherwise write it once
     // per reply.
     bool wakeSignalled_ = false;
+    // News was read while flushes were held outside a dispatch: it is handed over when the last
+    // hold ends.
+    bool handOverDue_ = false;
+    bool dispatching_ = false;
 
     struct QueuedEvent {
         XReply<xcb_generic_event_t> event;

@@ -5,9 +5,14 @@
 //               key press to the last configure, map or unmap event of a window
 //   new window  with 50 windows open, from mapping one more to the last event of the relayout
 //               (the 60 ms refresh debounce included)
-//   CPU         the process's CPU time per operation, every thread (/proc/PID/task/*/schedstat)
+//   CPU         the process's CPU time per operation, every thread (/proc/PID/task/*/schedstat),
+//               read around each operation: the median, and the mean over all rounds (which one
+//               disturbed round, the machine's rather than Morvanta's, can move far)
 //   idle        context switches of every thread over 10 s with nothing happening
 //   memory      resident set (VmRSS) with 50 windows
+//   Qt floor    before Morvanta starts: the resident set of the least Qt Widgets program
+//               (bench-qt-floor: a QApplication on the display, nothing shown) on the same
+//               display and bus; the part of Morvanta's memory the toolkit alone takes
 //   floor       before Morvanta starts: the display server (and window manager) carrying out a
 //               relayout of 51 windows that the benchmark's client asks for in one write, from
 //               the write to the last event; the part of a new window's time no tiler can save
@@ -34,6 +39,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -51,12 +57,12 @@ int rounds = 20; // --rounds N
 constexpr auto quiet = 300ms;
 
 struct Figures {
-    Spread switching, newWindow, serverFloor;
-    double cpuPerSwitch = 0, cpuPerNewWindow = 0;
+    Spread switching, newWindow, serverFloor, cpuPerSwitch, cpuPerNewWindow;
+    double cpuMeanPerSwitch = 0, cpuMeanPerNewWindow = 0;
     // Context switches of every thread per operation: how often the process woke for it.
     double wakesPerSwitch = 0, wakesPerNewWindow = 0;
     long long idleSwitches = 0;
-    double rssMegabytes = 0;
+    double rssMegabytes = 0, qtFloorMegabytes = 0;
     std::string error;
 };
 
@@ -127,6 +133,45 @@ Spread serverFloor(OutsideClient& client) {
     return spread(times);
 }
 
+double residentMegabytes(pid_t pid) {
+    return statusField(std::filesystem::path("/proc") / std::to_string(pid) / "status", "VmRSS") /
+           1024.0;
+}
+
+// The resident set of bench-qt-floor on `display`, a second after its event loop first turned;
+// 0 when it did not start.
+double qtFloor(const std::string& display) {
+    int out[2];
+    if (pipe(out) != 0)
+        return 0;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        for (const auto& [name, value] : MorvantaProcess::x11Session(display))
+            if (value.empty())
+                unsetenv(name.c_str());
+            else
+                setenv(name.c_str(), value.c_str(), 1);
+        execl(QT_FLOOR_BINARY, QT_FLOOR_BINARY, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    pollfd ready{out[0], POLLIN, 0};
+    char line[16] = {};
+    double megabytes = 0;
+    if (pid > 0 && poll(&ready, 1, 20000) == 1 && read(out[0], line, sizeof line - 1) > 0) {
+        std::this_thread::sleep_for(1s);
+        megabytes = residentMegabytes(pid);
+    }
+    close(out[0]);
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+    return megabytes;
+}
+
 Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     Figures f;
     XvfbOptions options;
@@ -152,6 +197,7 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     if (!client.ok())
         return failed("the benchmark's client could not connect");
     f.serverFloor = serverFloor(client);
+    f.qtFloorMegabytes = qtFloor(server.display());
     MorvantaProcess morvanta(server.display(), {}, sandbox.root() / "output.txt");
     if (!client.ok() || !waitForLog(sandbox, "Tiling started."))
         return failed("Morvanta did not start: " + morvanta.output());
@@ -167,17 +213,19 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     client.lastEventAfter(Clock::now(), 1s);
 
     const auto name = windowManagerName(wm);
-    std::vector<double> switches;
+    std::vector<double> switches, switchCpu;
     std::optional<Profile> profile;
     profile.emplace(profiles, name + "-switch", morvanta.pid());
-    const auto cpuBefore = cpuNanoseconds(morvanta.pid());
     const auto wakesBefore = contextSwitches(morvanta.pid());
     for (int r = 0; r < rounds; ++r) {
+        const auto cpu = cpuNanoseconds(morvanta.pid());
         const auto start = Clock::now();
         client.pressAlt(r % 2 ? '2' : '1');
         switches.push_back(ms(client.lastEventAfter(start, quiet) - start));
+        switchCpu.push_back((cpuNanoseconds(morvanta.pid()) - cpu) / 1e6);
     }
-    f.cpuPerSwitch = (cpuNanoseconds(morvanta.pid()) - cpuBefore) / 1e6 / rounds;
+    f.cpuPerSwitch = spread(switchCpu);
+    f.cpuMeanPerSwitch = mean(switchCpu);
     f.wakesPerSwitch = double(contextSwitches(morvanta.pid()) - wakesBefore) / rounds;
     f.switching = spread(switches);
     profile.reset();
@@ -186,8 +234,8 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     for (int i = 40; i < 70; ++i)
         client.open(i);
     client.lastEventAfter(Clock::now(), 1s);
-    std::vector<double> opened;
-    long long cpuOpening = 0, wakesOpening = 0;
+    std::vector<double> opened, openingCpu;
+    long long wakesOpening = 0;
     profile.emplace(profiles, name + "-new-window", morvanta.pid());
     for (int r = 0; r < rounds; ++r) {
         const auto cpu = cpuNanoseconds(morvanta.pid());
@@ -195,13 +243,14 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
         const auto start = Clock::now();
         const auto window = client.open(100 + r);
         opened.push_back(ms(client.lastEventAfter(start, quiet) - start));
-        cpuOpening += cpuNanoseconds(morvanta.pid()) - cpu;
+        openingCpu.push_back((cpuNanoseconds(morvanta.pid()) - cpu) / 1e6);
         wakesOpening += contextSwitches(morvanta.pid()) - wakes;
         client.close(window);
         client.lastEventAfter(Clock::now(), quiet);
     }
     f.newWindow = spread(opened);
-    f.cpuPerNewWindow = cpuOpening / 1e6 / rounds;
+    f.cpuPerNewWindow = spread(openingCpu);
+    f.cpuMeanPerNewWindow = mean(openingCpu);
     f.wakesPerNewWindow = double(wakesOpening) / rounds;
     profile.reset();
 
@@ -209,10 +258,7 @@ Figures measure(TestWindowManager wm, const std::filesystem::path& profiles) {
     const auto idleBefore = contextSwitches(morvanta.pid());
     std::this_thread::sleep_for(10s);
     f.idleSwitches = contextSwitches(morvanta.pid()) - idleBefore;
-    f.rssMegabytes =
-        statusField(std::filesystem::path("/proc") / std::to_string(morvanta.pid()) / "status",
-                    "VmRSS") /
-        1024.0;
+    f.rssMegabytes = residentMegabytes(morvanta.pid());
     morvanta.signal(SIGTERM);
     morvanta.waitExit();
     return f;
@@ -237,10 +283,12 @@ int main(int argc, char** argv) {
     for (const auto wm : installedWindowManagers())
         if (names.empty() || std::ranges::find(names, windowManagerName(wm)) != names.end())
             chosen.push_back(wm);
-    std::printf("| Window manager | Switch median / p95 (ms) | CPU per switch (ms) | New window "
-                "median / p95 (ms) | CPU per new window (ms) | Idle context switches (10 s) | "
-                "RSS (MB) | Wakes per switch / new window | Server relayout floor (ms) "
-                "|\n|---|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| Window manager | Switch median / p95 (ms) | CPU per switch median / mean (ms) "
+        "| New window median / p95 (ms) | CPU per new window median / mean (ms) | Idle "
+        "context switches (10 s) | "
+        "RSS (MB) | Wakes per switch / new window | Server relayout floor (ms) | Qt floor RSS (MB) "
+        "|\n|---|---|---|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
     for (const auto wm : chosen) {
         const auto f = measure(wm, profiles);
@@ -249,10 +297,12 @@ int main(int argc, char** argv) {
             continue;
         }
         std::printf(
-            "| %s | %.1f / %.1f | %.2f | %.1f / %.1f | %.2f | %lld | %.1f | %.1f / %.1f | %.2f |\n",
-            windowManagerName(wm).c_str(), f.switching.median, f.switching.p95, f.cpuPerSwitch,
-            f.newWindow.median, f.newWindow.p95, f.cpuPerNewWindow, f.idleSwitches, f.rssMegabytes,
-            f.wakesPerSwitch, f.wakesPerNewWindow, f.serverFloor.median);
+            "| %s | %.1f / %.1f | %.2f / %.2f | %.1f / %.1f | %.2f / %.2f | %lld | %.1f | %.1f / "
+            "%.1f | %.2f | %.1f |\n",
+            windowManagerName(wm).c_str(), f.switching.median, f.switching.p95,
+            f.cpuPerSwitch.median, f.cpuMeanPerSwitch, f.newWindow.median, f.newWindow.p95,
+            f.cpuPerNewWindow.median, f.cpuMeanPerNewWindow, f.idleSwitches, f.rssMegabytes,
+            f.wakesPerSwitch, f.wakesPerNewWindow, f.serverFloor.median, f.qtFloorMegabytes);
         std::fflush(stdout);
     }
     return 0;

@@ -1,6 +1,7 @@
 // Window and focus news from a real X server, with and without a window manager: windows
 // opened, closed, minimised and restored, focus moving; nothing for Morvanta's own moves and
-// parking; the event descriptor wakes for news read while replies were awaited.
+// parking; the event descriptor wakes for news read while replies were awaited, and news read
+// while work was sent together is handed over as it ends.
 #include "ax/window_parker.h"
 #include "tests/x11/x11_desktop.h"
 
@@ -121,7 +122,7 @@ TEST_P(X11Observer, OwnMovesAndParkingAreNoNews) {
     EXPECT_TRUE(deliverUntil([&] { return windowsChanged > 0; }));
 }
 
-TEST_P(X11Observer, DescriptorWakesForNewsReadWhileAwaitingReplies) {
+TEST_P(X11Observer, NewsReadWhileAwaitingRepliesIsDelivered) {
     observer->start();
     drain();
     desktop->client().open("c", 100, 100, 300, 200);
@@ -135,6 +136,30 @@ TEST_P(X11Observer, DescriptorWakesForNewsReadWhileAwaitingReplies) {
     drain();
     p.revents = 0;
     EXPECT_EQ(poll(&p, 1, 0), 0);
+
+    // News that work sent together read while it waited is handed over as the work ends, in
+    // the same turn, instead of waking the run loop for another.
+    const auto d = desktop->handle(desktop->client().open("d", 500, 100, 300, 200));
+    settle();
+    desktop->system().sendTogether([&] { desktop->system().windowList().all(); });
+    EXPECT_GT(windowsChanged, 0);
+    drain();
+    if (desktop->managed())
+        return;
+    // Without a window manager a batch longer than the server takes at a time is waited for as
+    // it ends: no news of it is left to wake the run loop piece by piece.
+    observer->watch(d);
+    drain();
+    std::vector<std::pair<AXWindow, Rect>> moves;
+    for (int i = 0; i < 12; ++i)
+        moves.push_back({d, {400.0 + 10 * i, 100, 300, 200}});
+    desktop->system().sendTogether([&] {
+        for (const auto& move : moves)
+            desktop->system().windowAccess().sendFrames({move});
+    });
+    p.revents = 0;
+    EXPECT_EQ(poll(&p, 1, 200), 0);
+    EXPECT_EQ(windowsChanged, 0);
 }
 
 TEST_P(X11Observer, FocusTrackerFollowsTheFocusedWindowAndItsMoves) {
