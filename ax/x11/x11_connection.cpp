@@ -614,12 +614,14 @@ void X11Connection::releaseFlushes() {
         return;
     }
     // The X server takes ten requests from a client before it turns to the others (and sends
-    // what it has for everyone).
+    // what it has for everyone). Requests that news already showed handled need no wait.
     constexpr unsigned serverSlice = 10;
-    if (flushDue_ && !broken() && !windowManager() &&
-        xcb_no_operation(c_).sequence - quietAfterSync_ > serverSlice) {
-        sync();
-        flushDue_ = false;
+    if (flushDue_ && !broken() && !windowManager()) {
+        const unsigned next = xcb_no_operation(c_).sequence;
+        if (std::min(next - quietAfterSync_, next - heardThrough_) > serverSlice) {
+            sync();
+            flushDue_ = false;
+        }
     }
     // Still held while the news is handed over, so what the handlers send joins the same write.
     if (std::exchange(handOverDue_, false) && !queue_.empty())
